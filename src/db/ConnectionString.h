@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace rp {
+
+// The kinds of database a connection string can name.
+enum class BackendKind { Sqlite, PostgreSql, Workbook, Access };
+
+// An ADO-style "key=value;key=value" connection string. Keys are matched without regard to case;
+// values keep their case and inner spaces; a value may be quoted with " or ' to hold ';'.
+class ConnectionString {
+public:
+    // Throws rp::Error naming what is wrong (empty text, a part without '=', an empty key).
+    static ConnectionString parse(const QString& text);
+
+    const QString& text() const { return m_text; }
+    bool contains(const QString& key) const;
+    QString value(const QString& key) const; // empty when missing
+    const QList<QPair<QString, QString>>& entries() const { return m_entries; }
+
+    // Which backend serves this string. Throws rp::Error for an unknown provider or a string that
+    // names no database at all.
+    BackendKind backendKind() const;
+    // The database file for the file backends ("Data Source", or "DBQ" for workbooks).
+    QString databasePath() const;
+
+private:
+    QString m_text;
+    QList<QPair<QString, QString>> m_entries;
+};
+
+} // namespace rp

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "RecordSet.h"
+#include "SqlDialect.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <memory>
+
+namespace rp {
+
+class ConnectionString;
+
+// One open connection to an HDB. Statements are written in the Jet dialect the program and its
+// users write; each backend translates them (JetSql) into its own.
+class Database : public std::enable_shared_from_this<Database> {
+public:
+    virtual ~Database() = default;
+
+    virtual QString backendName() const = 0;
+    virtual const SqlDialect& dialect() const = 0;
+    // The file or server the connection reaches, for messages.
+    virtual QString location() const = 0;
+
+    // Runs a statement. A row-returning statement gives its rows in a static, scrollable record
+    // set, updatable when lock is Optimistic; an action statement is carried out and gives a
+    // record set without fields. Throws rp::Error with the database's own message.
+    virtual std::unique_ptr<RecordSet> open(const QString& jetSql, LockType lock) = 0;
+    // Carries out an action statement and returns the number of rows it touched.
+    virtual qint64 execute(const QString& jetSql) = 0;
+    // Runs a statement in the backend's own dialect, untranslated (schema work).
+    virtual void executeNative(const QString& sql) = 0;
+
+    // User tables, sorted.
+    virtual QStringList tables() = 0;
+
+    virtual void beginTransaction() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+
+    // How saved record-set edits reach the database: one row by its key. Each throws rp::Error
+    // when the database refuses, or when not exactly one row matched the key.
+    virtual void insertRow(const QString& table, const QStringList& columns,
+                           const QVariantList& values) = 0;
+    virtual void updateRow(const QString& table, const QStringList& keyColumns,
+                           const QVariantList& keyValues, const QStringList& columns,
+                           const QVariantList& values) = 0;
+    virtual void deleteRow(const QString& table, const QStringList& keyColumns,
+                           const QVariantList& keyValues) = 0;
+};
+
+// Opens the database a connection string names. Throws rp::Error with a message naming what was
+// wrong (unknown provider, missing file, refused connection).
+std::shared_ptr<Database> openDatabase(const QString& connectionString);
+
+} // namespace rp

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace rp {
+
+// What the Jet translator needs to know of the backend it writes for.
+class SqlDialect {
+public:
+    virtual ~SqlDialect() = default;
+
+    virtual QString quoteIdentifier(const QString& name) const = 0;
+    // A date-time literal for a naive (Qt::UTC) date-time.
+    virtual QString dateTimeLiteral(const QDateTime& dateTime) const = 0;
+    virtual QString booleanLiteral(bool value) const = 0;
+    // A row-returning query with the columns name, type, flags standing in for MSysObjects:
+    // user tables have type 1 and flags 0.
+    virtual QString systemObjectsQuery() const = 0;
+    // The name a Jet function (Year, DateAdd, IIf …; any case) goes by in this backend, or an
+    // empty string when the backend does not provide it.
+    virtual QString functionName(const QString& jetName) const = 0;
+};
+
+} // namespace rp
