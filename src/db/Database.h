@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 namespace rp {
@@ -48,6 +49,11 @@ public:
                            const QVariantList& values) = 0;
     virtual void deleteRow(const QString& table, const QStringList& keyColumns,
                            const QVariantList& keyValues) = 0;
+
+    // Bulk load: inserts rows as long as next() fills one and returns true, in one transaction
+    // (all or nothing). Returns the number of rows inserted.
+    virtual qint64 appendRows(const QString& table, const QStringList& columns,
+                              const std::function<bool(QVariantList& row)>& next) = 0;
 };
 
 // Opens the database a connection string names. Throws rp::Error with a message naming what was
