@@ -1,11 +1,12 @@
+#include "app/Form1.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rivelpost"));
     QApplication::setOrganizationName(QStringLiteral("Rivelpost"));
-    QLabel window(QStringLiteral("Rivelpost"));
+    rp::Form1 window;
     window.show();
     return app.exec();
 }
