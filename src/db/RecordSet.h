@@ -39,6 +39,9 @@ public:
     QStringList fieldNames() const;
     // Case-insensitive; -1 when missing.
     int fieldIndex(const QString& name) const;
+    // The type the field was declared with, or that of its first non-null value; a value
+    // set through setValue is converted to it (a typed text read as a number or a date).
+    FieldType fieldType(int field) const;
 
     // Rows
     qsizetype recordCount() const;
@@ -79,7 +82,8 @@ public:
     bool isUpdatable() const;
     EditMode editMode() const;
     // Changes a field of the current record; the change is pending until update(). Moving to
-    // another record saves pending changes first, as update() does.
+    // another record saves pending changes first, as update() does. A record being added that
+    // received no value has nothing to save: moving off it (or update()) drops it.
     void setValue(int field, const QVariant& value);
     // Appends an empty record, makes it current and puts the set in EditMode::Add.
     void addNew();
@@ -89,8 +93,12 @@ public:
     void cancelUpdate();
     // Drops every pending change.
     void cancelBatch();
-    // Deletes the current record from the database and the set; the next record becomes current.
+    // Deletes the current record from the database and the set; the next record becomes current
+    // (the new last one when the last was deleted). On a record being added it drops that record.
     void deleteCurrent();
+
+    // Bytes the set holds in memory, all told.
+    qsizetype memoryBytes() const;
 
 private:
     friend class Builder;

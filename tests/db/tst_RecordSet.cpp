@@ -1,0 +1,442 @@
+#include "db/Database.h"
+#include "db/Error.h"
+#include "db/JetDate.h"
+#include "db/RecordSetBuilder.h"
+#include "db/ValueText.h"
+
+#include <QTest>
+
+using namespace rp;
+
+namespace {
+
+// Records what the set asks of its database and refuses on demand.
+class FakeDatabase : public Database {
+public:
+    struct Call {
+        QString kind, table;
+        QStringList keyColumns;
+        QVariantList keyValues;
+        QStringList columns;
+        QVariantList values;
+    };
+    QList<Call> calls;
+    bool refuse = false;
+
+    QString backendName() const override { return QStringLiteral("fake"); }
+    const SqlDialect& dialect() const override { throw Error(QStringLiteral("no dialect")); }
+    QString location() const override { return QStringLiteral("memory"); }
+    std::unique_ptr<RecordSet> open(const QString&, LockType) override { return nullptr; }
+    qint64 execute(const QString&) override { return 0; }
+    void executeNative(const QString&) override {}
+    QStringList tables() override { return {}; }
+    void beginTransaction() override {}
+    void commit() override {}
+    void rollback() override {}
+    void insertRow(const QString& t, const QStringList& c, const QVariantList& v) override {
+        record({QStringLiteral("insert"), t, {}, {}, c, v});
+    }
+    void updateRow(const QString& t, const QStringList& kc, const QVariantList& kv,
+                   const QStringList& c, const QVariantList& v) override {
+        record({QStringLiteral("update"), t, kc, kv, c, v});
+    }
+    void deleteRow(const QString& t, const QStringList& kc, const QVariantList& kv) override {
+        record({QStringLiteral("delete"), t, kc, kv, {}, {}});
+    }
+    qint64 appendRows(const QString&, const QStringList&,
+                      const std::function<bool(QVariantList&)>&) override {
+        return 0;
+    }
+
+private:
+    void record(const Call& call) {
+        if (refuse)
+            throw Error(QStringLiteral("refused by the database"));
+        calls.append(call);
+    }
+};
+
+QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return naiveDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+// A value-table set: datatype_site_id, date_time, value, source; one day per row from 1 March.
+std::unique_ptr<RecordSet> seriesSet(int rows, std::shared_ptr<Database> db,
+                                     LockType lock = LockType::Optimistic,
+                                     const QString& table = QStringLiteral("rday")) {
+    RecordSet::Builder b;
+    b.addField(QStringLiteral("datatype_site_id"), FieldType::Integer);
+    b.addField(QStringLiteral("date_time"), FieldType::DateTime);
+    b.addField(QStringLiteral("value"), FieldType::Real);
+    b.addField(QStringLiteral("source"), FieldType::Integer);
+    for (int i = 0; i < rows; ++i) {
+        b.appendInteger(0, 1001);
+        b.appendDateTime(1, at(1999, 3, 1 + i).toMSecsSinceEpoch());
+        b.appendReal(2, 10.5 + i);
+        b.appendInteger(3, 1);
+    }
+    b.setLockType(lock);
+    b.setBaseTable(table);
+    b.setDatabase(std::move(db));
+    return b.build();
+}
+
+} // namespace
+
+class TestRecordSet : public QObject {
+    Q_OBJECT
+private slots:
+    void cursorWalksBothWays() {
+        auto rs = seriesSet(3, nullptr, LockType::ReadOnly);
+        QCOMPARE(rs->recordCount(), 3);
+        QVERIFY(!rs->bof() && !rs->eof());
+        QCOMPARE(rs->absolutePosition(), 1);
+        rs->movePrevious();
+        QVERIFY(rs->bof());
+        QCOMPARE(rs->absolutePosition(), 0);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->value(0));
+        rs->moveLast();
+        QCOMPARE(rs->absolutePosition(), 3);
+        QCOMPARE(rs->value(1).toDateTime(), at(1999, 3, 3));
+        rs->moveNext();
+        QVERIFY(rs->eof());
+        rs->moveNext(); // stays at EOF
+        QVERIFY(rs->eof());
+        QCOMPARE(rs->currentRow(), -1);
+        rs->setAbsolutePosition(2);
+        QCOMPARE(rs->value(2).toDouble(), 11.5);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->setAbsolutePosition(4));
+        QVERIFY_THROWS_EXCEPTION(Error, rs->setAbsolutePosition(0));
+        QCOMPARE(rs->absolutePosition(), 2);
+    }
+
+    void emptySetIsBothBofAndEof() {
+        auto rs = seriesSet(0, nullptr, LockType::ReadOnly);
+        QVERIFY(rs->bof() && rs->eof());
+        rs->moveFirst();
+        rs->moveLast();
+        QVERIFY(rs->bof() && rs->eof());
+        QCOMPARE(rs->absolutePosition(), 0);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->bookmark());
+        QCOMPARE(rs->fieldCount(), 4);
+        QCOMPARE(rs->fieldIndex(QStringLiteral("DATE_TIME")), 1);
+        QCOMPARE(rs->fieldIndex(QStringLiteral("nope")), -1);
+    }
+
+    void bookmarksSurviveDeletesOfOtherRows() {
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(4, db);
+        QCOMPARE(rs->bookmark(), 1); // the first record's bookmark is 1
+        const Bookmark third = rs->bookmarkAt(2);
+        const Bookmark second = rs->bookmarkAt(1);
+        rs->setAbsolutePosition(2);
+        rs->deleteCurrent();
+        QCOMPARE(rs->recordCount(), 3);
+        QCOMPARE(rs->absolutePosition(), 2); // the next record became current
+        QCOMPARE(rs->bookmark(), third);
+        QCOMPARE(rs->rowOfBookmark(third), 1);
+        QCOMPARE(rs->rowOfBookmark(second), -1);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->setBookmark(second));
+        rs->moveFirst();
+        rs->setBookmark(third);
+        QCOMPARE(rs->value(1).toDateTime(), at(1999, 3, 3));
+        QCOMPARE(rs->rowOfBookmark(0), -1);
+        QCOMPARE(rs->rowOfBookmark(99), -1);
+    }
+
+    void displayText_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("half") << QVariant(12.5) << "12.5";
+        QTest::newRow("below one") << QVariant(0.5) << "0.5";
+        QTest::newRow("whole real") << QVariant(1234567.0) << "1234567";
+        QTest::newRow("binary noise") << QVariant(0.1 + 0.2) << "0.3";
+        QTest::newRow("negative zero") << QVariant(-0.0) << "0";
+        QTest::newRow("negative") << QVariant(-3.25) << "-3.25";
+        QTest::newRow("fifteen digits") << QVariant(123456789.123456) << "123456789.123456";
+        QTest::newRow("rounded at fifteen") << QVariant(2.0 / 3.0) << "0.666666666666667";
+        QTest::newRow("large integer exact")
+            << QVariant(qlonglong(9007199254740993LL)) << "9007199254740993";
+        QTest::newRow("huge real") << QVariant(1e15) << "1E+15";
+        QTest::newRow("tiny real") << QVariant(0.00001) << "1E-05";
+        QTest::newRow("small real") << QVariant(0.0001) << "0.0001";
+        QTest::newRow("date at midnight") << QVariant(at(1999, 3, 5)) << "3/5/1999";
+        QTest::newRow("morning") << QVariant(at(1999, 3, 5, 7, 15)) << "3/5/1999 7:15:00 AM";
+        QTest::newRow("afternoon")
+            << QVariant(at(2010, 12, 31, 13, 5, 9)) << "12/31/2010 1:05:09 PM";
+        QTest::newRow("just after midnight")
+            << QVariant(at(2010, 1, 2, 0, 15)) << "1/2/2010 12:15:00 AM";
+        QTest::newRow("noon") << QVariant(at(2010, 1, 2, 12, 0)) << "1/2/2010 12:00:00 PM";
+        QTest::newRow("null") << QVariant() << "";
+        QTest::newRow("text") << QVariant(QStringLiteral(" Kern River ")) << " Kern River ";
+    }
+    void displayText() {
+        QFETCH(QVariant, value);
+        QFETCH(QString, expected);
+        QCOMPARE(valueText(value), expected);
+        RecordSet::Builder b;
+        b.addField(QStringLiteral("x"));
+        b.appendValue(0, value);
+        auto rs = b.build();
+        QCOMPARE(rs->displayText(0, 0), expected);
+        QCOMPARE(rs->isNull(0, 0), !value.isValid());
+    }
+
+    void editSavedByKeyOfValueTable() {
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(3, db);
+        QVERIFY(rs->isUpdatable());
+        rs->setAbsolutePosition(2);
+        rs->setValue(2, QStringLiteral("99.5"));
+        rs->setValue(1, QStringLiteral("3/20/1999 7:15:00 AM"));
+        QCOMPARE(rs->editMode(), EditMode::InProgress);
+        QCOMPARE(rs->value(1, 2).toDouble(), 99.5); // pending value shows
+        QCOMPARE(rs->displayText(1, 1), QStringLiteral("3/20/1999 7:15:00 AM"));
+        QVERIFY(db->calls.isEmpty());
+        rs->update();
+        QCOMPARE(db->calls.size(), 1);
+        const auto& call = db->calls.first();
+        QCOMPARE(call.kind, QStringLiteral("update"));
+        QCOMPARE(call.table, QStringLiteral("rday"));
+        QCOMPARE(call.keyColumns, QStringList({"datatype_site_id", "date_time"}));
+        // The key holds the original values, not the new date.
+        QCOMPARE(call.keyValues, QVariantList({qlonglong(1001), at(1999, 3, 2)}));
+        QCOMPARE(call.columns, QStringList({"date_time", "value"}));
+        QCOMPARE(call.values, QVariantList({at(1999, 3, 20, 7, 15), 99.5}));
+        QCOMPARE(rs->editMode(), EditMode::None);
+        // Saved values are the record's own: the next save keys on them.
+        rs->setValue(3, 7);
+        rs->moveFirst(); // moving off saves
+        QCOMPARE(rs->absolutePosition(), 1);
+        QCOMPARE(db->calls.size(), 2);
+        QCOMPARE(db->calls[1].keyValues, QVariantList({qlonglong(1001), at(1999, 3, 20, 7, 15)}));
+        QCOMPARE(db->calls[1].values, QVariantList({qlonglong(7)}));
+    }
+
+    void otherTablesKeyOnAllOriginalValues() {
+        auto db = std::make_shared<FakeDatabase>();
+        RecordSet::Builder b;
+        b.addField(QStringLiteral("site_id"), FieldType::Integer);
+        b.addField(QStringLiteral("site_name"), FieldType::Text);
+        b.addField(QStringLiteral("state"), FieldType::Text);
+        b.appendInteger(0, 7);
+        b.appendText(1, QStringLiteral("KERN R"));
+        b.appendNull(2);
+        b.setLockType(LockType::Optimistic);
+        b.setBaseTable(QStringLiteral("rsite"));
+        b.setDatabase(db);
+        auto rs = b.build();
+        rs->setValue(1, QStringLiteral("Kern River"));
+        rs->update();
+        QCOMPARE(db->calls.size(), 1);
+        QCOMPARE(db->calls[0].keyColumns, QStringList({"site_id", "site_name", "state"}));
+        QCOMPARE(db->calls[0].keyValues,
+                 QVariantList({qlonglong(7), QStringLiteral("KERN R"), QVariant()}));
+        QCOMPARE(rs->value(0, 1).toString(), QStringLiteral("Kern River"));
+    }
+
+    void addedRecordIsInsertedWithTheValuesSet() {
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(2, db);
+        rs->addNew();
+        QCOMPARE(rs->editMode(), EditMode::Add);
+        QCOMPARE(rs->recordCount(), 3);
+        QCOMPARE(rs->absolutePosition(), 3);
+        rs->setValue(0, QStringLiteral("1001"));
+        rs->setValue(1, QStringLiteral("3/3/1999"));
+        rs->setValue(2, QStringLiteral("4"));
+        rs->update();
+        QCOMPARE(db->calls.size(), 1);
+        QCOMPARE(db->calls[0].kind, QStringLiteral("insert"));
+        QCOMPARE(db->calls[0].columns, QStringList({"datatype_site_id", "date_time", "value"}));
+        QCOMPARE(db->calls[0].values, QVariantList({qlonglong(1001), at(1999, 3, 3), 4.0}));
+        QCOMPARE(rs->editMode(), EditMode::None);
+        QCOMPARE(rs->recordCount(), 3);
+        QCOMPARE(rs->bookmarkAt(2), 3);
+        QVERIFY(rs->isNull(2, 3));
+    }
+
+    void cancelPaths() {
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(3, db);
+        rs->setAbsolutePosition(2);
+        rs->setValue(2, 1.0);
+        rs->cancelUpdate();
+        QCOMPARE(rs->editMode(), EditMode::None);
+        QCOMPARE(rs->value(2).toDouble(), 11.5);
+
+        rs->addNew();
+        rs->setValue(2, 5.0);
+        rs->cancelBatch();
+        QCOMPARE(rs->recordCount(), 3);
+        QCOMPARE(rs->absolutePosition(), 2); // back where it was before the add
+
+        // An added record without values has nothing to save: moving off drops it.
+        rs->addNew();
+        rs->moveNext();
+        QCOMPARE(rs->recordCount(), 3);
+        QVERIFY(rs->eof());
+        rs->addNew();
+        rs->movePrevious();
+        QCOMPARE(rs->absolutePosition(), 3);
+        // Deleting a record being added discards it; nothing reaches the database.
+        rs->addNew();
+        rs->setValue(3, 5);
+        rs->deleteCurrent();
+        QCOMPARE(rs->recordCount(), 3);
+        QCOMPARE(rs->editMode(), EditMode::None);
+        rs->cancelUpdate(); // nothing pending: no effect
+        QVERIFY(db->calls.isEmpty());
+    }
+
+    void refusedEditsLeaveTheSetAsItWas() {
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(3, db);
+        db->refuse = true;
+
+        rs->setValue(2, 42.0);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->update());
+        QCOMPARE(rs->editMode(), EditMode::InProgress);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->moveNext());
+        QCOMPARE(rs->absolutePosition(), 1);
+        QCOMPARE(rs->value(2).toDouble(), 42.0);
+        rs->cancelUpdate();
+        QCOMPARE(rs->value(2).toDouble(), 10.5);
+
+        rs->setAbsolutePosition(3);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->deleteCurrent());
+        QCOMPARE(rs->recordCount(), 3);
+        QCOMPARE(rs->absolutePosition(), 3);
+
+        rs->addNew();
+        rs->setValue(0, 1001);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->update());
+        QCOMPARE(rs->editMode(), EditMode::Add);
+        QCOMPARE(rs->recordCount(), 4);
+        QVERIFY_THROWS_EXCEPTION(Error, rs->addNew()); // cannot save the pending one first
+        QCOMPARE(rs->recordCount(), 4);
+        rs->cancelUpdate();
+        QCOMPARE(rs->recordCount(), 3);
+        QCOMPARE(rs->absolutePosition(), 3);
+        QVERIFY(db->calls.isEmpty());
+    }
+
+    void valuesAreConvertedToTheFieldType_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QVariant>("input");
+        QTest::addColumn<QVariant>("stored");
+        QTest::newRow("text to real") << 2 << QVariant(QStringLiteral(" 12.5 ")) << QVariant(12.5);
+        QTest::newRow("whole text to real") << 2 << QVariant(QStringLiteral("3")) << QVariant(3.0);
+        QTest::newRow("blank to null") << 2 << QVariant(QStringLiteral("  ")) << QVariant();
+        QTest::newRow("integer text")
+            << 3 << QVariant(QStringLiteral("34")) << QVariant(qlonglong(34));
+        QTest::newRow("fraction in integer field")
+            << 3 << QVariant(QStringLiteral("2.5")) << QVariant(2.5);
+        QTest::newRow("grid date") << 1 << QVariant(QStringLiteral("3/5/1999 7:15:00 AM"))
+                                   << QVariant(at(1999, 3, 5, 7, 15));
+        QTest::newRow("jet date") << 1 << QVariant(QStringLiteral("05-Mar-1999"))
+                                  << QVariant(at(1999, 3, 5));
+        QTest::newRow("iso date") << 1 << QVariant(QStringLiteral("1999-03-05 13:45:00"))
+                                  << QVariant(at(1999, 3, 5, 13, 45));
+        QTest::newRow("real to integer field") << 3 << QVariant(5.0) << QVariant(qlonglong(5));
+    }
+    void valuesAreConvertedToTheFieldType() {
+        QFETCH(int, field);
+        QFETCH(QVariant, input);
+        QFETCH(QVariant, stored);
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(1, db);
+        rs->setValue(field, input);
+        rs->update();
+        QCOMPARE(db->calls.size(), 1);
+        QCOMPARE(db->calls[0].values.first(), stored);
+        QCOMPARE(rs->value(0, field), stored);
+    }
+
+    void unfitValuesAreRefused_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QVariant>("input");
+        QTest::newRow("word in real") << 2 << QVariant(QStringLiteral("abc"));
+        QTest::newRow("word in integer") << 0 << QVariant(QStringLiteral("12abc"));
+        QTest::newRow("not a calendar date") << 1 << QVariant(QStringLiteral("31-Feb-2012"));
+        QTest::newRow("number as date") << 1 << QVariant(5);
+    }
+    void unfitValuesAreRefused() {
+        QFETCH(int, field);
+        QFETCH(QVariant, input);
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(1, db);
+        try {
+            rs->setValue(field, input);
+            QFAIL("no error");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains(rs->fieldName(field)), qPrintable(e.message()));
+        }
+        QCOMPARE(rs->editMode(), EditMode::None);
+        rs->moveNext();
+        QVERIFY(db->calls.isEmpty());
+    }
+
+    void readOnlyAndTablelessSetsRefuseEdits_data() {
+        QTest::addColumn<int>("lock");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<bool>("withDatabase");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("read-only") << int(LockType::ReadOnly) << "rday" << true << "read-only";
+        QTest::newRow("no table") << int(LockType::Optimistic) << "" << true << "one table";
+        QTest::newRow("no database") << int(LockType::Optimistic) << "rday" << false << "database";
+    }
+    void readOnlyAndTablelessSetsRefuseEdits() {
+        QFETCH(int, lock);
+        QFETCH(QString, table);
+        QFETCH(bool, withDatabase);
+        QFETCH(QString, message);
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(2, withDatabase ? db : nullptr, LockType(lock), table);
+        QVERIFY(!rs->isUpdatable());
+        const std::function<void()> edits[] = {[&] { rs->setValue(2, 1.0); }, [&] { rs->addNew(); },
+                                               [&] { rs->deleteCurrent(); }};
+        for (const auto& edit : edits) {
+            try {
+                edit();
+                QFAIL("no error");
+            } catch (const Error& e) {
+                QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+            }
+        }
+        rs->update();
+        rs->cancelBatch();
+        QCOMPARE(rs->recordCount(), 2);
+        QCOMPARE(rs->editMode(), EditMode::None);
+        QCOMPARE(rs->value(0, 2).toDouble(), 10.5);
+        QVERIFY(db->calls.isEmpty());
+    }
+
+    void deletingTheLastRecordMakesTheNewLastCurrent() {
+        auto db = std::make_shared<FakeDatabase>();
+        auto rs = seriesSet(2, db);
+        rs->moveLast();
+        rs->deleteCurrent();
+        QCOMPARE(rs->absolutePosition(), 1);
+        QCOMPARE(db->calls[0].keyValues, QVariantList({qlonglong(1001), at(1999, 3, 2)}));
+        rs->deleteCurrent();
+        QVERIFY(rs->bof() && rs->eof());
+        QVERIFY_THROWS_EXCEPTION(Error, rs->deleteCurrent());
+        // Adding to a set whose rows were deleted still works by bookmark.
+        rs->addNew();
+        rs->setValue(2, 1.0);
+        rs->update();
+        QCOMPARE(rs->recordCount(), 1);
+        QCOMPARE(rs->rowOfBookmark(rs->bookmark()), 0);
+    }
+
+    void valueRowsAreCompact() {
+        // int, date-time, real, int: the unit-value layout.
+        auto rs = seriesSet(100000, nullptr, LockType::ReadOnly);
+        const double perRow = double(rs->memoryBytes()) / double(rs->recordCount());
+        QVERIFY2(perRow < 48.0, qPrintable(QString::number(perRow)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordSet)
+#include "tst_RecordSet.moc"
