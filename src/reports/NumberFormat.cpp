@@ -1,0 +1,230 @@
+#include "reports/NumberFormat.h"
+
+#include "db/Error.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace rp {
+
+namespace {
+
+struct Pattern {
+    QStringView prefix;
+    QStringView suffix;
+    int minIntegerDigits = 0;
+    int minDecimals = 0;
+    int maxDecimals = 0;
+    bool grouping = false;
+};
+
+bool isPlaceholder(QChar c) {
+    return c == u'#' || c == u'0';
+}
+
+Pattern parsePattern(QStringView text) {
+    qsizetype first = -1;
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isPlaceholder(text[i])) {
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    if (first < 0)
+        throw Error(QStringLiteral("The number pattern \"%1\" has no digit placeholder.")
+                        .arg(text.toString()));
+    // A decimal point right before the first placeholder belongs to the number (".00").
+    if (first > 0 && text[first - 1] == u'.')
+        --first;
+    Pattern p;
+    p.prefix = text.first(first);
+    p.suffix = text.sliced(last + 1);
+    bool inDecimals = false;
+    for (qsizetype i = first; i <= last; ++i) {
+        const QChar c = text[i];
+        if (c == u'.' && !inDecimals) {
+            inDecimals = true;
+        } else if (c == u',' && !inDecimals) {
+            p.grouping = true;
+        } else if (isPlaceholder(c)) {
+            if (inDecimals) {
+                ++p.maxDecimals;
+                if (c == u'0')
+                    p.minDecimals = p.maxDecimals;
+            } else if (c == u'0') {
+                ++p.minIntegerDigits;
+            }
+        } else {
+            throw Error(
+                QStringLiteral("The number pattern \"%1\" is not supported.").arg(text.toString()));
+        }
+    }
+    return p;
+}
+
+// The value as a person reads it: significant digits without trailing zeros, and the number of
+// digits before the decimal point (may be zero or negative for small values).
+struct Decimal {
+    std::string digits;
+    int pointPos = 0;
+    bool negative = false;
+};
+
+Decimal decimalOf(double value) {
+    Decimal d;
+    d.negative = std::signbit(value);
+    char buf[64];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    const std::string text(buf, res.ptr);
+    const auto e = text.find('e');
+    for (std::size_t i = 0; i < e; ++i)
+        if (text[i] != '.')
+            d.digits += text[i];
+    d.pointPos = std::stoi(text.substr(e + 1)) + 1;
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+    if (d.digits.empty())
+        d.pointPos = 0;
+    return d;
+}
+
+// Keeps `decimals` digits after the point, rounding halves away from zero on the decimal digits.
+void roundTo(Decimal& d, int decimals) {
+    const int keep = d.pointPos + decimals;
+    if (keep >= static_cast<int>(d.digits.size()))
+        return;
+    if (keep < 0) {
+        d.digits.clear();
+        return;
+    }
+    const bool up = d.digits[keep] >= '5';
+    d.digits.resize(keep);
+    if (!up)
+        return;
+    int i = keep - 1;
+    while (i >= 0 && d.digits[i] == '9')
+        d.digits[i--] = '0';
+    if (i >= 0) {
+        ++d.digits[i];
+    } else {
+        d.digits.insert(d.digits.begin(), '1');
+        ++d.pointPos;
+    }
+}
+
+} // namespace
+
+QString formatNumber(double value, QStringView pattern) {
+    if (!std::isfinite(value))
+        throw Error(QStringLiteral("Overflow: a report value is not a finite number."));
+    const Pattern p = parsePattern(pattern);
+    Decimal d = decimalOf(value);
+    roundTo(d, p.maxDecimals);
+
+    const int n = static_cast<int>(d.digits.size());
+    std::string integer;
+    for (int i = 0; i < d.pointPos; ++i)
+        integer += i < n ? d.digits[i] : '0';
+    const auto firstNonZero = integer.find_first_not_of('0');
+    integer.erase(0, firstNonZero == std::string::npos ? integer.size() : firstNonZero);
+    if (static_cast<int>(integer.size()) < p.minIntegerDigits)
+        integer.insert(0, p.minIntegerDigits - integer.size(), '0');
+
+    std::string decimals;
+    for (int i = 0; i < p.maxDecimals; ++i) {
+        const int idx = d.pointPos + i;
+        decimals += idx >= 0 && idx < n ? d.digits[idx] : '0';
+    }
+    while (static_cast<int>(decimals.size()) > p.minDecimals && decimals.back() == '0')
+        decimals.pop_back();
+
+    if (p.grouping) {
+        for (int i = static_cast<int>(integer.size()) - 3; i > 0; i -= 3)
+            integer.insert(i, 1, ',');
+    }
+    // A value that rounds to zero shows no sign.
+    const bool allZero = d.digits.find_first_not_of('0') == std::string::npos;
+
+    QString out;
+    out.reserve(pattern.size() + 8);
+    out += p.prefix;
+    if (d.negative && !allZero)
+        out += u'-';
+    out += QLatin1StringView(integer.data(), integer.size());
+    if (!decimals.empty()) {
+        out += u'.';
+        out += QLatin1StringView(decimals.data(), decimals.size());
+    }
+    out += p.suffix;
+    return out;
+}
+
+QString fm(double value, QStringView pattern) {
+    const QString text = formatNumber(value, pattern);
+    const qsizetype width = pattern.size();
+    if (text.size() >= width)
+        return text.first(width);
+    return QString(width - text.size(), u' ') + text;
+}
+
+double leadingNumber(QStringView text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    std::string number;
+    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
+        if (text[i] == u'-')
+            number += '-';
+        ++i;
+    }
+    const auto digitAt = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
+    bool mantissa = false;
+    while (digitAt(i)) {
+        number += char(text[i++].unicode());
+        mantissa = true;
+    }
+    if (i < n && text[i] == u'.') {
+        number += '.';
+        ++i;
+        while (digitAt(i)) {
+            number += char(text[i++].unicode());
+            mantissa = true;
+        }
+    }
+    if (!mantissa)
+        return 0.0;
+    // An exponent counts only when digits follow it: "12e" reads as 12.
+    if (i < n && (text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) {
+        qsizetype k = i + 1;
+        std::string exponent = "e";
+        if (k < n && (text[k] == u'-' || text[k] == u'+'))
+            exponent += char(text[k++].unicode());
+        if (digitAt(k)) {
+            while (digitAt(k))
+                exponent += char(text[k++].unicode());
+            number += exponent;
+        }
+    }
+    if (number.front() == '-' && number.size() > 1 && number[1] == '.')
+        number.insert(1, 1, '0');
+    else if (number.front() == '.')
+        number.insert(0, 1, '0');
+    double value = 0.0;
+    const auto res = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (res.ec == std::errc::result_out_of_range) {
+        // from_chars reports both ends of the range; only the large end is an error.
+        const auto e = number.find('e');
+        if (e != std::string::npos && number.size() > e + 1 && number[e + 1] == '-')
+            return 0.0;
+        throw Error(QStringLiteral("Overflow: the number \"%1\" is too large.")
+                        .arg(QString::fromLatin1(number.data(), qsizetype(number.size()))));
+    }
+    return value;
+}
+
+} // namespace rp
