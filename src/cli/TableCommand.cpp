@@ -1,0 +1,94 @@
+#include "cli/TableCommand.h"
+
+#include "db/Error.h"
+#include "reports/ReportOptions.h"
+#include "reports/TableReport.h"
+
+#include <QDate>
+#include <QFile>
+#include <cstdio>
+
+namespace rp {
+
+namespace {
+
+const char* const help =
+    "usage: rivelpost-cli table SERIESFILE [--out FILE] [--excel] [--station ID]\n"
+    "                           [--date MM-DD-YYYY] [--water-year]\n"
+    "\n"
+    "Writes the table report of a series file: the monthly table for yearly and monthly\n"
+    "series, the daily table for daily (and daily maximum and minimum) series, the hourly\n"
+    "table for hourly series. Unit values have no table.\n"
+    "\n"
+    "  --out FILE         the report file (default: lasttable.txt in the current folder)\n"
+    "  --excel            lay the report out for import into a spreadsheet\n"
+    "  --station ID       the station identifier printed in the daily title\n"
+    "  --date MM-DD-YYYY  the date printed in the daily title (default: today)\n"
+    "  --water-year       page the daily table by water year (October to September)\n"
+    "  --help             show this help\n";
+
+int fail(int status, const QString& message) {
+    std::fprintf(stderr, "rivelpost-cli table: %s\n", qPrintable(message));
+    return status;
+}
+
+} // namespace
+
+int runTableCommand(const QStringList& args) {
+    ReportOptions options;
+    QString seriesPath;
+    QString outPath = QStringLiteral("lasttable.txt");
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const auto value = [&]() -> const QString* {
+            return i + 1 < args.size() ? &args[++i] : nullptr;
+        };
+        if (a == u"--help" || a == u"-h") {
+            std::fputs(help, stdout);
+            return 0;
+        } else if (a == u"--excel") {
+            options.excel = true;
+        } else if (a == u"--water-year") {
+            options.waterYear = true;
+        } else if (a == u"--out" || a == u"--station" || a == u"--date") {
+            const QString* v = value();
+            if (!v)
+                return fail(2, QStringLiteral("%1 needs a value").arg(a));
+            if (a == u"--out") {
+                outPath = *v;
+            } else if (a == u"--station") {
+                options.stationId = *v;
+            } else {
+                options.today = QDate::fromString(*v, QStringLiteral("MM-dd-yyyy"));
+                if (!options.today.isValid())
+                    return fail(
+                        2, QStringLiteral("--date wants a date MM-DD-YYYY, not \"%1\"").arg(*v));
+            }
+        } else if (a.startsWith(u'-') && a.size() > 1) {
+            return fail(2, QStringLiteral("unknown option %1 (see --help)").arg(a));
+        } else if (seriesPath.isEmpty()) {
+            seriesPath = a;
+        } else {
+            return fail(2, QStringLiteral("one series file only (see --help)"));
+        }
+    }
+    if (seriesPath.isEmpty())
+        return fail(2, QStringLiteral("no series file given (see --help)"));
+
+    QFile series(seriesPath);
+    if (!series.open(QIODevice::ReadOnly))
+        return fail(1, QStringLiteral("cannot read %1: %2").arg(seriesPath, series.errorString()));
+    QFile report(outPath);
+    if (!report.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return fail(1, QStringLiteral("cannot write %1: %2").arg(outPath, report.errorString()));
+    try {
+        writeTableReport(series, report, options);
+    } catch (const Error& e) {
+        return fail(1, e.message());
+    }
+    if (!report.flush())
+        return fail(1, QStringLiteral("cannot write %1: %2").arg(outPath, report.errorString()));
+    return 0;
+}
+
+} // namespace rp
