@@ -1,7 +1,250 @@
 #include "Form1.h"
 
+#include "AppPaths.h"
+#include "MessageBoxDialogs.h"
+#include "Navigator.h"
+#include "RecordSetModel.h"
+#include "SettingsFile.h"
+#include "db/DateForm.h"
+#include "db/Error.h"
+#include "db/RecordSet.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTimer>
+
 namespace rp {
 
-Form1::Form1(QWidget* parent) : QMainWindow(parent) { setObjectName(QStringLiteral("Form1")); }
+namespace {
+
+QString windowCaption() {
+    return QStringLiteral("Rivelpos %1.%2.%3 %4")
+        .arg(RIVELPOST_VERSION_MAJOR)
+        .arg(RIVELPOST_VERSION_MINOR)
+        .arg(RIVELPOST_VERSION_PATCH)
+        .arg(QStringLiteral(RIVELPOST_LEGAL_NOTICE));
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : Form1(Services{}, parent) {}
+
+Form1::Form1(Services services, QWidget* parent)
+    : QMainWindow(parent), m_services(std::move(services)),
+      m_dialogs(m_services.dialogs ? m_services.dialogs : &MessageBoxDialogs::instance()) {
+    setObjectName(QStringLiteral("Form1"));
+    if (!m_services.today)
+        m_services.today = [] { return QDate::currentDate(); };
+    if (!m_services.screenWidth)
+        m_services.screenWidth = [] {
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            return screen ? screen->geometry().width() : 1024;
+        };
+    buildControls();
+    setWindowTitle(windowCaption());
+    connect(m_getButton, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { goCommand(); }); });
+    connect(m_siteIDbutton, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { siteListCommand(); }); });
+    connect(m_sdidButton, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { parametersAllCommand(); }); });
+    connect(m_sdidWdataButton, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { parametersWithDataCommand(); }); });
+    connect(m_tablesButton, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { dbTablesCommand(); }); });
+    connect(m_command4, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { dateCommand(); }); });
+    connect(m_grid, &QTableView::doubleClicked, this,
+            [this] { runGuarded([this] { gridDoubleClick(); }); });
+    connect(m_adodc1, &Navigator::moveRequested, this,
+            [this](Navigator::Move move) { moveRecord(static_cast<int>(move)); });
+}
+
+Form1::~Form1() {
+    // The model must not read a record set that is going away.
+    m_model->setRecordSet(nullptr, false);
+}
+
+void Form1::startUp() {
+    // Each step that fails says so and the start-up goes on with the next one.
+    const auto step = [this](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const Error&) {
+            message(QStringLiteral("Use the Connection Button to set database name."));
+        }
+    };
+    step([this] {
+        m_resW = m_services.screenWidth();
+        QFont font = m_grid->font();
+        font.setPointSize(m_resW < 1001 ? 8 : 10);
+        m_grid->setFont(font);
+        m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+    });
+    step([this] { m_seriesFilePath = AppPaths::seriesFilePath(); });
+    const QDate today = m_services.today();
+    step([&] { setDateTexts(jetDateText(today.addDays(-7)), jetDateText(today)); });
+    step([&] {
+        DateForm* form = dateForm();
+        form->fillLists(today.year());
+        form->setStartText(m_text2->text());
+        form->setEndText(m_text3->text());
+    });
+    if (!AppPaths::settingsFileExists()) {
+        message(QStringLiteral("Use the Connection Button to set database connection."));
+        return;
+    }
+    step([this] {
+        m_connectionString = SettingsFile::read(AppPaths::settingsFilePath()).connectionString;
+    });
+    step([this] { siteListCommand(); });
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void Form1::setConnectionString(const QString& connectionString) {
+    m_connectionString = connectionString;
+}
+
+TimeStep Form1::timeStep() const {
+    for (int i = 0; i < timeStepCount; ++i)
+        if (m_option1[static_cast<size_t>(i)]->isChecked())
+            return timeStepFromIndex(i);
+    return defaultTimeStep;
+}
+
+void Form1::setTimeStep(TimeStep step) {
+    m_option1[static_cast<size_t>(timeStepIndex(step))]->setChecked(true);
+}
+
+QString Form1::modeText() const {
+    return m_text1->text();
+}
+QString Form1::startDateText() const {
+    return m_text2->text();
+}
+QString Form1::endDateText() const {
+    return m_text3->text();
+}
+
+void Form1::setDateTexts(const QString& start, const QString& end) {
+    m_text2->setText(start);
+    m_text3->setText(end);
+}
+
+DateForm* Form1::dateForm() {
+    if (!m_dateForm) {
+        m_dateForm = new DateForm(m_services.today, this);
+        m_dateForm->setModal(true);
+        connect(m_dateForm, &DateForm::datesChosen, this, &Form1::setDateTexts);
+        connect(m_dateForm, &QDialog::finished, this, [this] {
+            if (m_dateForm && m_dateForm->closedFromTitleBar())
+                m_dateForm->deleteLater();
+            applyControlStates(Command::GoAvailable);
+        });
+    }
+    return m_dateForm;
+}
+
+void Form1::dateCommand() {
+    dateForm()->open();
+}
+
+void Form1::chooseTimeStep() {
+    applyControlStates(Command::GoAvailable);
+}
+
+void Form1::applyControlStates(Command command) {
+    const ControlStates& s = controlStates(command);
+    const auto apply = [](QWidget* widget, Switch state) {
+        if (state != Switch::Keep)
+            widget->setEnabled(state == Switch::On);
+    };
+    apply(m_siteIDbutton, s.siteList);
+    apply(m_sdidWdataButton, s.paramsWithData);
+    apply(m_getButton, s.go);
+    apply(m_viewGraphButton, s.graphTable);
+    apply(m_tablesButton, s.dbTables);
+    apply(m_sdidButton, s.paramsAll);
+    apply(m_allowEdit, s.editBoxes);
+    apply(m_autoInsert, s.editBoxes);
+    if (s.clearEditBoxes) {
+        m_allowEdit->setChecked(false);
+        m_autoInsert->setChecked(false);
+    }
+    apply(m_text4, s.text4);
+    switch (s.text1) {
+    case ModeText::Keep:
+        break;
+    case ModeText::Empty:
+        m_text1->clear();
+        break;
+    case ModeText::Sql:
+        m_text1->setText(QStringLiteral("SQL"));
+        break;
+    case ModeText::Table:
+        m_text1->setText(QStringLiteral("Table"));
+        break;
+    }
+    if (s.label1 != LabelText::Keep)
+        m_label1->setText(s.label1 == LabelText::Sid ? QStringLiteral("SID")
+                                                     : QStringLiteral("DSID"));
+    if (s.clearCheck1)
+        m_check1->setChecked(false);
+}
+
+void Form1::message(const QString& text) {
+    m_dialogs->message(this, text);
+}
+
+void Form1::runGuarded(const std::function<void()>& command) {
+    // A command that waits for the user (a message box) must not let a second one start.
+    if (m_commandRunning)
+        return;
+    m_commandRunning = true;
+    try {
+        command();
+    } catch (const Error& e) {
+        m_commandRunning = false;
+        message(e.message());
+        return;
+    }
+    m_commandRunning = false;
+}
+
+bool Form1::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        focusGrid();
+        if (!m_activatedOnce) {
+            m_activatedOnce = true;
+            QTimer::singleShot(0, this, [this] { firstActivation(); });
+        }
+    }
+    return QMainWindow::event(event);
+}
+
+void Form1::firstActivation() {
+    if (m_commandRunning) {
+        QTimer::singleShot(50, this, [this] { firstActivation(); });
+        return;
+    }
+    runGuarded([this] { siteListCommand(); });
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    // Own SQL is switched by the mouse press alone, acting on the state before the click.
+    if (watched == m_check1 && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        runGuarded([this] { ownSqlPressed(); });
+    return QMainWindow::eventFilter(watched, event);
+}
 
 } // namespace rp

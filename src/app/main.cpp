@@ -7,6 +7,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Rivelpost"));
     QApplication::setOrganizationName(QStringLiteral("Rivelpost"));
     rp::Form1 window;
+    window.startUp();
     window.show();
     return app.exec();
 }

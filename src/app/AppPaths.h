@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace rp {
+
+// Where the program keeps its files: the executable's folder when it is writable (a portable
+// install), otherwise the per-user data folder.
+class AppPaths {
+public:
+    static QString programFolder();
+    // Tests and tools point the program at another folder; an empty text restores the default.
+    static void setProgramFolder(const QString& folder);
+
+    // The settings file "Rivelpost_setup.txt", matched without regard to the case of its name.
+    // When none exists, the path it would be written to.
+    static QString settingsFilePath();
+    static bool settingsFileExists();
+    // The series file "lastout.txt" in the program folder.
+    static QString seriesFilePath();
+
+    static inline const char* settingsFileName = "Rivelpost_setup.txt";
+    static inline const char* seriesFileName = "lastout.txt";
+};
+
+} // namespace rp

@@ -1,0 +1,27 @@
+#include "GridWheelScroller.h"
+
+#include <QAbstractItemView>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace rp {
+
+GridWheelScroller::GridWheelScroller(QAbstractItemView* view) : QObject(view), m_view(view) {
+    setObjectName(QStringLiteral("GridWheelScroller"));
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    view->viewport()->installEventFilter(this);
+}
+
+bool GridWheelScroller::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_view->viewport() || event->type() != QEvent::Wheel)
+        return QObject::eventFilter(watched, event);
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    const int rows = m_accumulator.add(wheel->angleDelta().y());
+    if (rows != 0) {
+        QScrollBar* bar = m_view->verticalScrollBar();
+        bar->setValue(bar->value() + rows);
+    }
+    return true;
+}
+
+} // namespace rp
