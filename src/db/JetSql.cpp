@@ -1,0 +1,22 @@
+#include "JetSql.h"
+
+#include "JetSqlClauseRules.h"
+#include "JetSqlRules.h"
+#include "JetStatement.h"
+
+namespace rp {
+
+JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& dialect) {
+    JetStatement st(tokenizeJetSql(jetSql));
+    checkSingleStatement(st);
+    translateTokens(st, dialect);
+    rewriteDelete(st);
+    renameFunctions(st, dialect);
+    rewriteSystemObjects(st, dialect);
+    rewriteLikePatterns(st);
+    rewriteConcatenation(st);
+    rewriteTop(st);
+    return Translation{st.text(), plainSelectTable(st)};
+}
+
+} // namespace rp
