@@ -20,6 +20,7 @@ public:
     const QString& name() const { return m_name; }
     // The declared type, or the type of the first non-null value when nothing was declared.
     FieldType type() const { return m_type; }
+    void setType(FieldType type) { m_type = type; }
     qsizetype size() const { return qsizetype(m_tags.size()); }
 
     void reserve(qsizetype rows);

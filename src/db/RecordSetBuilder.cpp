@@ -18,6 +18,10 @@ int RecordSet::Builder::fieldCount() const {
     return int(m_set->d->columns.size());
 }
 
+void RecordSet::Builder::setFieldType(int field, FieldType type) {
+    column(field).setType(type);
+}
+
 RecordColumn& RecordSet::Builder::column(int field) {
     return m_set->d->columns[size_t(field)];
 }

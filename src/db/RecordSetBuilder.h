@@ -24,6 +24,8 @@ public:
     // Declared type Null means "whatever the first non-null value is".
     int addField(const QString& name, FieldType declaredType = FieldType::Null);
     int fieldCount() const;
+    // Changes the declared type; Null lets the first non-null value decide.
+    void setFieldType(int field, FieldType type);
     void reserve(qsizetype rows);
 
     void appendNull(int field);

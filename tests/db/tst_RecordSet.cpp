@@ -1,3 +1,5 @@
+#include "SmallHdb.h"
+
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/JetDate.h"
@@ -428,6 +430,106 @@ private slots:
         rs->update();
         QCOMPARE(rs->recordCount(), 1);
         QCOMPARE(rs->rowOfBookmark(rs->bookmark()), 0);
+    }
+
+    void editsReachTheDatabaseByKey() {
+        rp::test::SmallHdb hdb;
+        auto db = openDatabase(hdb.connection());
+        auto other = openDatabase(hdb.connection());
+        auto rs = db->open(QStringLiteral("SELECT * FROM rday WHERE datatype_site_id=1001 ORDER "
+                                          "BY date_time;"),
+                           LockType::Optimistic);
+        QVERIFY(rs->isUpdatable());
+        QCOMPARE(rs->baseTable(), QStringLiteral("rday"));
+        rs->setValue(2, QStringLiteral("9.75"));
+        rs->moveNext(); // saves
+        using rp::test::scalar;
+        QCOMPARE(scalar(*other, QStringLiteral("SELECT value FROM rday WHERE datatype_site_id=1001 "
+                                               "AND date_time='1999-03-04 23:00:00'")),
+                 QStringLiteral("9.75"));
+        rs->deleteCurrent(); // 1999-03-05
+        QCOMPARE(scalar(*other, QStringLiteral("SELECT count(*) FROM rday WHERE "
+                                               "date_time='1999-03-05 00:00:00'")),
+                 QStringLiteral("0"));
+        QCOMPARE(rs->value(1).toDateTime(), at(1999, 3, 6, 12));
+        rs->addNew();
+        rs->setValue(0, QStringLiteral("1001"));
+        rs->setValue(1, QStringLiteral("3/9/1999 7:15:00 AM"));
+        rs->setValue(2, QStringLiteral("4"));
+        rs->setValue(3, QStringLiteral("5"));
+        rs->moveFirst();
+        QCOMPARE(scalar(*other, QStringLiteral("SELECT value || '/' || source FROM rday WHERE "
+                                               "date_time='1999-03-09 07:15:00'")),
+                 QStringLiteral("4.0/5"));
+        // The record set's own rows keep working after the changes.
+        QCOMPARE(rs->recordCount(), 7);
+        rs->moveLast();
+        rs->setValue(2, 4.5);
+        rs->update();
+        QCOMPARE(scalar(*other, QStringLiteral("SELECT value FROM rday WHERE "
+                                               "date_time='1999-03-09 07:15:00'")),
+                 QStringLiteral("4.5"));
+    }
+
+    void shortDateTextsAndNullsStillMatch() {
+        rp::test::SmallHdb hdb;
+        auto db = hdb.db();
+        db->executeNative(QStringLiteral("INSERT INTO rmonth VALUES (5, '1999-04-01', 1, 1);"
+                                         "INSERT INTO rsite VALUES (11, NULL, 'X', NULL, NULL, "
+                                         "3001, 'flow', 'cfs', 19)"));
+        auto month = db->open(QStringLiteral("SELECT * FROM rmonth WHERE datatype_site_id=5"),
+                              LockType::Optimistic);
+        month->setValue(2, 2.0);
+        month->update();
+        QCOMPARE(rp::test::scalar(*db, QStringLiteral("SELECT value FROM rmonth WHERE "
+                                                      "datatype_site_id=5")),
+                 QStringLiteral("2"));
+        auto site =
+            db->open(QStringLiteral("SELECT * FROM rsite WHERE site_id=11 order by site_id;"),
+                     LockType::Optimistic);
+        site->setValue(2, QStringLiteral("Kern River"));
+        site->update();
+        QCOMPARE(rp::test::scalar(*db, QStringLiteral("SELECT site_name FROM rsite WHERE "
+                                                      "site_id=11")),
+                 QStringLiteral("Kern River"));
+    }
+
+    void databaseRefusalsLeaveTheSetAsItWas() {
+        rp::test::SmallHdb hdb;
+        auto db = openDatabase(hdb.connection());
+        auto rs = db->open(QStringLiteral("SELECT * FROM rday WHERE datatype_site_id=1001 ORDER "
+                                          "BY date_time;"),
+                           LockType::Optimistic);
+        // Someone else deletes the first record meanwhile.
+        hdb.db()->execute(QStringLiteral("DELETE FROM rday WHERE date_time < #05-Mar-1999#"));
+        rs->setValue(2, 1.0);
+        try {
+            rs->update();
+            QFAIL("no error");
+        } catch (const Error& e) {
+            QCOMPARE(e.message(), QStringLiteral("The record was changed or deleted by someone "
+                                                 "else; retrieve it again."));
+        }
+        QCOMPARE(rs->editMode(), EditMode::InProgress);
+        rs->cancelUpdate();
+        QVERIFY_THROWS_EXCEPTION(Error, rs->deleteCurrent());
+        QCOMPARE(rs->recordCount(), 7);
+        // A duplicate key is refused by the database; the added record stays pending.
+        rs->addNew();
+        rs->setValue(0, 1001);
+        rs->setValue(1, QStringLiteral("05-Mar-1999"));
+        try {
+            rs->update();
+            QFAIL("no error");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("UNIQUE")), qPrintable(e.message()));
+        }
+        QCOMPARE(rs->editMode(), EditMode::Add);
+        QCOMPARE(rs->recordCount(), 8);
+        rs->cancelUpdate();
+        QCOMPARE(rs->recordCount(), 7);
+        QCOMPARE(rp::test::scalar(*db, QStringLiteral("SELECT count(*) FROM rday")),
+                 QStringLiteral("7"));
     }
 
     void valueRowsAreCompact() {

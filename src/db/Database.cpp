@@ -1,0 +1,25 @@
+#include "Database.h"
+
+#include "ConnectionString.h"
+#include "Error.h"
+#include "SqliteDatabase.h"
+
+namespace rp {
+
+std::shared_ptr<Database> openDatabase(const QString& connectionString) {
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    switch (cs.backendKind()) {
+    case BackendKind::Sqlite:
+        return std::make_shared<SqliteDatabase>(cs.databasePath());
+    case BackendKind::PostgreSql:
+        throw Error(QStringLiteral("PostgreSQL databases are not supported yet."));
+    case BackendKind::Workbook:
+        throw Error(QStringLiteral("Excel workbook databases are not supported yet."));
+    case BackendKind::Access:
+        throw Error(QStringLiteral("Access databases are not supported yet."));
+    }
+    throw Error(
+        QStringLiteral("The connection string \"%1\" names no database.").arg(connectionString));
+}
+
+} // namespace rp

@@ -1,0 +1,171 @@
+#include "SqliteResult.h"
+
+#include "Error.h"
+#include "RecordSetBuilder.h"
+
+#include <sqlite3.h>
+#include <vector>
+
+namespace rp {
+
+namespace {
+
+// Days from 1970-01-01 to a proleptic Gregorian date.
+constexpr qint64 daysFromCivil(int y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const qint64 era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + qint64(doe) - 719468;
+}
+
+bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int daysInMonth(int y, int m) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && isLeap(y) ? 29 : days[m - 1];
+}
+
+bool digits(const char* p, int n, int& out) {
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        const unsigned c = unsigned(p[i]) - '0';
+        if (c > 9)
+            return false;
+        v = v * 10 + int(c);
+    }
+    out = v;
+    return true;
+}
+
+enum class Kind { Plain, Date };
+
+Kind columnKind(const char* declared, const char* name) {
+    const QByteArray decl = QByteArray(declared ? declared : "").toUpper();
+    if (decl.contains("DATE") || decl.contains("TIME"))
+        return Kind::Date;
+    const bool numeric = decl.contains("INT") || decl.contains("REAL") || decl.contains("FLOA") ||
+                         decl.contains("DOUB") || decl.contains("NUM");
+    if (!numeric && QByteArray(name ? name : "").toLower().contains("date"))
+        return Kind::Date;
+    return Kind::Plain;
+}
+
+// The declared type as SQLite's affinity rules read it; Null when it says nothing definite.
+FieldType declaredType(const char* declared) {
+    const QByteArray decl = QByteArray(declared ? declared : "").toUpper();
+    if (decl.contains("INT"))
+        return FieldType::Integer;
+    if (decl.contains("CHAR") || decl.contains("CLOB") || decl.contains("TEXT"))
+        return FieldType::Text;
+    if (decl.contains("REAL") || decl.contains("FLOA") || decl.contains("DOUB"))
+        return FieldType::Real;
+    if (decl.contains("BLOB"))
+        return FieldType::Blob;
+    return FieldType::Null;
+}
+
+} // namespace
+
+std::optional<qint64> isoDateTimeMSecs(QByteArrayView text) {
+    const char* p = text.data();
+    const qsizetype n = text.size();
+    if (n != 10 && n != 16 && n < 19)
+        return std::nullopt;
+    int y, mo, d, h = 0, mi = 0, s = 0, ms = 0;
+    if (!digits(p, 4, y) || p[4] != '-' || !digits(p + 5, 2, mo) || p[7] != '-' ||
+        !digits(p + 8, 2, d))
+        return std::nullopt;
+    if (n >= 16) {
+        if (p[10] != ' ' || !digits(p + 11, 2, h) || p[13] != ':' || !digits(p + 14, 2, mi))
+            return std::nullopt;
+        if (n >= 19) {
+            if (p[16] != ':' || !digits(p + 17, 2, s))
+                return std::nullopt;
+            if (n > 19) {
+                // A fraction of a second: milliseconds from its first three digits.
+                if (p[19] != '.' || n == 20)
+                    return std::nullopt;
+                int scale = 100;
+                for (qsizetype i = 20; i < n; ++i) {
+                    const unsigned c = unsigned(p[i]) - '0';
+                    if (c > 9)
+                        return std::nullopt;
+                    ms += int(c) * scale;
+                    scale /= 10;
+                }
+            }
+        }
+    }
+    if (mo < 1 || mo > 12 || d < 1 || d > daysInMonth(y, mo) || h > 23 || mi > 59 || s > 59)
+        return std::nullopt;
+    const qint64 days = daysFromCivil(y, unsigned(mo), unsigned(d));
+    return ((days * 24 + h) * 60 + mi) * 60000 + qint64(s) * 1000 + ms;
+}
+
+std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Builder& builder) {
+    const int columns = sqlite3_column_count(stmt);
+    std::vector<Kind> kinds(size_t(columns), Kind::Plain);
+    // Date columns that turn out to hold other texts, or numbers.
+    std::vector<bool> notDates(size_t(columns), false);
+    for (int c = 0; c < columns; ++c) {
+        const char* decl = sqlite3_column_decltype(stmt, c);
+        const char* name = sqlite3_column_name(stmt, c);
+        kinds[size_t(c)] = columnKind(decl, name);
+        builder.addField(QString::fromUtf8(name),
+                         kinds[size_t(c)] == Kind::Date ? FieldType::DateTime : declaredType(decl));
+    }
+    sqlite3* db = sqlite3_db_handle(stmt);
+    for (;;) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER:
+                builder.appendInteger(c, sqlite3_column_int64(stmt, c));
+                if (kinds[size_t(c)] == Kind::Date)
+                    notDates[size_t(c)] = true;
+                break;
+            case SQLITE_FLOAT:
+                builder.appendReal(c, sqlite3_column_double(stmt, c));
+                if (kinds[size_t(c)] == Kind::Date)
+                    notDates[size_t(c)] = true;
+                break;
+            case SQLITE_TEXT: {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                const int bytes = sqlite3_column_bytes(stmt, c);
+                if (kinds[size_t(c)] == Kind::Date) {
+                    if (auto ms = isoDateTimeMSecs(QByteArrayView(text, bytes))) {
+                        builder.appendDateTime(c, *ms);
+                        break;
+                    }
+                    notDates[size_t(c)] = true;
+                }
+                builder.appendText(c, QString::fromUtf8(text, bytes));
+                break;
+            }
+            case SQLITE_BLOB: {
+                const char* data = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+                builder.appendBlob(c, QByteArray(data, sqlite3_column_bytes(stmt, c)));
+                break;
+            }
+            default:
+                builder.appendNull(c);
+                break;
+            }
+        }
+    }
+    // A "date" column that holds other values is typed by its first value after all.
+    for (int c = 0; c < columns; ++c)
+        if (notDates[size_t(c)])
+            builder.setFieldType(c, FieldType::Null);
+    return builder.build();
+}
+
+} // namespace rp
