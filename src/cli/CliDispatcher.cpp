@@ -1,0 +1,90 @@
+#include "CliDispatcher.h"
+
+#include "DemoDbCommand.h"
+#include "InitDbCommand.h"
+#include "SqlCommand.h"
+
+#include <QRegularExpression>
+
+namespace rp::cli {
+
+namespace {
+
+const QString program = QStringLiteral("rivelpost-cli");
+
+bool isHelp(const QString& argument) {
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+}
+
+// Messages from the database may run over several lines; the command line reports one.
+QString oneLine(const QString& message) {
+    static const QRegularExpression space(QStringLiteral("\\s+"));
+    return QString(message).replace(space, QStringLiteral(" ")).trimmed();
+}
+
+} // namespace
+
+CliDispatcher::CliDispatcher() {
+    m_commands.push_back(std::make_unique<InitDbCommand>());
+    m_commands.push_back(std::make_unique<DemoDbCommand>());
+    m_commands.push_back(std::make_unique<SqlCommand>());
+}
+
+CliCommand* CliDispatcher::find(const QString& name) const {
+    for (const auto& command : m_commands)
+        if (command->name() == name)
+            return command.get();
+    return nullptr;
+}
+
+QString CliDispatcher::help() const {
+    QString text = QStringLiteral("Usage: %1 COMMAND [ARGUMENTS]\n"
+                                  "Maintains a hydrologic time-series database (HDB) from the "
+                                  "command line.\n\nCommands:\n")
+                       .arg(program);
+    for (const auto& command : m_commands)
+        text +=
+            QStringLiteral("  %1%2\n").arg(command->name().leftJustified(10), command->summary());
+    text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the arguments of a command.\n")
+                .arg(program);
+    return text;
+}
+
+int CliDispatcher::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    if (arguments.isEmpty()) {
+        err << program << ": no command given; run \"" << program << " --help\" for the list\n";
+        return 2;
+    }
+    const QString& name = arguments.first();
+    if (isHelp(name) || name == QLatin1String("help")) {
+        out << help();
+        return 0;
+    }
+    CliCommand* command = find(name);
+    if (!command) {
+        err << program << ": unknown command \"" << oneLine(name) << "\"; run \"" << program
+            << " --help\" for the list\n";
+        return 2;
+    }
+    const QStringList rest = arguments.mid(1);
+    if (std::any_of(rest.begin(), rest.end(), isHelp)) {
+        out << command->help();
+        return 0;
+    }
+    try {
+        command->run(rest, out);
+        out.flush();
+        return 0;
+    } catch (const UsageError& e) {
+        out.flush();
+        err << program << ": " << oneLine(e.message()) << "; run \"" << program << ' '
+            << command->name() << " --help\" for its usage\n";
+        return 2;
+    } catch (const Error& e) {
+        out.flush();
+        err << program << ": " << oneLine(e.message()) << '\n';
+        return 1;
+    }
+}
+
+} // namespace rp::cli

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "CliCommand.h"
+
+#include <memory>
+#include <vector>
+
+namespace rp::cli {
+
+// Finds the subcommand named by the first argument and runs it: --help at either level prints
+// help, a failure prints one line "rivelpost-cli: <message>" to err. Returns the exit status:
+// 0 success, 1 failure, 2 wrong call.
+class CliDispatcher {
+public:
+    CliDispatcher();
+    int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    QString help() const;
+
+private:
+    CliCommand* find(const QString& name) const;
+
+    std::vector<std::unique_ptr<CliCommand>> m_commands;
+};
+
+} // namespace rp::cli

@@ -1,0 +1,123 @@
+#include "DemoDatabase.h"
+
+#include "DemoCatalog.h"
+#include "DemoHydrology.h"
+#include "DemoSeries.h"
+#include "Error.h"
+#include "HdbSchema.h"
+#include "SqliteDatabase.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <algorithm>
+
+namespace rp {
+
+namespace {
+
+void writeSites(Database& db) {
+    const auto& parameters = demo::parameters();
+    size_t next = 0;
+    db.appendRows(QStringLiteral("rsite"),
+                  {QStringLiteral("site_id"), QStringLiteral("station_id"),
+                   QStringLiteral("site_name"), QStringLiteral("state"), QStringLiteral("reach_id"),
+                   QStringLiteral("datatype_site_id"), QStringLiteral("datatype_name"),
+                   QStringLiteral("unit_name"), QStringLiteral("datatype_id")},
+                  [&](QVariantList& row) {
+                      if (next == parameters.size())
+                          return false;
+                      const demo::Parameter& p = parameters[next++];
+                      const demo::Site& s = demo::sites().at(size_t(p.site));
+                      row << s.siteId << QString::fromLatin1(s.stationId)
+                          << QString::fromLatin1(s.name) << QString::fromLatin1(s.state)
+                          << s.reachId << p.datatypeSiteId << QString::fromLatin1(p.datatypeName)
+                          << QString::fromLatin1(p.unitName) << p.datatypeId;
+                      return true;
+                  });
+}
+
+void writeValues(Database& db, const QString& table, std::vector<demo::Row>& rows) {
+    // Key order: the tables are clustered on it, so the inserts append.
+    std::sort(rows.begin(), rows.end(), [](const demo::Row& a, const demo::Row& b) {
+        return a.datatypeSiteId != b.datatypeSiteId ? a.datatypeSiteId < b.datatypeSiteId
+                                                    : a.minute < b.minute;
+    });
+    // The SQLite schema keeps date_time as ISO text; writing that text directly spares a date
+    // conversion per row.
+    std::vector<QString> clock(1440);
+    for (int m = 0; m < 1440; ++m)
+        clock[size_t(m)] = QStringLiteral(" %1:%2:00")
+                               .arg(m / 60, 2, 10, QLatin1Char('0'))
+                               .arg(m % 60, 2, 10, QLatin1Char('0'));
+    size_t next = 0;
+    qint64 day = -1;
+    QString dayText;
+    db.appendRows(table,
+                  {QStringLiteral("datatype_site_id"), QStringLiteral("date_time"),
+                   QStringLiteral("value"), QStringLiteral("source")},
+                  [&](QVariantList& row) {
+                      if (next == rows.size())
+                          return false;
+                      const demo::Row& r = rows[next++];
+                      if (r.minute / 1440 != day) {
+                          day = r.minute / 1440;
+                          dayText = QDate::fromJulianDay(day).toString(Qt::ISODate);
+                      }
+                      row << r.datatypeSiteId << dayText + clock[size_t(r.minute % 1440)] << r.value
+                          << r.source;
+                      return true;
+                  });
+}
+
+} // namespace
+
+void createDemoDatabase(const QString& path, QDate until) {
+    if (!until.isValid())
+        throw Error(QStringLiteral("The last day of the demo database is not a valid date."));
+    if (until < demo::firstDay())
+        throw Error(QStringLiteral("The demo database starts on %1; its last day must not be "
+                                   "earlier.")
+                        .arg(demo::firstDay().toString(Qt::ISODate)));
+    const QFileInfo target(path);
+    if (path.trimmed().isEmpty())
+        throw Error(QStringLiteral("No file was named for the demo database."));
+    if (target.exists())
+        throw Error(QStringLiteral("The file %1 already exists; choose a new name.")
+                        .arg(QDir::toNativeSeparators(path)));
+    if (!target.absoluteDir().exists())
+        throw Error(QStringLiteral("The folder %1 does not exist.")
+                        .arg(QDir::toNativeSeparators(target.absolutePath())));
+
+    // Built under a temporary name beside the target and renamed when complete, so a failure
+    // leaves nothing behind.
+    QTemporaryFile temp(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
+    if (!temp.open())
+        throw Error(QStringLiteral("The file %1 cannot be created: %2")
+                        .arg(QDir::toNativeSeparators(path), temp.errorString()));
+    temp.close();
+    {
+        SqliteDatabase db(temp.fileName());
+        createHdbSchema(db);
+        writeSites(db);
+        demo::DemoHydrology hydrology;
+        demo::TableRows rows;
+        for (const demo::Parameter& p : demo::parameters())
+            demo::DemoSeries(p, hydrology).generate(until, rows);
+        for (const TimeStepInfo& step : timeSteps()) {
+            auto& tableRows = rows[size_t(timeStepIndex(step.step))];
+            writeValues(db, QString::fromLatin1(step.table), tableRows);
+            tableRows = {};
+        }
+    }
+    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    // rename() never replaces a file that appeared meanwhile.
+    if (!temp.rename(target.absoluteFilePath()))
+        throw Error(QStringLiteral("The file %1 cannot be created: %2")
+                        .arg(QDir::toNativeSeparators(path), temp.errorString()));
+    temp.setAutoRemove(false);
+}
+
+} // namespace rp
