@@ -172,23 +172,28 @@ QString fm(double value, QStringView pattern) {
 }
 
 double leadingNumber(QStringView text) {
-    qsizetype i = 0;
     const qsizetype n = text.size();
+    const auto digitAt = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
+    qsizetype i = 0;
     while (i < n && (text[i] == u' ' || text[i] == u'\t'))
         ++i;
+    // The number's characters, normalised for from_chars: no '+', a digit before a bare point,
+    // 'e' for the exponent.
     std::string number;
+    number.reserve(32);
     if (i < n && (text[i] == u'-' || text[i] == u'+')) {
         if (text[i] == u'-')
             number += '-';
         ++i;
     }
-    const auto digitAt = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
     bool mantissa = false;
     while (digitAt(i)) {
         number += char(text[i++].unicode());
         mantissa = true;
     }
     if (i < n && text[i] == u'.') {
+        if (!mantissa)
+            number += '0';
         number += '.';
         ++i;
         while (digitAt(i)) {
@@ -199,27 +204,22 @@ double leadingNumber(QStringView text) {
     if (!mantissa)
         return 0.0;
     // An exponent counts only when digits follow it: "12e" reads as 12.
+    bool negativeExponent = false;
     if (i < n && (text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) {
         qsizetype k = i + 1;
-        std::string exponent = "e";
         if (k < n && (text[k] == u'-' || text[k] == u'+'))
-            exponent += char(text[k++].unicode());
+            negativeExponent = text[k++] == u'-';
         if (digitAt(k)) {
+            number += negativeExponent ? "e-" : "e";
             while (digitAt(k))
-                exponent += char(text[k++].unicode());
-            number += exponent;
+                number += char(text[k++].unicode());
         }
     }
-    if (number.front() == '-' && number.size() > 1 && number[1] == '.')
-        number.insert(1, 1, '0');
-    else if (number.front() == '.')
-        number.insert(0, 1, '0');
     double value = 0.0;
     const auto res = std::from_chars(number.data(), number.data() + number.size(), value);
     if (res.ec == std::errc::result_out_of_range) {
         // from_chars reports both ends of the range; only the large end is an error.
-        const auto e = number.find('e');
-        if (e != std::string::npos && number.size() > e + 1 && number[e + 1] == '-')
+        if (negativeExponent)
             return 0.0;
         throw Error(QStringLiteral("Overflow: the number \"%1\" is too large.")
                         .arg(QString::fromLatin1(number.data(), qsizetype(number.size()))));

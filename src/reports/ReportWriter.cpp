@@ -9,7 +9,11 @@ namespace rp {
 ReportWriter::ReportWriter(QIODevice& out) : m_out(out) {}
 
 ReportWriter& ReportWriter::operator<<(QStringView text) {
-    m_line += text;
+    const qsizetype at = m_line.size();
+    m_line.resize(at + text.size());
+    char* out = m_line.data() + at;
+    for (QChar c : text)
+        *out++ = c.unicode() < 256 ? char(c.unicode()) : '?';
     return *this;
 }
 
@@ -19,26 +23,24 @@ void ReportWriter::tab(int column) {
     if (m_line.size() + 1 > column)
         endLine();
     if (m_line.size() + 1 < column)
-        m_line += QString(column - 1 - m_line.size(), u' ');
+        m_line.append(column - 1 - m_line.size(), ' ');
 }
 
 void ReportWriter::endLine() {
-    QByteArray bytes = m_line.toLatin1();
-    bytes += "\r\n";
-    m_line.clear();
-    write(bytes);
+    m_line += "\r\n";
+    write(m_line);
+    m_line.resize(0);
 }
 
 void ReportWriter::formFeed() {
-    m_line += QChar(12);
+    m_line += '\f';
 }
 
 void ReportWriter::flush() {
     if (m_line.isEmpty())
         return;
-    const QByteArray bytes = m_line.toLatin1();
-    m_line.clear();
-    write(bytes);
+    write(m_line);
+    m_line.resize(0);
 }
 
 void ReportWriter::write(const QByteArray& bytes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -30,7 +31,7 @@ public:
 private:
     void write(const QByteArray& bytes);
     QIODevice& m_out;
-    QString m_line;
+    QByteArray m_line; // 8-bit text of the open line
 };
 
 } // namespace rp

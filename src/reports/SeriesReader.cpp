@@ -40,17 +40,30 @@ int seriesMonth(QStringView text) {
 SeriesReader::SeriesReader(QIODevice& in) : m_in(in) {}
 
 bool SeriesReader::readLine(QString& line) {
-    if (m_in.atEnd())
-        return false;
-    QByteArray bytes = m_in.readLine();
-    if (bytes.isEmpty() && m_in.atEnd())
+    // Reuses the buffers of `line` and m_bytes: a long series is read without an allocation per
+    // line.
+    m_bytes.resize(0);
+    for (;;) {
+        char chunk[4096];
+        const qint64 n = m_in.readLine(chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        m_bytes.append(chunk, n);
+        if (chunk[n - 1] == '\n')
+            break;
+    }
+    if (m_bytes.isEmpty())
         return false;
     ++m_lineNumber;
-    if (bytes.endsWith('\n'))
-        bytes.chop(1);
-    if (bytes.endsWith('\r'))
-        bytes.chop(1);
-    line = QString::fromLatin1(bytes);
+    qsizetype size = m_bytes.size();
+    if (size > 0 && m_bytes[size - 1] == '\n')
+        --size;
+    if (size > 0 && m_bytes[size - 1] == '\r')
+        --size;
+    line.resize(size);
+    QChar* out = line.data();
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = QChar(uchar(m_bytes[i]));
     return true;
 }
 

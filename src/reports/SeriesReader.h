@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -40,6 +41,7 @@ public:
 
 private:
     QIODevice& m_in;
+    QByteArray m_bytes;
     int m_lineNumber = 0;
 };
 
