@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -65,6 +66,8 @@ Form1::Form1(Services services, QWidget* parent)
             [this] { runGuarded([this] { dateCommand(); }); });
     connect(m_grid, &QTableView::doubleClicked, this,
             [this] { runGuarded([this] { gridDoubleClick(); }); });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &Form1::currentRowChanged);
     connect(m_adodc1, &Navigator::moveRequested, this,
             [this](Navigator::Move move) { moveRecord(static_cast<int>(move)); });
 }

@@ -129,6 +129,7 @@ private:
     void setColumnWidths(std::initializer_list<int> twips, double factor);
     double widthFactor(bool parameterList) const;
     void moveRecord(int move);
+    void currentRowChanged(const QModelIndex& current);
     void syncPosition();
     // Command plumbing (Form1Commands.cpp)
     void message(const QString& text);

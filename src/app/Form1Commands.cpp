@@ -190,7 +190,8 @@ void Form1::goCommand() {
         const bool tableMode = m_text1->text() == QLatin1String("Table");
         if (!tableMode) {
             m_rsiteLast = false;
-            d = hasRecords() ? currentText(1) : m_text1->text();
+            // A one-column result (an own statement) has no key to read: the mode box stands.
+            d = hasRecords() && m_recordSet->fieldCount() > 1 ? currentText(1) : m_text1->text();
             if (leadingNumber(d) == 0 && m_text1->text() != QLatin1String("SQL"))
                 return;
         }

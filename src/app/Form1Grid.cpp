@@ -27,19 +27,6 @@ void Form1::showResult(std::unique_ptr<RecordSet> recordSet, std::shared_ptr<Dat
     m_database = std::move(database);
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_grid->setColumnWidth(c, m_grid->horizontalHeader()->defaultSectionSize());
-    connect(
-        m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-        [this](const QModelIndex& current) {
-            // Moving off a record saves its pending edits, which the database may refuse.
-            try {
-                if (m_recordSet && current.isValid())
-                    m_recordSet->setAbsolutePosition(current.row() + 1);
-            } catch (const Error& e) {
-                message(e.message());
-            }
-            syncPosition();
-        },
-        Qt::UniqueConnection);
     if (hasRecords())
         m_grid->setCurrentIndex(m_model->index(0, 0));
     m_grid->doItemsLayout();
@@ -51,6 +38,17 @@ std::shared_ptr<Database> Form1::connectionFor(const QString& connectionString) 
     if (m_database && m_databaseConnection == connectionString)
         return m_database;
     return openDatabase(connectionString);
+}
+
+void Form1::currentRowChanged(const QModelIndex& current) {
+    // Moving off a record saves its pending edits, which the database may refuse.
+    try {
+        if (m_recordSet && current.isValid())
+            m_recordSet->setAbsolutePosition(current.row() + 1);
+    } catch (const Error& e) {
+        message(e.message());
+    }
+    syncPosition();
 }
 
 void Form1::focusGrid() {

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "BrowsingHdb.h"
+#include "app/AppPaths.h"
+#include "app/Form1.h"
+#include "app/UserDialogs.h"
+#include "db/RecordSet.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+namespace rp::test {
+
+// Answers every message box and remembers its text; onMessage may act while the box is open.
+class RecordingDialogs : public UserDialogs {
+public:
+    void message(QWidget*, const QString& text) override {
+        messages.append(text);
+        if (onMessage)
+            onMessage(text);
+    }
+    QStringList messages;
+    std::function<void(const QString&)> onMessage;
+};
+
+// A main window in a temporary program folder, on the small browsing HDB, with today fixed at
+// 1 Feb 2010.
+class Form1Fixture {
+public:
+    explicit Form1Fixture(const BrowsingHdb& hdb, bool withSettings = true,
+                          const QString& settingsName = QStringLiteral("Rivelpost_setup.txt"),
+                          int screenWidth = 1920) {
+        AppPaths::setProgramFolder(folder.path());
+        if (withSettings) {
+            QFile file(folder.filePath(settingsName));
+            if (file.open(QIODevice::WriteOnly))
+                file.write((hdb.connectionString + QStringLiteral("\r\n")).toLatin1());
+        }
+        Form1Services services;
+        services.dialogs = &dialogs;
+        services.today = [] { return QDate(2010, 2, 1); };
+        services.screenWidth = [screenWidth] { return screenWidth; };
+        window = std::make_unique<Form1>(services);
+    }
+    ~Form1Fixture() {
+        window.reset();
+        AppPaths::setProgramFolder({});
+    }
+
+    // Start-up, show, and wait for the first activation's site list.
+    bool start() {
+        QSignalSpy replaced(window.get(), &Form1::resultReplaced);
+        const qsizetype messagesBefore = dialogs.messages.size();
+        window->startUp();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            return false;
+        // The activation lists the sites again (or reports that it cannot).
+        return QTest::qWaitFor(
+            [&] { return replaced.count() >= 2 || dialogs.messages.size() >= messagesBefore + 2; });
+    }
+
+    template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
+    QPushButton* button(const char* name) const { return find<QPushButton>(QLatin1String(name)); }
+    QTableView* grid() const { return window->dataGrid(); }
+    QString text(const char* name) const { return find<QLineEdit>(QLatin1String(name))->text(); }
+    QString sql() const { return find<QPlainTextEdit>(QStringLiteral("Text4"))->toPlainText(); }
+    QString label1() const { return find<QLabel>(QStringLiteral("Label1"))->text(); }
+    qsizetype rows() const { return window->recordSet() ? window->recordSet()->recordCount() : -1; }
+    QString caption(int column) const {
+        return grid()->model()->headerData(column, Qt::Horizontal).toString();
+    }
+    QString cell(int row, int column) const {
+        return grid()->model()->index(row, column).data().toString();
+    }
+
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void chooseTimeStep(int index) {
+        QTest::mouseClick(find<QRadioButton>(QStringLiteral("Option1_%1").arg(index)),
+                          Qt::LeftButton);
+    }
+    void setDates(const QString& start, const QString& end) { window->setDateTexts(start, end); }
+    void selectRow(int row) { grid()->setCurrentIndex(grid()->model()->index(row, 0)); }
+    void doubleClickRow(int row, int column = 0) {
+        const QModelIndex index = grid()->model()->index(row, column);
+        grid()->scrollTo(index);
+        const QPoint at = grid()->visualRect(index).center();
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
+    }
+    int findRow(int column, const QString& value) const {
+        for (int r = 0; r < grid()->model()->rowCount(); ++r)
+            if (cell(r, column) == value)
+                return r;
+        return -1;
+    }
+    // The enabled state of the controls each command switches, as one text.
+    QString states() const {
+        QStringList parts;
+        for (const char* name : {"siteIDbutton", "SDIDwdatabutton", "Getbutton", "ViewGraphbutton",
+                                 "TablesButton", "SDIDbutton"})
+            parts.append(QString::number(button(name)->isEnabled()));
+        parts.append(QString::number(find<QCheckBox>(QStringLiteral("AllowEdit"))->isEnabled()));
+        parts.append(QString::number(find<QCheckBox>(QStringLiteral("AutoInsert"))->isEnabled()));
+        parts.append(QString::number(find<QPlainTextEdit>(QStringLiteral("Text4"))->isEnabled()));
+        return parts.join(QLatin1Char(' '));
+    }
+
+    QTemporaryDir folder;
+    RecordingDialogs dialogs;
+    std::unique_ptr<Form1> window;
+};
+
+} // namespace rp::test
