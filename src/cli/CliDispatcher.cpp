@@ -3,6 +3,7 @@
 #include "DemoDbCommand.h"
 #include "InitDbCommand.h"
 #include "SqlCommand.h"
+#include "TableCommand.h"
 
 #include <QRegularExpression>
 
@@ -28,6 +29,16 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<InitDbCommand>());
     m_commands.push_back(std::make_unique<DemoDbCommand>());
     m_commands.push_back(std::make_unique<SqlCommand>());
+    m_selfContained.push_back({QStringLiteral("table"),
+                               QStringLiteral("write the table report of a series file"),
+                               runTableCommand});
+}
+
+const CliDispatcher::SelfContained* CliDispatcher::findSelfContained(const QString& name) const {
+    for (const auto& command : m_selfContained)
+        if (command.name == name)
+            return &command;
+    return nullptr;
 }
 
 CliCommand* CliDispatcher::find(const QString& name) const {
@@ -45,6 +56,8 @@ QString CliDispatcher::help() const {
     for (const auto& command : m_commands)
         text +=
             QStringLiteral("  %1%2\n").arg(command->name().leftJustified(10), command->summary());
+    for (const auto& command : m_selfContained)
+        text += QStringLiteral("  %1%2\n").arg(command.name.leftJustified(10), command.summary);
     text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the arguments of a command.\n")
                 .arg(program);
     return text;
@@ -59,6 +72,11 @@ int CliDispatcher::run(const QStringList& arguments, QTextStream& out, QTextStre
     if (isHelp(name) || name == QLatin1String("help")) {
         out << help();
         return 0;
+    }
+    if (const SelfContained* own = findSelfContained(name)) {
+        out.flush();
+        err.flush();
+        return own->run(arguments.mid(1));
     }
     CliCommand* command = find(name);
     if (!command) {

@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,9 +18,19 @@ public:
     QString help() const;
 
 private:
+    // A command that parses its own arguments, prints its own help and messages and returns its
+    // exit status.
+    struct SelfContained {
+        QString name;
+        QString summary;
+        std::function<int(const QStringList&)> run;
+    };
+
     CliCommand* find(const QString& name) const;
+    const SelfContained* findSelfContained(const QString& name) const;
 
     std::vector<std::unique_ptr<CliCommand>> m_commands;
+    std::vector<SelfContained> m_selfContained;
 };
 
 } // namespace rp::cli
