@@ -171,7 +171,7 @@ QString fm(double value, QStringView pattern) {
     return QString(width - text.size(), u' ') + text;
 }
 
-double leadingNumber(QStringView text) {
+double leadingDecimal(QStringView text) {
     const qsizetype n = text.size();
     const auto digitAt = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
     qsizetype i = 0;

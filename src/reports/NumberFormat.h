@@ -20,6 +20,6 @@ QString fm(double value, QStringView pattern);
 // The leading decimal number of a text (leading blanks skipped; reading stops at the first
 // character that cannot continue a number; 0 when there is none): "12.5 x" gives 12.5.
 // Throws rp::Error when the number is too large for a double.
-double leadingNumber(QStringView text);
+double leadingDecimal(QStringView text);
 
 } // namespace rp

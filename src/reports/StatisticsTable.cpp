@@ -49,7 +49,7 @@ void StatisticsTable::add(int column, double value) {
 }
 
 void statistics(int column, QStringView text, StatisticsTable& stats) {
-    stats.add(column, leadingNumber(text));
+    stats.add(column, leadingDecimal(text));
 }
 
 } // namespace rp
