@@ -27,6 +27,10 @@ Interval toInterval(const QVariant& value, QStringView function) {
                                   .arg(text));
 }
 
+[[noreturn]] void outOfRange(QStringView function) {
+    invalidArgument(function, QStringLiteral("the date lies outside the years 100 to 9999."));
+}
+
 int firstDay(const QVariant& value, QStringView function) {
     const qint64 day = value.isNull() ? 1 : toWholeNumber(value, function);
     if (day < 0 || day > 7)
@@ -56,7 +60,7 @@ int weekdayOf(const QDate& date, int firstDayOfWeek) {
 QDate fromJulian(qint64 jd, QStringView function) {
     const QDate date = QDate::fromJulianDay(jd);
     if (!date.isValid() || date.year() < 100 || date.year() > 9999)
-        invalidArgument(function, QStringLiteral("the date lies outside the years 100 to 9999."));
+        outOfRange(function);
     return date;
 }
 
@@ -109,11 +113,10 @@ QVariant dateAdd(const QVariant& interval, const QVariant& number, const QVarian
     const qint64 n = toWholeNumber(number, u"DateAdd");
     const QDateTime dt = toDateTime(date, u"DateAdd");
     if (std::llabs(n) > 1000000000000LL) // beyond any date, and safe to multiply
-        invalidArgument(u"DateAdd", QStringLiteral("the date lies outside the years 100 to 9999."));
+        outOfRange(u"DateAdd");
     const auto months = [&](qint64 count) {
         if (std::llabs(count) > 12 * 10000)
-            invalidArgument(u"DateAdd",
-                            QStringLiteral("the date lies outside the years 100 to 9999."));
+            outOfRange(u"DateAdd");
         return naiveDateTime(dt.date().addMonths(int(count)), dt.time());
     };
     const auto seconds = [&](qint64 count) {
@@ -229,14 +232,12 @@ QVariant dateSerial(const QVariant& year, const QVariant& month, const QVariant&
     const qint64 m = toWholeNumber(month, u"DateSerial");
     const qint64 d = toWholeNumber(day, u"DateSerial");
     if (y < 0 || y > 20000 || std::llabs(m) > 240000 || std::llabs(d) > 10000000)
-        invalidArgument(u"DateSerial",
-                        QStringLiteral("the date lies outside the years 100 to 9999."));
+        outOfRange(u"DateSerial");
     const qint64 months = y * 12 + m - 1;
     const QDate firstOfMonth(int(floorDiv(months, 12)), int(months - floorDiv(months, 12) * 12) + 1,
                              1);
     if (!firstOfMonth.isValid())
-        invalidArgument(u"DateSerial",
-                        QStringLiteral("the date lies outside the years 100 to 9999."));
+        outOfRange(u"DateSerial");
     const QDate date = fromJulian(firstOfMonth.toJulianDay() + d - 1, u"DateSerial");
     return dateResult(naiveDateTime(date));
 }

@@ -5,6 +5,7 @@
 #include "db/SqliteDialect.h"
 #include "db/SqliteJetFunctions.h"
 
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -322,6 +323,43 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, jet::call(u"NoSuchThing", {}));
         QVERIFY_THROWS_EXCEPTION(Error, jet::call(u"Mid", {QStringLiteral("abc")}));
         QVERIFY_THROWS_EXCEPTION(Error, registerJetFunctions(nullptr));
+    }
+
+    // Whatever a query hands a function, the answer is a value or a message.
+    void arbitraryArgumentsAreSafe() {
+        const QVariantList pool = {QVariant(),
+                                   qint64(0),
+                                   qint64(-1),
+                                   std::numeric_limits<qint64>::max(),
+                                   std::numeric_limits<qint64>::min(),
+                                   1.5,
+                                   -2.5,
+                                   1e300,
+                                   -1e300,
+                                   QString(),
+                                   QStringLiteral("abc"),
+                                   QStringLiteral("12.5"),
+                                   QStringLiteral("2000-01-01 00:00:00"),
+                                   QStringLiteral("31-Feb-2012"),
+                                   QStringLiteral("yyyy"),
+                                   QStringLiteral("ww"),
+                                   QStringLiteral("0.00;(0)"),
+                                   QStringLiteral("Short Date"),
+                                   QStringLiteral("\\\"")};
+        QRandomGenerator random(7);
+        for (const jet::FunctionInfo& f : jet::functions()) {
+            for (int n = 0; n < 400; ++n) {
+                QVariantList arguments;
+                const int count = random.bounded(f.minArguments, f.maxArguments + 1);
+                for (int i = 0; i < count; ++i)
+                    arguments << pool.at(random.bounded(int(pool.size())));
+                try {
+                    f.call(arguments);
+                } catch (const Error& e) {
+                    QVERIFY(!e.message().isEmpty());
+                }
+            }
+        }
     }
 
     // Date values other backends hand over are dates too.

@@ -4,6 +4,7 @@
 #include "db/SqliteJetFunctions.h"
 #include "db/TimeStep.h"
 
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -379,6 +380,30 @@ private slots:
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(QTest::currentDataTag());
+    }
+
+    // Whatever is typed into the SQL box, the translator answers with SQL or a message.
+    void arbitraryInputIsSafe() {
+        const QStringList pieces = {
+            "SELECT",      "TOP",   "5",  "DISTINCT",   "(",    ")",      "&",     "'",    "\"",
+            "#",           "[",     "]",  "LIKE",       "'a*'", "Delete", "*",     ".",    "from",
+            "MSysObjects", ";",     "--", "/*",         "*/",   "UNION",  "Year",  "Left", ",",
+            " ",           "\n",    "a",  "#1/1/2000#", "[x$]", "AS",     "WHERE", "=",    "True",
+            "Mod",         "ORDER", "BY", "PERCENT",    "''",   "`",      "e",     "1.5e"};
+        QRandomGenerator random(20240501);
+        for (int n = 0; n < 20000; ++n) {
+            QString jet;
+            const int count = random.bounded(1, 14);
+            for (int i = 0; i < count; ++i)
+                jet += pieces.at(random.bounded(int(pieces.size()))) +
+                       (random.bounded(2) ? QStringLiteral(" ") : QString());
+            try {
+                const auto t = JetSql::translate(jet, SqliteDialect());
+                QVERIFY(!t.sql.isEmpty());
+            } catch (const Error& e) {
+                QVERIFY2(!e.message().isEmpty(), qPrintable(jet));
+            }
+        }
     }
 
 private:
