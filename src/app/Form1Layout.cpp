@@ -40,6 +40,10 @@ W* place(W* widget, const char* name, int left, int top, int width, int height) 
 } // namespace
 
 void Form1::buildControls() {
+    // The twips layout is drawn for 8-point captions.
+    QFont designFont = font();
+    designFont.setPointSize(8);
+    setFont(designFont);
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralWidget"));
     setCentralWidget(central);
@@ -141,6 +145,7 @@ void Form1::buildControls() {
     m_grid->verticalHeader()->setFixedWidth(twipsToPixels(345));
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
     m_grid->setCornerButtonEnabled(false);
+    m_grid->horizontalHeader()->setHighlightSections(false);
     m_wheel = new GridWheelScroller(m_grid);
     m_adodc1->raise();
     m_editButton->raise();
