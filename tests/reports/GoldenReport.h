@@ -72,6 +72,24 @@ inline void compareReport(const QByteArray& actual, const QByteArray& expected) 
     QCOMPARE(actual, expected);
 }
 
+// Runs the table report of a series file held in memory; `report` receives what was written, also
+// when the report throws.
+inline void runReport(const QByteArray& series, QByteArray& report,
+                      const ReportOptions& options = {}) {
+    QBuffer in;
+    in.setData(series);
+    in.open(QIODevice::ReadOnly);
+    QBuffer out(&report);
+    out.open(QIODevice::WriteOnly);
+    writeTableReport(in, out, options);
+}
+
+inline QByteArray runReport(const QByteArray& series, const ReportOptions& options = {}) {
+    QByteArray report;
+    runReport(series, report, options);
+    return report;
+}
+
 inline void checkGolden(const QString& dir) {
     QFile input(dir + QStringLiteral("/input.txt"));
     QVERIFY(input.open(QIODevice::ReadOnly));

@@ -3,22 +3,13 @@
 #include "reports/AggregateSink.h"
 #include "reports/TableReport.h"
 
-#include <QBuffer>
 #include <QTest>
 
 using namespace rp;
 
 namespace {
 
-QByteArray runReport(const QByteArray& series, const ReportOptions& options = {}) {
-    QBuffer in;
-    in.setData(series);
-    in.open(QIODevice::ReadOnly);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    writeTableReport(in, out, options);
-    return out.data();
-}
+using rp::test::runReport;
 
 struct RecordingSink : AggregateSink {
     bool monthly = true;
@@ -87,18 +78,14 @@ void tst_DailyTable::malformed() {
     QFETCH(QByteArray, series);
     QFETCH(QString, message);
     QFETCH(int, pages);
-    QBuffer in;
-    in.setData(series);
-    in.open(QIODevice::ReadOnly);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
+    QByteArray report;
     try {
-        writeTableReport(in, out, {});
+        runReport(series, report);
         QFAIL("malformed input was accepted");
     } catch (const Error& e) {
         QVERIFY2(e.message().contains(message), qPrintable(e.message()));
     }
-    QCOMPARE(out.data().count('\f'), pages);
+    QCOMPARE(report.count('\f'), pages);
 }
 
 void tst_DailyTable::emptySeries() {

@@ -2,22 +2,13 @@
 #include "db/Error.h"
 #include "reports/TableReport.h"
 
-#include <QBuffer>
 #include <QTest>
 
 using namespace rp;
 
 namespace {
 
-QByteArray runReport(const QByteArray& series) {
-    QBuffer in;
-    in.setData(series);
-    in.open(QIODevice::ReadOnly);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    writeTableReport(in, out, {});
-    return out.data();
-}
+using rp::test::runReport;
 
 // The statistics line of each block (the line before the empty line that ends a block).
 QList<QByteArray> statisticsLines(const QByteArray& report) {
