@@ -41,42 +41,25 @@ bool isOperandPart(const JetStatement& st, int i) {
     }
 }
 
-// First token of the operand that ends just before token `op`, or -1 when there is none.
-int operandStart(const JetStatement& st, int op) {
-    int first = -1;
-    for (int k = st.previousSignificant(op); k >= 0;) {
+// The far end of the operand next to token `op`: its first token looking back (forward
+// false), its last looking forward; -1 when there is none. Parenthesised groups count whole.
+int operandEdge(const JetStatement& st, int op, bool forward) {
+    const Kind into = forward ? Kind::OpenParen : Kind::CloseParen;
+    const Kind out = forward ? Kind::CloseParen : Kind::OpenParen;
+    const auto step = [&](int k) {
+        return forward ? st.nextSignificant(k) : st.previousSignificant(k);
+    };
+    int edge = -1;
+    for (int k = step(op); k >= 0; k = step(edge)) {
         const Kind kind = st.token(k).kind;
-        if (kind == Kind::CloseParen) {
-            if (st.matching(k) < 0)
-                break;
-            first = st.matching(k);
-        } else if (kind != Kind::OpenParen && isOperandPart(st, k)) {
-            first = k;
-        } else {
+        if (kind == into && st.matching(k) >= 0)
+            edge = st.matching(k);
+        else if (kind != into && kind != out && isOperandPart(st, k))
+            edge = k;
+        else
             break;
-        }
-        k = st.previousSignificant(first);
     }
-    return first;
-}
-
-// Last token of the operand that begins just after token `op`, or -1 when there is none.
-int operandEnd(const JetStatement& st, int op) {
-    int last = -1;
-    for (int k = st.nextSignificant(op); k >= 0;) {
-        const Kind kind = st.token(k).kind;
-        if (kind == Kind::OpenParen) {
-            if (st.matching(k) < 0)
-                break;
-            last = st.matching(k);
-        } else if (kind != Kind::CloseParen && isOperandPart(st, k)) {
-            last = k;
-        } else {
-            break;
-        }
-        k = st.nextSignificant(last);
-    }
-    return last;
+    return edge;
 }
 
 bool isLiteral(const JetStatement& st, int first, int last) {
@@ -123,11 +106,11 @@ void rewriteConcatenation(JetStatement& st) {
         // The chain a & b & c …: each operand runs up to the next '&' at the same depth.
         std::vector<std::pair<int, int>> operands;
         std::vector<int> ampersands;
-        operands.emplace_back(operandStart(st, i), st.previousSignificant(i));
+        operands.emplace_back(operandEdge(st, i, false), st.previousSignificant(i));
         int amp = i;
         while (true) {
             ampersands.push_back(amp);
-            const int last = operandEnd(st, amp);
+            const int last = operandEdge(st, amp, true);
             operands.emplace_back(st.nextSignificant(amp), last);
             const int next = last < 0 ? -1 : st.nextSignificant(last);
             if (next < 0 || !st.token(next).isOperator(QLatin1StringView("&")))
