@@ -1,0 +1,113 @@
+// Filling a record set with the 10-year 15-minute unit series of the benchmark HDB (named by
+// RIVELPOST_BENCH_HDB), beside a bare sqlite3_step loop over the same translated statement that
+// reads every column. The fill should stay within twice the bare loop.
+
+#include "db/Database.h"
+#include "db/Error.h"
+#include "db/JetSql.h"
+#include "db/SqliteDatabase.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+
+namespace {
+
+const QString statement = QStringLiteral(
+    "SELECT * FROM runit WHERE datatype_site_id=1001 AND date_time BETWEEN #01-Jan-2010# AND "
+    "#02-Jan-2020# ORDER BY date_time;");
+
+QString benchHdb() {
+    return QString::fromLocal8Bit(std::getenv("RIVELPOST_BENCH_HDB"));
+}
+
+std::shared_ptr<rp::SqliteDatabase> openBenchHdb(benchmark::State& state) {
+    const QString path = benchHdb();
+    if (path.isEmpty()) {
+        state.SkipWithError("RIVELPOST_BENCH_HDB does not name the benchmark HDB");
+        return nullptr;
+    }
+    try {
+        return std::make_shared<rp::SqliteDatabase>(path);
+    } catch (const rp::Error& e) {
+        state.SkipWithError(e.what());
+        return nullptr;
+    }
+}
+
+void BM_RecordSetFill(benchmark::State& state) {
+    const auto db = openBenchHdb(state);
+    if (!db)
+        return;
+    qsizetype rows = 0;
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        const auto rs = db->open(statement, rp::LockType::ReadOnly);
+        rows = rs->recordCount();
+        bytes = rs->memoryBytes();
+        benchmark::DoNotOptimize(rs->value(rows - 1, 2));
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * rows);
+    state.counters["rows"] = double(rows);
+    state.counters["bytes_per_row"] = rows ? double(bytes) / double(rows) : 0.0;
+}
+
+void BM_RawSqliteStep(benchmark::State& state) {
+    const auto db = openBenchHdb(state);
+    if (!db)
+        return;
+    const QByteArray sql = rp::JetSql::translate(statement, db->dialect()).sql.toUtf8();
+    qsizetype rows = 0;
+    for (auto _ : state) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db->handle(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+            state.SkipWithError(sqlite3_errmsg(db->handle()));
+            return;
+        }
+        rows = 0;
+        int64_t sum = 0;
+        double total = 0;
+        const int columns = sqlite3_column_count(stmt);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    sum += sqlite3_column_int64(stmt, c);
+                    break;
+                case SQLITE_FLOAT:
+                    total += sqlite3_column_double(stmt, c);
+                    break;
+                case SQLITE_TEXT:
+                    sum += sqlite3_column_text(stmt, c)[0] + sqlite3_column_bytes(stmt, c);
+                    break;
+                default:
+                    break;
+                }
+            }
+            ++rows;
+        }
+        sqlite3_finalize(stmt);
+        benchmark::DoNotOptimize(sum);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * rows);
+    state.counters["rows"] = double(rows);
+}
+
+} // namespace
+
+BENCHMARK(BM_RecordSetFill)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawSqliteStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+    // The Qt SQL driver is a plugin; it needs the application object to be found.
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
