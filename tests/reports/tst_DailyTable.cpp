@@ -45,6 +45,8 @@ private slots:
     void malformed_data();
     void malformed();
     void emptySeries();
+    void meanAndAnnual_data();
+    void meanAndAnnual();
     void writeBack_data();
     void writeBack();
     void writeBackAskedAtEachWrite();
@@ -91,6 +93,39 @@ void tst_DailyTable::malformed() {
 void tst_DailyTable::emptySeries() {
     QCOMPARE(runReport("2 1 SITE\r\nDAILY FLOW, CFS\r\n"), QByteArray());
     QCOMPARE(runReport("2 1 SITE\r\nDAILY FLOW, CFS\r\n\r\n"), QByteArray());
+}
+
+void tst_DailyTable::meanAndAnnual_data() {
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QByteArray>("marchMean");
+    QTest::addColumn<QByteArray>("annual");
+    QTest::newRow("0.94 keeps two decimals")
+        << QByteArray("01 MAR 2005 0.94\r\n") << QByteArray("     0.94") << QByteArray("0.94");
+    QTest::newRow("0.95 takes one decimal")
+        << QByteArray("01 MAR 2005 0.95\r\n") << QByteArray("      1.0") << QByteArray("1.0");
+    QTest::newRow("9.5 takes none")
+        << QByteArray("01 MAR 2005 9.5\r\n") << QByteArray("       10") << QByteArray("10");
+    QTest::newRow("no day with data")
+        << QByteArray("01 MAR 2005 \r\n") << QByteArray("     0.00") << QByteArray("---");
+    QTest::newRow("a placeholder is no data") << QByteArray("01 MAR 2005 ---\r\n02 MAR 2005 4\r\n")
+                                              << QByteArray("      4.0") << QByteArray("4.0");
+    QTest::newRow("a later line for the day replaces the earlier")
+        << QByteArray("01 MAR 2005 8\r\n01 MAR 2005 4\r\n") << QByteArray("      4.0")
+        << QByteArray("4.0");
+    // The cell shows "12.5E+000"; the statistics read the whole value.
+    QTest::newRow("a long value counts in full") << QByteArray("01 MAR 2005 12.5E+0004\r\n")
+                                                 << QByteArray("   125000") << QByteArray("125000");
+}
+
+void tst_DailyTable::meanAndAnnual() {
+    QFETCH(QByteArray, lines);
+    QFETCH(QByteArray, marchMean);
+    QFETCH(QByteArray, annual);
+    const QByteArray report = runReport("2 1 SITE\r\nDAILY GAGE HEIGHT, METRES\r\n" + lines);
+    const qsizetype mean = report.indexOf("\nMEAN   ");
+    QVERIFY(mean > 0);
+    QCOMPARE(report.mid(mean + 8 + 2 * 9, 9), marchMean);
+    QVERIFY2(report.contains("\nANNUAL MEAN " + annual + "\r\n"), report.right(200).constData());
 }
 
 void tst_DailyTable::writeBack_data() {
