@@ -10,6 +10,8 @@
 #include "db/RecordSet.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -240,6 +242,14 @@ void Form1::firstActivation() {
         return;
     }
     runGuarded([this] { siteListCommand(); });
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    emit closing();
+    QMainWindow::closeEvent(event);
+    // Closing the main window ends the program, whatever other windows are open.
+    if (event->isAccepted())
+        QCoreApplication::quit();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

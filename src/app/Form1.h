@@ -101,11 +101,14 @@ public:
 signals:
     // The grid shows a new result set.
     void resultReplaced();
+    // The window is closing and the program ends: other windows let go of what they hold.
+    void closing();
 
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Layout (Form1Layout.cpp)

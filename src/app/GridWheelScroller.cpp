@@ -16,6 +16,9 @@ bool GridWheelScroller::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_view->viewport() || event->type() != QEvent::Wheel)
         return QObject::eventFilter(watched, event);
     const auto* wheel = static_cast<QWheelEvent*>(event);
+    // Sideways turns are the grid's own business.
+    if (wheel->angleDelta().y() == 0)
+        return false;
     const int rows = m_accumulator.add(wheel->angleDelta().y());
     if (rows != 0) {
         QScrollBar* bar = m_view->verticalScrollBar();
