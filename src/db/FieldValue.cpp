@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "JetDate.h"
+#include "JetValue.h"
 #include "ValueText.h"
 
 #include <cmath>
@@ -15,22 +16,7 @@ bool isNullValue(const QVariant& v) {
     return !v.isValid() || v.isNull();
 }
 
-bool isNumber(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
-}
+using jet::isNumber;
 
 bool isIntegral(const QVariant& v) {
     return isNumber(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;

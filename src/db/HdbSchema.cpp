@@ -46,15 +46,9 @@ void createHdbSchema(Database& database) {
     }
 }
 
-std::shared_ptr<Database> createHdb(const QString& connectionString) {
-    const ConnectionString cs = ConnectionString::parse(connectionString);
-    if (cs.backendKind() != BackendKind::Sqlite)
-        throw Error(QStringLiteral("A new HDB is created as an SQLite file; write "
-                                   "Provider=SQLite;Data Source=FILE."));
-    const QString path = cs.databasePath();
+void buildNewHdbFile(const QString& path, const std::function<void(Database&)>& fill) {
     if (path.trimmed().isEmpty() || path == QLatin1String(":memory:"))
-        throw Error(QStringLiteral("The connection string names no database file; write "
-                                   "Data Source=FILE."));
+        throw Error(QStringLiteral("No database file was named; write Data Source=FILE."));
     const QFileInfo target(path);
     if (target.exists())
         throw Error(QStringLiteral("The file %1 already exists; choose a new name.")
@@ -82,8 +76,10 @@ std::shared_ptr<Database> createHdb(const QString& connectionString) {
         }
     } cleanup{tempPath};
     {
-        SqliteDatabase database(tempPath);
-        createHdbSchema(database);
+        const auto database = std::make_shared<SqliteDatabase>(tempPath);
+        createHdbSchema(*database);
+        if (fill)
+            fill(*database);
     }
     QFile file(tempPath);
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
@@ -93,7 +89,16 @@ std::shared_ptr<Database> createHdb(const QString& connectionString) {
         throw Error(QStringLiteral("The file %1 cannot be created: %2")
                         .arg(QDir::toNativeSeparators(path), file.errorString()));
     cleanup.path.clear();
-    return std::make_shared<SqliteDatabase>(target.absoluteFilePath());
+}
+
+std::shared_ptr<Database> createHdb(const QString& connectionString) {
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    if (cs.backendKind() != BackendKind::Sqlite)
+        throw Error(QStringLiteral("A new HDB is created as an SQLite file; write "
+                                   "Provider=SQLite;Data Source=FILE."));
+    const QString path = QFileInfo(cs.databasePath()).absoluteFilePath();
+    buildNewHdbFile(cs.databasePath(), {});
+    return std::make_shared<SqliteDatabase>(path);
 }
 
 } // namespace rp

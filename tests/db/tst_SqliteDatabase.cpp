@@ -248,6 +248,26 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
+    void newHdbFileAppearsWholeOrNotAtAll() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("filled.sqlite"));
+        const QString error = errorOf([&] {
+            buildNewHdbFile(path, [](Database& db) {
+                db.executeNative(QStringLiteral("INSERT INTO rsite (site_id) VALUES (1)"));
+                throw Error(QStringLiteral("generator failed"));
+            });
+        });
+        QCOMPARE(error, QStringLiteral("generator failed"));
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        buildNewHdbFile(path, [](Database& db) {
+            db.executeNative(QStringLiteral("INSERT INTO rsite (site_id) VALUES (1)"));
+        });
+        auto db = openDatabase(QStringLiteral("Data Source=") + path);
+        QCOMPARE(scalar(*db, QStringLiteral("SELECT count(*) FROM rsite")), QStringLiteral("1"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("filled.sqlite")});
+    }
+
     void createdHdbHasTheSchemaAndNoLeftovers() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("new.hdb"));
