@@ -1,15 +1,12 @@
 #include "DemoDatabase.h"
 
+#include "Database.h"
 #include "DemoCatalog.h"
 #include "DemoHydrology.h"
 #include "DemoSeries.h"
 #include "Error.h"
 #include "HdbSchema.h"
-#include "SqliteDatabase.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
 #include <algorithm>
 
 namespace rp {
@@ -43,8 +40,8 @@ void writeValues(Database& db, const QString& table, std::vector<demo::Row>& row
         return a.datatypeSiteId != b.datatypeSiteId ? a.datatypeSiteId < b.datatypeSiteId
                                                     : a.minute < b.minute;
     });
-    // The SQLite schema keeps date_time as ISO text; writing that text directly spares a date
-    // conversion per row.
+    // The new HDB file is SQLite, whose schema keeps date_time as ISO text; writing that text
+    // directly spares a date conversion per row.
     std::vector<QString> clock(1440);
     for (int m = 0; m < 1440; ++m)
         clock[size_t(m)] = QStringLiteral(" %1:%2:00")
@@ -79,27 +76,7 @@ void createDemoDatabase(const QString& path, QDate until) {
         throw Error(QStringLiteral("The demo database starts on %1; its last day must not be "
                                    "earlier.")
                         .arg(demo::firstDay().toString(Qt::ISODate)));
-    const QFileInfo target(path);
-    if (path.trimmed().isEmpty())
-        throw Error(QStringLiteral("No file was named for the demo database."));
-    if (target.exists())
-        throw Error(QStringLiteral("The file %1 already exists; choose a new name.")
-                        .arg(QDir::toNativeSeparators(path)));
-    if (!target.absoluteDir().exists())
-        throw Error(QStringLiteral("The folder %1 does not exist.")
-                        .arg(QDir::toNativeSeparators(target.absolutePath())));
-
-    // Built under a temporary name beside the target and renamed when complete, so a failure
-    // leaves nothing behind.
-    QTemporaryFile temp(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
-    if (!temp.open())
-        throw Error(QStringLiteral("The file %1 cannot be created: %2")
-                        .arg(QDir::toNativeSeparators(path), temp.errorString()));
-    temp.close();
-    {
-        SqliteDatabase db(temp.fileName());
-        createHdbSchema(db);
+    buildNewHdbFile(path, [&](Database& db) {
         writeSites(db);
         demo::DemoHydrology hydrology;
         demo::TableRows rows;
@@ -110,14 +87,7 @@ void createDemoDatabase(const QString& path, QDate until) {
             writeValues(db, QString::fromLatin1(step.table), tableRows);
             tableRows = {};
         }
-    }
-    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
-    // rename() never replaces a file that appeared meanwhile.
-    if (!temp.rename(target.absoluteFilePath()))
-        throw Error(QStringLiteral("The file %1 cannot be created: %2")
-                        .arg(QDir::toNativeSeparators(path), temp.errorString()));
-    temp.setAutoRemove(false);
+    });
 }
 
 } // namespace rp
