@@ -1,9 +1,6 @@
 #include "app/AppPaths.h"
-#include "app/ControlStates.h"
 #include "app/PositionCaption.h"
 #include "app/SettingsFile.h"
-#include "app/Twips.h"
-#include "app/WheelAccumulator.h"
 #include "db/Error.h"
 
 #include <QTemporaryDir>
@@ -24,10 +21,6 @@ private slots:
     void seriesFilePath();
     void positionCaption_data();
     void positionCaption();
-    void wheel_data();
-    void wheel();
-    void twips();
-    void controlStateTableCoversEveryCommandInOrder();
 };
 
 namespace {
@@ -141,47 +134,6 @@ void tst_AppFiles::positionCaption() {
     QFETCH(qint64, position);
     QFETCH(QString, caption);
     QCOMPARE(rp::positionCaption(position), caption);
-}
-
-void tst_AppFiles::wheel_data() {
-    QTest::addColumn<QList<int>>("deltas");
-    QTest::addColumn<QList<int>>("rows");
-    QTest::addColumn<int>("pending");
-    QTest::newRow("half notch, then another") << QList<int>{60, 60} << QList<int>{0, -3} << 0;
-    QTest::newRow("one notch back") << QList<int>{-120} << QList<int>{3} << 0;
-    QTest::newRow("three notches") << QList<int>{360} << QList<int>{-9} << 0;
-    QTest::newRow("remainder kept") << QList<int>{200} << QList<int>{-3} << 80;
-    QTest::newRow("negative remainder") << QList<int>{-130, -110} << QList<int>{3, 3} << 0;
-    QTest::newRow("turned back before a notch") << QList<int>{90, -90} << QList<int>{0, 0} << 0;
-    QTest::newRow("fine-grained touchpad") << QList<int>{40, 40, 40} << QList<int>{0, 0, -3} << 0;
-}
-
-void tst_AppFiles::wheel() {
-    QFETCH(QList<int>, deltas);
-    QFETCH(QList<int>, rows);
-    QFETCH(int, pending);
-    WheelAccumulator accumulator;
-    QList<int> got;
-    for (int delta : deltas)
-        got.append(accumulator.add(delta));
-    QCOMPARE(got, rows);
-    QCOMPARE(accumulator.pending(), pending);
-}
-
-void tst_AppFiles::twips() {
-    QCOMPARE(twipsToPixels(1440), 96);
-    QCOMPARE(twipsToPixels(1920), 128);
-    QCOMPARE(twipsToPixels(7), 0);
-    QCOMPARE(twipsToPixels(8), 1);
-    QCOMPARE(pixelsToTwips(96), 1440);
-    QCOMPARE(twipsRect(530, 1920, 4815, 2175), QRect(35, 128, 321, 145));
-}
-
-void tst_AppFiles::controlStateTableCoversEveryCommandInOrder() {
-    const auto table = controlStateTable();
-    QCOMPARE(table.size(), size_t(8));
-    for (size_t i = 0; i < table.size(); ++i)
-        QCOMPARE(int(table[i].command), int(i));
 }
 
 QTEST_GUILESS_MAIN(tst_AppFiles)

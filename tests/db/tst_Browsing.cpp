@@ -20,10 +20,6 @@ private slots:
     void dispatch();
     void leadingNumber_data();
     void leadingNumber();
-    void description_data();
-    void description();
-    void widthFactor_data();
-    void widthFactor();
 };
 
 void tst_Browsing::fixedStatements() {
@@ -170,42 +166,6 @@ void tst_Browsing::leadingNumber() {
     QFETCH(QString, text);
     QFETCH(double, value);
     QCOMPARE(rp::leadingNumber(text), value);
-}
-
-void tst_Browsing::description_data() {
-    QTest::addColumn<int>("step");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("day") << 2 << "1001 Kern River near Bakersfield; DISCHARGE, CFS";
-    QTest::newRow("unit") << 4 << "1001 Kern River near Bakersfield; DISCHARGE, CFS";
-    QTest::newRow("unitshift has no unit") << 7 << "1001 Kern River near Bakersfield; DISCHARGE, ";
-}
-
-void tst_Browsing::description() {
-    QFETCH(int, step);
-    QFETCH(QString, expected);
-    QCOMPARE(seriesDescription(
-                 QStringLiteral("1001"), QStringLiteral("Kern River near Bakersfield"),
-                 QStringLiteral("discharge"), QStringLiteral("cfs"), timeStepFromIndex(step)),
-             expected);
-}
-
-void tst_Browsing::widthFactor_data() {
-    QTest::addColumn<int>("gridTwips");
-    QTest::addColumn<bool>("parameterList");
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<double>("factor");
-    QTest::newRow("reference width") << 11335 << false << 1920 << 1.0;
-    QTest::newRow("double width") << 22670 << false << 1920 << 2.0;
-    QTest::newRow("parameter list on a wide screen") << 11335 << true << 1001 << 0.95;
-    QTest::newRow("parameter list on a narrow screen") << 11335 << true << 1000 << 1.0;
-}
-
-void tst_Browsing::widthFactor() {
-    QFETCH(int, gridTwips);
-    QFETCH(bool, parameterList);
-    QFETCH(int, screen);
-    QFETCH(double, factor);
-    QCOMPARE(columnWidthFactor(gridTwips, parameterList, screen), factor);
 }
 
 QTEST_GUILESS_MAIN(tst_Browsing)
