@@ -54,18 +54,16 @@ Form1::Form1(Services services, QWidget* parent)
         };
     buildControls();
     setWindowTitle(windowCaption());
-    connect(m_getButton, &QPushButton::clicked, this,
-            [this] { runGuarded([this] { goCommand(); }); });
-    connect(m_siteIDbutton, &QPushButton::clicked, this,
-            [this] { runGuarded([this] { siteListCommand(); }); });
-    connect(m_sdidButton, &QPushButton::clicked, this,
-            [this] { runGuarded([this] { parametersAllCommand(); }); });
-    connect(m_sdidWdataButton, &QPushButton::clicked, this,
-            [this] { runGuarded([this] { parametersWithDataCommand(); }); });
-    connect(m_tablesButton, &QPushButton::clicked, this,
-            [this] { runGuarded([this] { dbTablesCommand(); }); });
-    connect(m_command4, &QPushButton::clicked, this,
-            [this] { runGuarded([this] { dateCommand(); }); });
+    const std::pair<QPushButton*, void (Form1::*)()> commands[] = {
+        {m_getButton, &Form1::goCommand},
+        {m_siteIDbutton, &Form1::siteListCommand},
+        {m_sdidButton, &Form1::parametersAllCommand},
+        {m_sdidWdataButton, &Form1::parametersWithDataCommand},
+        {m_tablesButton, &Form1::dbTablesCommand},
+        {m_command4, &Form1::dateCommand}};
+    for (const auto& [button, command] : commands)
+        connect(button, &QPushButton::clicked, this,
+                [this, command] { runGuarded([this, command] { (this->*command)(); }); });
     connect(m_grid, &QTableView::doubleClicked, this,
             [this] { runGuarded([this] { gridDoubleClick(); }); });
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -117,6 +115,12 @@ void Form1::startUp() {
 
 void Form1::setConnectionString(const QString& connectionString) {
     m_connectionString = connectionString;
+    dropConnection();
+}
+
+void Form1::dropConnection() {
+    // The shown record set keeps its own hold on the database; the next query opens afresh.
+    m_databaseConnection.clear();
 }
 
 TimeStep Form1::timeStep() const {

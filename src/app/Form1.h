@@ -53,7 +53,10 @@ public:
 
     // State other windows read.
     const QString& connectionString() const { return m_connectionString; }
+    // A new connection string; the next query opens the database afresh.
     void setConnectionString(const QString& connectionString);
+    // The next query opens the database afresh (after the file was replaced, for example).
+    void dropConnection();
     TimeStep timeStep() const;
     void setTimeStep(TimeStep step);
     QString modeText() const;      // Text1

@@ -35,7 +35,7 @@ void Form1::showResult(std::unique_ptr<RecordSet> recordSet, std::shared_ptr<Dat
 }
 
 std::shared_ptr<Database> Form1::connectionFor(const QString& connectionString) {
-    if (m_database && m_databaseConnection == connectionString)
+    if (m_database && !m_databaseConnection.isEmpty() && m_databaseConnection == connectionString)
         return m_database;
     return openDatabase(connectionString);
 }
