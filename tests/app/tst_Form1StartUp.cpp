@@ -106,6 +106,7 @@ void tst_Form1StartUp::withoutSettingsFile() {
     QCOMPARE(f.dialogs.messages[2], f.dialogs.messages[1]);
     QCOMPARE(f.window->connectionString(), QString());
     QVERIFY(!(f.window->windowState() & Qt::WindowMaximized));
+    QCOMPARE(f.window->size(), QSize(twipsToPixels(11415), twipsToPixels(7230)));
     QCOMPARE(f.text("Text2"), QStringLiteral("25-Jan-2010"));
     QCOMPARE(f.text("Text3"), QStringLiteral("01-Feb-2010"));
     QCOMPARE(f.window->seriesFilePath(), f.folder.filePath(QStringLiteral("lastout.txt")));
