@@ -99,15 +99,13 @@ void RecordColumn::removeLast() {
 void RecordColumn::finish() {
     m_textIndex = {};
     // Growth by doubling may leave up to half the capacity unused.
-    if (m_tags.capacity() > m_tags.size() + m_tags.size() / 16) {
-        m_tags.shrink_to_fit();
-        m_payload.shrink_to_fit();
-    }
+    m_tags.shrink_to_fit();
+    m_payload.shrink_to_fit();
     m_texts.shrink_to_fit();
     if (m_type == FieldType::Null) {
-        for (quint8 tag : m_tags)
-            if (FieldType(tag) != FieldType::Null) {
-                m_type = FieldType(tag);
+        for (size_t i = 0; i < m_tags.size(); ++i)
+            if (FieldType(m_tags[i]) != FieldType::Null) {
+                m_type = FieldType(m_tags[i]);
                 break;
             }
     }

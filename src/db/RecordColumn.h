@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PodBuffer.h"
 #include "RecordSet.h"
 
 #include <QByteArray>
@@ -16,6 +17,8 @@ namespace rp {
 class RecordColumn {
 public:
     RecordColumn(const QString& name, FieldType declaredType);
+    RecordColumn(RecordColumn&&) noexcept = default;
+    RecordColumn& operator=(RecordColumn&&) noexcept = default;
 
     const QString& name() const { return m_name; }
     // The declared type, or the type of the first non-null value when nothing was declared.
@@ -64,8 +67,8 @@ private:
 
     QString m_name;
     FieldType m_type;
-    std::vector<Payload> m_payload;
-    std::vector<quint8> m_tags;
+    PodBuffer<Payload> m_payload;
+    PodBuffer<quint8> m_tags;
     std::vector<QString> m_texts;
     std::vector<QByteArray> m_blobs;
     QHash<QString, qint64> m_textIndex; // while building: repeated texts are stored once

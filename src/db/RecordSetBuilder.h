@@ -46,8 +46,10 @@ public:
     // Throws rp::Error when the columns differ in length. The first record is current.
     std::unique_ptr<RecordSet> build();
 
-private:
+    // The column a field's values go to, for readers that fill many rows.
     RecordColumn& column(int field);
+
+private:
     std::unique_ptr<RecordSet> m_set;
 };
 

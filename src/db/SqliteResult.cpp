@@ -1,8 +1,10 @@
 #include "SqliteResult.h"
 
 #include "Error.h"
+#include "RecordColumn.h"
 #include "RecordSetBuilder.h"
 
+#include <cstring>
 #include <sqlite3.h>
 #include <vector>
 
@@ -68,42 +70,78 @@ FieldType declaredType(const char* declared) {
     return FieldType::Null;
 }
 
-} // namespace
-
-std::optional<qint64> isoDateTimeMSecs(QByteArrayView text) {
-    const char* p = text.data();
-    const qsizetype n = text.size();
-    if (n != 10 && n != 16 && n < 19)
-        return std::nullopt;
-    int y, mo, d, h = 0, mi = 0, s = 0, ms = 0;
+// "YYYY-MM-DD" as days since 1970-01-01.
+std::optional<qint64> isoDay(const char* p) {
+    int y, mo, d;
     if (!digits(p, 4, y) || p[4] != '-' || !digits(p + 5, 2, mo) || p[7] != '-' ||
         !digits(p + 8, 2, d))
         return std::nullopt;
-    if (n >= 16) {
-        if (p[10] != ' ' || !digits(p + 11, 2, h) || p[13] != ':' || !digits(p + 14, 2, mi))
+    if (mo < 1 || mo > 12 || d < 1 || d > daysInMonth(y, mo))
+        return std::nullopt;
+    return daysFromCivil(y, unsigned(mo), unsigned(d));
+}
+
+// What follows the day: nothing, " HH:MM", " HH:MM:SS" or " HH:MM:SS.fff…", as milliseconds.
+std::optional<qint64> isoTimeOfDay(const char* p, qsizetype n) {
+    if (n == 0)
+        return 0;
+    int h, mi, s = 0, ms = 0;
+    if (n < 6 || p[0] != ' ' || !digits(p + 1, 2, h) || p[3] != ':' || !digits(p + 4, 2, mi))
+        return std::nullopt;
+    if (n > 6) {
+        if (n < 9 || p[6] != ':' || !digits(p + 7, 2, s))
             return std::nullopt;
-        if (n >= 19) {
-            if (p[16] != ':' || !digits(p + 17, 2, s))
+        if (n > 9) {
+            // A fraction of a second: milliseconds from its first three digits.
+            if (p[9] != '.' || n == 10)
                 return std::nullopt;
-            if (n > 19) {
-                // A fraction of a second: milliseconds from its first three digits.
-                if (p[19] != '.' || n == 20)
+            int scale = 100;
+            for (qsizetype i = 10; i < n; ++i) {
+                const unsigned c = unsigned(p[i]) - '0';
+                if (c > 9)
                     return std::nullopt;
-                int scale = 100;
-                for (qsizetype i = 20; i < n; ++i) {
-                    const unsigned c = unsigned(p[i]) - '0';
-                    if (c > 9)
-                        return std::nullopt;
-                    ms += int(c) * scale;
-                    scale /= 10;
-                }
+                ms += int(c) * scale;
+                scale /= 10;
             }
         }
     }
-    if (mo < 1 || mo > 12 || d < 1 || d > daysInMonth(y, mo) || h > 23 || mi > 59 || s > 59)
+    if (h > 23 || mi > 59 || s > 59)
         return std::nullopt;
-    const qint64 days = daysFromCivil(y, unsigned(mo), unsigned(d));
-    return ((days * 24 + h) * 60 + mi) * 60000 + qint64(s) * 1000 + ms;
+    return ((qint64(h) * 60 + mi) * 60 + s) * 1000 + ms;
+}
+
+constexpr qint64 msecsPerDay = 86400000;
+
+// Rows of a series mostly share their day with the row before: its day number is kept.
+class IsoDateReader {
+public:
+    std::optional<qint64> read(const char* text, qsizetype n) {
+        if (n < 10)
+            return std::nullopt;
+        if (!m_known || std::memcmp(text, m_dayText, 10) != 0) {
+            const auto day = isoDay(text);
+            if (!day)
+                return std::nullopt;
+            std::memcpy(m_dayText, text, 10);
+            m_day = *day;
+            m_known = true;
+        }
+        const auto time = isoTimeOfDay(text + 10, n - 10);
+        if (!time)
+            return std::nullopt;
+        return m_day * msecsPerDay + *time;
+    }
+
+private:
+    char m_dayText[10] = {};
+    qint64 m_day = 0;
+    bool m_known = false;
+};
+
+} // namespace
+
+std::optional<qint64> isoDateTimeMSecs(QByteArrayView text) {
+    return IsoDateReader().read(text.data(), text.size());
 }
 
 std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Builder& builder) {
@@ -118,6 +156,10 @@ std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Build
         builder.addField(QString::fromUtf8(name),
                          kinds[size_t(c)] == Kind::Date ? FieldType::DateTime : declaredType(decl));
     }
+    std::vector<RecordColumn*> target(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c)
+        target[size_t(c)] = &builder.column(c);
+    std::vector<IsoDateReader> dates(static_cast<size_t>(columns));
     sqlite3* db = sqlite3_db_handle(stmt);
     for (;;) {
         const int rc = sqlite3_step(stmt);
@@ -126,37 +168,39 @@ std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Build
         if (rc != SQLITE_ROW)
             throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
         for (int c = 0; c < columns; ++c) {
+            RecordColumn& column = *target[size_t(c)];
+            const bool dateColumn = kinds[size_t(c)] == Kind::Date;
             switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_INTEGER:
-                builder.appendInteger(c, sqlite3_column_int64(stmt, c));
-                if (kinds[size_t(c)] == Kind::Date)
+                column.appendInteger(sqlite3_column_int64(stmt, c));
+                if (dateColumn)
                     notDates[size_t(c)] = true;
                 break;
             case SQLITE_FLOAT:
-                builder.appendReal(c, sqlite3_column_double(stmt, c));
-                if (kinds[size_t(c)] == Kind::Date)
+                column.appendReal(sqlite3_column_double(stmt, c));
+                if (dateColumn)
                     notDates[size_t(c)] = true;
                 break;
             case SQLITE_TEXT: {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
                 const int bytes = sqlite3_column_bytes(stmt, c);
-                if (kinds[size_t(c)] == Kind::Date) {
-                    if (auto ms = isoDateTimeMSecs(QByteArrayView(text, bytes))) {
-                        builder.appendDateTime(c, *ms);
+                if (dateColumn) {
+                    if (auto ms = dates[size_t(c)].read(text, bytes)) {
+                        column.appendDateTime(*ms);
                         break;
                     }
                     notDates[size_t(c)] = true;
                 }
-                builder.appendText(c, QString::fromUtf8(text, bytes));
+                column.appendText(QString::fromUtf8(text, bytes));
                 break;
             }
             case SQLITE_BLOB: {
                 const char* data = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-                builder.appendBlob(c, QByteArray(data, sqlite3_column_bytes(stmt, c)));
+                column.appendBlob(QByteArray(data, sqlite3_column_bytes(stmt, c)));
                 break;
             }
             default:
-                builder.appendNull(c);
+                column.appendNull();
                 break;
             }
         }
