@@ -345,6 +345,31 @@ private slots:
         }
     }
 
+    void datesOfALongSeriesAreReadRowByRow() {
+        auto db = std::make_shared<SqliteDatabase>(QStringLiteral(":memory:"));
+        db->executeNative(QStringLiteral("CREATE TABLE t (n INTEGER, date_time TEXT)"));
+        const QDateTime start = at(1999, 12, 31, 22);
+        QStringList texts;
+        for (int i = 0; i < 300; ++i)
+            texts.append(start.addSecs(i * 900).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        texts[150] = texts[149].left(11) + QStringLiteral("24:00:00"); // same day, bad time
+        texts[151] = QStringLiteral("2000-01-01");
+        for (int i = 0; i < texts.size(); ++i)
+            db->executeNative(
+                QStringLiteral("INSERT INTO t VALUES (%1, '%2')").arg(i).arg(texts[i]));
+        auto rs = db->open(QStringLiteral("SELECT * FROM t ORDER BY n"), LockType::ReadOnly);
+        QCOMPARE(rs->recordCount(), 300);
+        for (int i = 0; i < 300; ++i) {
+            const auto expected = parseIsoDateTime(texts[i]);
+            if (i == 150) {
+                QCOMPARE(rs->value(i, 1).toString(), texts[i]);
+                continue;
+            }
+            QVERIFY(expected);
+            QCOMPARE(rs->value(i, 1).toDateTime(), *expected);
+        }
+    }
+
     void editsNeedOneTableUnchanged_data() {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("updatable");
