@@ -1,5 +1,7 @@
 #include "JetNumberFunctions.h"
 
+#include "LeadingNumber.h"
+
 #include "JetDate.h"
 #include "JetValue.h"
 
@@ -44,22 +46,12 @@ QVariant whole(const QVariant& value, QStringView function, qint64 low, qint64 h
 
 } // namespace
 
-double leadingNumber(QStringView text) {
-    static const QRegularExpression re(
-        QStringLiteral(R"(^\s*([+-]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?))"));
-    const auto m = re.match(text);
-    if (!m.hasMatch())
-        return 0.0;
-    const double v = m.capturedView(1).toDouble();
-    return std::isfinite(v) ? v : 0.0;
-}
-
 QVariant val(const QVariant& value) {
     if (value.isNull())
         return {};
     if (isNumber(value))
         return toNumber(value, u"Val");
-    return leadingNumber(valueText(value));
+    return rp::leadingNumber(valueText(value));
 }
 
 QVariant intPart(const QVariant& value) {

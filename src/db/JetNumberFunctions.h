@@ -7,9 +7,6 @@ namespace rp::jet {
 // Jet's number, conversion and test functions. Null in gives Null out; bad arguments throw
 // rp::Error naming the function.
 
-// The leading number of a text the way Val reads it: leading blanks, a sign, digits with one
-// decimal point and an optional exponent; 0 when there is none ("12abc" is 12, "abc" is 0).
-double leadingNumber(QStringView text);
 QVariant val(const QVariant& value);
 // Int floors (Int(-1.5) = -2), Fix truncates (Fix(-1.5) = -1).
 QVariant intPart(const QVariant& value);

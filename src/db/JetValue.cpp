@@ -109,14 +109,6 @@ QVariant dateResult(const QDateTime& dateTime) {
     return isoDateTimeText(dateTime);
 }
 
-QString numberText(double value) {
-    if (value == 0.0)
-        return QStringLiteral("0");
-    QString text = QString::number(value, 'g', 15);
-    text.replace(QLatin1Char('e'), QLatin1Char('E'));
-    return text;
-}
-
 QString valueText(const QVariant& value) {
     if (value.isNull())
         return {};

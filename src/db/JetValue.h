@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <optional>
 
+#include "ValueText.h"
+
 namespace rp::jet {
 
 // How the Jet functions read and write values. Dates travel as "YYYY-MM-DD HH:MM:SS" text, the
@@ -26,8 +28,6 @@ QDateTime toDateTime(const QVariant& value, QStringView function);
 bool toTruth(const QVariant& value, QStringView function);
 
 QVariant dateResult(const QDateTime& dateTime);
-// Up to 15 significant digits, no trailing zeros: 0.3 for 0.1 + 0.2, 1E+20.
-QString numberText(double value);
 // The text of any value: numbers by numberText, dates as ISO text.
 QString valueText(const QVariant& value);
 

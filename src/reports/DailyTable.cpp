@@ -293,7 +293,7 @@ QVariant DailyTable::printAnnualLines() {
     } else if (m_dayCount > 0) {
         const QString mean = formatNumber(m_annual / m_dayCount, m_annualFormat);
         m_w << u"ANNUAL MEAN " << mean;
-        yearly = leadingDecimal(mean);
+        yearly = leadingNumber(mean);
     } else {
         // No day to average: say so rather than divide by zero.
         m_w << u"ANNUAL MEAN ---";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/LeadingNumber.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -16,10 +18,5 @@ QString formatNumber(double value, QStringView pattern);
 // The report cell: formatNumber right-aligned in a field exactly as wide as the pattern; text
 // longer than the field keeps its leftmost characters.
 QString fm(double value, QStringView pattern);
-
-// The leading decimal number of a text (leading blanks skipped; reading stops at the first
-// character that cannot continue a number; 0 when there is none): "12.5 x" gives 12.5.
-// Throws rp::Error when the number is too large for a double.
-double leadingDecimal(QStringView text);
 
 } // namespace rp

@@ -80,7 +80,7 @@ void SeriesReader::fail(const QString& what) const {
 
 double SeriesReader::number(QStringView text) const {
     try {
-        return leadingDecimal(text);
+        return leadingNumber(text);
     } catch (const Error& e) {
         fail(e.message());
     }

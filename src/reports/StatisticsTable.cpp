@@ -49,7 +49,7 @@ void StatisticsTable::add(int column, double value) {
 }
 
 void statistics(int column, QStringView text, StatisticsTable& stats) {
-    stats.add(column, leadingDecimal(text));
+    stats.add(column, leadingNumber(text));
 }
 
 } // namespace rp

@@ -76,7 +76,7 @@ double DirectionTable::vectorMean(int column) const {
     double u = arctan2(c.cosines, c.sines) * 4 / directionTurn;
     if (u <= 0)
         u += 4;
-    return leadingDecimal(formatNumber(u * 4, u"#0")) / 4;
+    return leadingNumber(formatNumber(u * 4, u"#0")) / 4;
 }
 
 } // namespace rp

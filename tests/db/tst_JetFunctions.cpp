@@ -2,6 +2,7 @@
 #include "db/JetFunctions.h"
 #include "db/JetSql.h"
 #include "db/JetValue.h"
+#include "db/LeadingNumber.h"
 #include "db/SqliteDialect.h"
 #include "db/SqliteJetFunctions.h"
 
@@ -313,7 +314,7 @@ private slots:
     void leadingNumber() {
         QFETCH(QString, text);
         QFETCH(double, expected);
-        QCOMPARE(jet::leadingNumber(text), expected);
+        QCOMPARE(rp::leadingNumber(text), expected);
     }
 
     void callByName() {

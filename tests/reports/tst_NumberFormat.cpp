@@ -180,11 +180,11 @@ void tst_NumberFormat::leading_data() {
 void tst_NumberFormat::leading() {
     QFETCH(QString, text);
     QFETCH(double, expected);
-    QCOMPARE(leadingDecimal(text), expected);
+    QCOMPARE(leadingNumber(text), expected);
 }
 
 void tst_NumberFormat::rejects() {
-    QVERIFY_THROWS_EXCEPTION(Error, leadingDecimal(u"1e999"));
+    QVERIFY_THROWS_EXCEPTION(Error, leadingNumber(u"1e999"));
     QVERIFY_THROWS_EXCEPTION(Error, fm(std::numeric_limits<double>::infinity(), u"#0"));
     QVERIFY_THROWS_EXCEPTION(Error, fm(std::numeric_limits<double>::quiet_NaN(), u"#0"));
     QVERIFY_THROWS_EXCEPTION(Error, fm(1, u"abc"));
