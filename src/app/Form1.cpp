@@ -8,6 +8,8 @@
 #include "db/DateForm.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
+#include "series/GraphTableCommand.h"
+#include "edit/GridEditing.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -60,14 +62,21 @@ Form1::Form1(Services services, QWidget* parent)
         {m_sdidButton, &Form1::parametersAllCommand},
         {m_sdidWdataButton, &Form1::parametersWithDataCommand},
         {m_tablesButton, &Form1::dbTablesCommand},
-        {m_command4, &Form1::dateCommand}};
+        {m_command4, &Form1::dateCommand},
+        {m_passwordButton, &Form1::connectionCommand},
+        {m_helpButton, &Form1::helpCommand}};
     for (const auto& [button, command] : commands)
         connect(button, &QPushButton::clicked, this,
                 [this, command] { runGuarded([this, command] { (this->*command)(); }); });
+    m_graphTable = new GraphTableCommand(*this);
+    connect(m_viewGraphButton, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { m_graphTable->run(); }); });
     connect(m_grid, &QTableView::doubleClicked, this,
             [this] { runGuarded([this] { gridDoubleClick(); }); });
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &Form1::currentRowChanged);
+    m_editing = new GridEditing(*this);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, m_editing,
+            &GridEditing::currentChanged);
+    connect(this, &Form1::resultReplaced, m_editing, &GridEditing::resultReplaced);
     connect(m_adodc1, &Navigator::moveRequested, this,
             [this](Navigator::Move move) { moveRecord(static_cast<int>(move)); });
 }

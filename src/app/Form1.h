@@ -19,11 +19,16 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QUrl;
 
 namespace rp {
 
+class CommandPrompts;
+class ContigRunner;
 class Database;
 class DateForm;
+class GraphTableCommand;
+class GridEditing;
 class GridWheelScroller;
 class Navigator;
 class RecordSet;
@@ -35,12 +40,17 @@ struct Form1Services {
     UserDialogs* dialogs = nullptr;   // message boxes; the desktop's when null
     std::function<QDate()> today;     // the clock; today's date when empty
     std::function<int()> screenWidth; // screen width in pixels; the primary screen's when empty
+    CommandPrompts* prompts = nullptr; // Connection and Help questions; the desktop's when null
+    ContigRunner* contig = nullptr;    // the defragmenter; rivelpost-contig when null
+    std::function<bool(const QUrl&)> openUrl; // the desktop's browser when empty
 };
 
 // The main window: the mode box, dates and time step, the SQL box, the command row and the grid
 // with the current result set. Other windows read its state through the accessors below.
 class Form1 : public QMainWindow {
     Q_OBJECT
+    friend class GridEditing; // the grid's editing commands (src/edit)
+
 public:
     using Services = Form1Services;
 
@@ -77,6 +87,10 @@ public:
     RecordSetModel* gridModel() const { return m_model; }
     QTableView* dataGrid() const { return m_grid; }
     QPushButton* editButton() const { return m_editButton; }
+    // The Graph/Table command and the dialog it shows.
+    GraphTableCommand* graphTable() const { return m_graphTable; }
+    UserDialogs& dialogs() const { return *m_dialogs; }
+    GridEditing* gridEditing() const { return m_editing; }
     DateForm* dateForm();
 
     // The command row's geometry, in twips.
@@ -100,6 +114,11 @@ public:
     void dateCommand();
     // Runs the SQL box or the retrieval of the time step into the grid.
     void runQuery();
+    // Connection and Help (Form1Connection.cpp).
+    void connectionCommand();
+    void helpCommand();
+    // The grid shows no result and the database is closed until the next query.
+    void releaseResult();
 
 signals:
     // The grid shows a new result set.
@@ -114,6 +133,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    class CommandView;
     // Layout (Form1Layout.cpp)
     void buildControls();
     QPushButton* addRowButton(const char* name, const QString& caption, const QString& tip,
@@ -135,7 +155,6 @@ private:
     void setColumnWidths(std::initializer_list<int> twips, double factor);
     double widthFactor(bool parameterList) const;
     void moveRecord(int move);
-    void currentRowChanged(const QModelIndex& current);
     void syncPosition();
     // Command plumbing (Form1Commands.cpp)
     void message(const QString& text);
@@ -174,6 +193,8 @@ private:
     RecordSetModel* m_model = nullptr;
     Navigator* m_adodc1 = nullptr;
     GridWheelScroller* m_wheel = nullptr;
+    GraphTableCommand* m_graphTable = nullptr;
+    GridEditing* m_editing = nullptr;
     QPointer<DateForm> m_dateForm;
 
     // Window state

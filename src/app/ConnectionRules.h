@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace rp {
+
+// The database file a connection string names, as the connection dialog reads it: the text
+// between the first and the second ';', after its first '=', without surrounding spaces. Throws
+// rp::Error when the string has no second part.
+QString connectionDatabasePath(const QString& connectionString);
+
+// True when the string names an SQLite database file.
+bool isSqliteConnection(const QString& connectionString);
+
+// A connection string for a database file picked by the user: SQLite, an Access file or a
+// workbook, told by the file's extension. Throws rp::Error for a file of another kind.
+QString connectionStringForFile(const QString& path);
+
+} // namespace rp

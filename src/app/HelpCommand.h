@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+namespace rp {
+
+class CommandPrompts;
+
+// The Help command: asks first, then opens the user guide (installed with the program) in the
+// desktop's browser, or the online help page when no guide is installed. When no browser can be
+// started the address is offered for copying.
+class HelpCommand {
+public:
+    // Opens an address in the desktop's default application; false when none could be started.
+    using Opener = std::function<bool(const QUrl&)>;
+
+    HelpCommand(CommandPrompts& prompts, Opener opener, QString guidePath);
+    void run();
+
+    // "Rivelpost" with the version and the legal notice.
+    static QString versionTitle();
+    // The online help page, without a scheme.
+    static QString helpAddress();
+    static QString helpHost();
+    // The installed user guide, or an empty text when none is found.
+    static QString installedGuide();
+
+private:
+    CommandPrompts& m_prompts;
+    Opener m_opener;
+    QString m_guidePath;
+};
+
+} // namespace rp
