@@ -8,8 +8,6 @@
 #include "db/DateForm.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
-#include "series/GraphTableCommand.h"
-#include "edit/GridEditing.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -68,15 +66,10 @@ Form1::Form1(Services services, QWidget* parent)
     for (const auto& [button, command] : commands)
         connect(button, &QPushButton::clicked, this,
                 [this, command] { runGuarded([this, command] { (this->*command)(); }); });
-    m_graphTable = new GraphTableCommand(*this);
-    connect(m_viewGraphButton, &QPushButton::clicked, this,
-            [this] { runGuarded([this] { m_graphTable->run(); }); });
     connect(m_grid, &QTableView::doubleClicked, this,
             [this] { runGuarded([this] { gridDoubleClick(); }); });
-    m_editing = new GridEditing(*this);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, m_editing,
-            &GridEditing::currentChanged);
-    connect(this, &Form1::resultReplaced, m_editing, &GridEditing::resultReplaced);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &Form1::currentRowChanged);
     connect(m_adodc1, &Navigator::moveRequested, this,
             [this](Navigator::Move move) { moveRecord(static_cast<int>(move)); });
 }

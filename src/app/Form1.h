@@ -27,8 +27,6 @@ class CommandPrompts;
 class ContigRunner;
 class Database;
 class DateForm;
-class GraphTableCommand;
-class GridEditing;
 class GridWheelScroller;
 class Navigator;
 class RecordSet;
@@ -49,8 +47,6 @@ struct Form1Services {
 // with the current result set. Other windows read its state through the accessors below.
 class Form1 : public QMainWindow {
     Q_OBJECT
-    friend class GridEditing; // the grid's editing commands (src/edit)
-
 public:
     using Services = Form1Services;
 
@@ -87,10 +83,6 @@ public:
     RecordSetModel* gridModel() const { return m_model; }
     QTableView* dataGrid() const { return m_grid; }
     QPushButton* editButton() const { return m_editButton; }
-    // The Graph/Table command and the dialog it shows.
-    GraphTableCommand* graphTable() const { return m_graphTable; }
-    UserDialogs& dialogs() const { return *m_dialogs; }
-    GridEditing* gridEditing() const { return m_editing; }
     DateForm* dateForm();
 
     // The command row's geometry, in twips.
@@ -155,6 +147,7 @@ private:
     void setColumnWidths(std::initializer_list<int> twips, double factor);
     double widthFactor(bool parameterList) const;
     void moveRecord(int move);
+    void currentRowChanged(const QModelIndex& current);
     void syncPosition();
     // Command plumbing (Form1Commands.cpp)
     void message(const QString& text);
@@ -193,8 +186,6 @@ private:
     RecordSetModel* m_model = nullptr;
     Navigator* m_adodc1 = nullptr;
     GridWheelScroller* m_wheel = nullptr;
-    GraphTableCommand* m_graphTable = nullptr;
-    GridEditing* m_editing = nullptr;
     QPointer<DateForm> m_dateForm;
 
     // Window state
