@@ -1,6 +1,7 @@
 #include "CliDispatcher.h"
 
 #include "DemoDbCommand.h"
+#include "ImportCommand.h"
 #include "InitDbCommand.h"
 #include "SqlCommand.h"
 #include "TableCommand.h"
@@ -29,6 +30,7 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<InitDbCommand>());
     m_commands.push_back(std::make_unique<DemoDbCommand>());
     m_commands.push_back(std::make_unique<SqlCommand>());
+    m_commands.push_back(std::make_unique<ImportCommand>());
     m_selfContained.push_back({QStringLiteral("table"),
                                QStringLiteral("write the table report of a series file"),
                                runTableCommand});

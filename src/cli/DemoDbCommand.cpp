@@ -8,13 +8,14 @@
 namespace rp::cli {
 
 QString DemoDbCommand::summary() const {
-    return QStringLiteral("create the demo HDB with synthetic data in a new SQLite file");
+    return QStringLiteral("create the demo HDB with synthetic data (SQLite file or PostgreSQL)");
 }
 
 QString DemoDbCommand::help() const {
     return QStringLiteral(
-        "Usage: rivelpost-cli demo-db PATH [--until YYYY-MM-DD]\n"
-        "Creates the demo HDB in the new SQLite file PATH: six sites with flows, stage, reservoir\n"
+        "Usage: rivelpost-cli demo-db PATH|CONNECTION [--until YYYY-MM-DD]\n"
+        "Creates the demo HDB in the new SQLite file PATH (or where a connection string points,\n"
+        "such as an empty PostgreSQL database): six sites with flows, stage, reservoir\n"
         "storage, rain, wind direction, temperatures, pressure and evapotranspiration; daily\n"
         "values from 1 October 1980, unit and hourly values for the last 420 days, daily\n"
         "maximum and minimum, monthly and yearly values. The data are synthetic and the same\n"
@@ -50,6 +51,11 @@ void DemoDbCommand::run(const QStringList& arguments, QTextStream& out) {
     }
     if (path.isEmpty())
         throw UsageError(QStringLiteral("demo-db needs the name of the new file"));
+    if (path.contains(QLatin1Char('='))) {
+        createDemoHdb(path, until);
+        out << "Created the demo HDB with data up to " << until.toString(Qt::ISODate) << '\n';
+        return;
+    }
     createDemoDatabase(path, until);
     out << "Created the demo HDB " << QFileInfo(path).absoluteFilePath() << " with data up to "
         << until.toString(Qt::ISODate) << '\n';

@@ -2,6 +2,8 @@
 
 #include "Error.h"
 
+#include <QRegularExpression>
+
 namespace rp {
 
 namespace {
@@ -62,7 +64,8 @@ ConnectionString ConnectionString::parse(const QString& text) {
         cs.m_entries.append({key, value});
     }
     if (cs.m_entries.isEmpty())
-        throw Error(QStringLiteral("The connection string \"%1\" names no database.").arg(t));
+        throw Error(QStringLiteral("The connection string \"%1\" names no database.")
+                        .arg(withoutPassword(t)));
     return cs;
 }
 
@@ -93,7 +96,8 @@ BackendKind ConnectionString::backendKind() const {
         return BackendKind::PostgreSql;
     if (endsWithAny(source, {".sqlite", ".sqlite3", ".db", ".hdb"}))
         return BackendKind::Sqlite;
-    if (endsWithAny(source, {".mdb", ".accdb"}) || provider.startsWith(QLatin1String("microsoft.jet")) ||
+    if (endsWithAny(source, {".mdb", ".accdb"}) ||
+        provider.startsWith(QLatin1String("microsoft.jet")) ||
         provider.startsWith(QLatin1String("microsoft.ace")))
         return BackendKind::Access;
     if (!provider.isEmpty())
@@ -102,7 +106,17 @@ BackendKind ConnectionString::backendKind() const {
                         .arg(value(QStringLiteral("Provider"))));
     throw Error(QStringLiteral("The connection string \"%1\" names no database. Use "
                                "Provider=SQLite;Data Source=FILE.")
-                    .arg(m_text));
+                    .arg(withoutPassword(m_text)));
+}
+
+QString ConnectionString::withoutPassword(const QString& text) {
+    // A quoted value may hold ';'; an unquoted one runs to the next ';'.
+    static const QRegularExpression password(
+        QStringLiteral("(^|;)(\\s*(?:password|pwd)\\s*=\\s*)(\"[^\"]*\"?|'[^']*'?|[^;]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString result = text;
+    result.replace(password, QStringLiteral("\\1\\2****"));
+    return result;
 }
 
 QString ConnectionString::databasePath() const {

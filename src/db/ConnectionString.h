@@ -24,6 +24,9 @@ public:
     // Which backend serves this string. Throws rp::Error for an unknown provider or a string that
     // names no database at all.
     BackendKind backendKind() const;
+    // The text with the value of every Password= or PWD= part replaced by ****, for messages.
+    static QString withoutPassword(const QString& text);
+
     // The database file for the file backends ("Data Source", or "DBQ" for workbooks).
     QString databasePath() const;
 

@@ -2,6 +2,7 @@
 
 #include "ConnectionString.h"
 #include "Error.h"
+#include "PostgresDatabase.h"
 #include "SqliteDatabase.h"
 
 namespace rp {
@@ -12,14 +13,14 @@ std::shared_ptr<Database> openDatabase(const QString& connectionString) {
     case BackendKind::Sqlite:
         return std::make_shared<SqliteDatabase>(cs.databasePath());
     case BackendKind::PostgreSql:
-        throw Error(QStringLiteral("PostgreSQL databases are not supported yet."));
+        return std::make_shared<PostgresDatabase>(PostgresSettings::from(cs));
     case BackendKind::Workbook:
         throw Error(QStringLiteral("Excel workbook databases are not supported yet."));
     case BackendKind::Access:
         throw Error(QStringLiteral("Access databases are not supported yet."));
     }
-    throw Error(
-        QStringLiteral("The connection string \"%1\" names no database.").arg(connectionString));
+    throw Error(QStringLiteral("The connection string \"%1\" names no database.")
+                    .arg(ConnectionString::withoutPassword(connectionString)));
 }
 
 } // namespace rp

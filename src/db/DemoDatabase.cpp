@@ -67,27 +67,40 @@ void writeValues(Database& db, const QString& table, std::vector<demo::Row>& row
                   });
 }
 
-} // namespace
-
-void createDemoDatabase(const QString& path, QDate until) {
+void fillDemoDatabaseChecks(QDate until) {
     if (!until.isValid())
         throw Error(QStringLiteral("The last day of the demo database is not a valid date."));
     if (until < demo::firstDay())
         throw Error(QStringLiteral("The demo database starts on %1; its last day must not be "
                                    "earlier.")
                         .arg(demo::firstDay().toString(Qt::ISODate)));
-    buildNewHdbFile(path, [&](Database& db) {
-        writeSites(db);
-        demo::DemoHydrology hydrology;
-        demo::TableRows rows;
-        for (const demo::Parameter& p : demo::parameters())
-            demo::DemoSeries(p, hydrology).generate(until, rows);
-        for (const TimeStepInfo& step : timeSteps()) {
-            auto& tableRows = rows[size_t(timeStepIndex(step.step))];
-            writeValues(db, QString::fromLatin1(step.table), tableRows);
-            tableRows = {};
-        }
-    });
+}
+
+} // namespace
+
+void fillDemoDatabase(Database& db, QDate until) {
+    fillDemoDatabaseChecks(until);
+    writeSites(db);
+    demo::DemoHydrology hydrology;
+    demo::TableRows rows;
+    for (const demo::Parameter& p : demo::parameters())
+        demo::DemoSeries(p, hydrology).generate(until, rows);
+    for (const TimeStepInfo& step : timeSteps()) {
+        auto& tableRows = rows[size_t(timeStepIndex(step.step))];
+        writeValues(db, QString::fromLatin1(step.table), tableRows);
+        tableRows = {};
+    }
+}
+
+void createDemoDatabase(const QString& path, QDate until) {
+    // The date is checked before any file is made.
+    fillDemoDatabaseChecks(until);
+    buildNewHdbFile(path, [&](Database& db) { fillDemoDatabase(db, until); });
+}
+
+void createDemoHdb(const QString& connectionString, QDate until) {
+    fillDemoDatabaseChecks(until);
+    buildNewHdb(connectionString, [&](Database& db) { fillDemoDatabase(db, until); });
 }
 
 } // namespace rp

@@ -13,4 +13,12 @@ namespace rp {
 // the file exists or cannot be written.
 void createDemoDatabase(const QString& path, QDate until = QDate::currentDate());
 
+// The same demo HDB where a connection string points (an SQLite file or a PostgreSQL database
+// without HDB tables; see buildNewHdb).
+void createDemoHdb(const QString& connectionString, QDate until = QDate::currentDate());
+
+class Database;
+// Writes the demo rows into an empty HDB.
+void fillDemoDatabase(Database& database, QDate until);
+
 } // namespace rp

@@ -3,6 +3,7 @@
 #include "ConnectionString.h"
 #include "Database.h"
 #include "Error.h"
+#include "PostgresJetFunctions.h"
 #include "SqliteDatabase.h"
 #include "TimeStep.h"
 
@@ -20,11 +21,27 @@ QStringList hdbValueTables() {
     return tables;
 }
 
-void createHdbSchema(Database& database) {
+namespace {
+
+QStringList schemaStatements(const Database& database) {
+    if (database.backendName() == QLatin1String("PostgreSQL")) {
+        // date_time as a timestamp; the primary key of each value table also serves the search
+        // for the parameters with data in a date range (index-only scans per series).
+        QStringList statements{
+            QStringLiteral("CREATE TABLE rsite (site_id integer, station_id text, site_name text, "
+                           "state text, reach_id integer, datatype_site_id integer PRIMARY KEY, "
+                           "datatype_name text, unit_name text, datatype_id integer)"),
+            QStringLiteral("CREATE INDEX rsite_site_id ON rsite (site_id, datatype_site_id)")};
+        for (const QString& table : hdbValueTables())
+            statements.append(QStringLiteral("CREATE TABLE %1 (datatype_site_id integer NOT NULL, "
+                                             "date_time timestamp NOT NULL, value double "
+                                             "precision, source integer, PRIMARY KEY "
+                                             "(datatype_site_id, date_time))")
+                                  .arg(table));
+        statements.append(postgresJetFunctionsScript());
+        return statements;
+    }
     // SQLite keeps value rows in key order, so a series for a date range is one range scan.
-    const QString clustered = database.backendName() == QLatin1String("SQLite")
-                                  ? QStringLiteral(" WITHOUT ROWID")
-                                  : QString();
     QStringList statements{
         QStringLiteral("CREATE TABLE rsite (site_id INTEGER, station_id TEXT, site_name TEXT, "
                        "state TEXT, reach_id INTEGER, datatype_site_id INTEGER PRIMARY KEY, "
@@ -33,12 +50,22 @@ void createHdbSchema(Database& database) {
     for (const QString& table : hdbValueTables())
         statements.append(QStringLiteral("CREATE TABLE %1 (datatype_site_id INTEGER NOT NULL, "
                                          "date_time TEXT NOT NULL, value REAL, source INTEGER, "
-                                         "PRIMARY KEY (datatype_site_id, date_time))%2")
-                              .arg(table, clustered));
+                                         "PRIMARY KEY (datatype_site_id, date_time)) WITHOUT ROWID")
+                              .arg(table));
+    return statements;
+}
+
+void createTables(Database& database) {
+    for (const QString& sql : schemaStatements(database))
+        database.executeNative(sql);
+}
+
+} // namespace
+
+void createHdbSchema(Database& database) {
     database.beginTransaction();
     try {
-        for (const QString& sql : statements)
-            database.executeNative(sql);
+        createTables(database);
         database.commit();
     } catch (const Error&) {
         database.rollback();
@@ -91,14 +118,46 @@ void buildNewHdbFile(const QString& path, const std::function<void(Database&)>& 
     cleanup.path.clear();
 }
 
+void buildNewHdb(const QString& connectionString, const std::function<void(Database&)>& fill) {
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    if (cs.backendKind() == BackendKind::Sqlite) {
+        buildNewHdbFile(cs.databasePath(), fill);
+        return;
+    }
+    if (cs.backendKind() != BackendKind::PostgreSql)
+        throw Error(QStringLiteral("A new HDB is created as an SQLite file or in a PostgreSQL "
+                                   "database; write Provider=SQLite;Data Source=FILE or "
+                                   "Provider=PostgreSQL;Host=HOST;Database=NAME."));
+    const auto database = openDatabase(connectionString);
+    const QStringList existing = database->tables();
+    for (const QString& table : QStringList{QStringLiteral("rsite")} + hdbValueTables())
+        if (existing.contains(table, Qt::CaseInsensitive))
+            throw Error(QStringLiteral("The database %1 already has a table %2; an HDB is "
+                                       "created only where there is none.")
+                            .arg(database->location(), table));
+    // Tables, functions and rows in one transaction: the HDB is there whole or not at all.
+    database->beginTransaction();
+    try {
+        createTables(*database);
+        if (fill)
+            fill(*database);
+        database->commit();
+    } catch (...) {
+        database->rollback();
+        throw;
+    }
+    database->executeNative(QStringLiteral("ANALYZE"));
+}
+
 std::shared_ptr<Database> createHdb(const QString& connectionString) {
     const ConnectionString cs = ConnectionString::parse(connectionString);
-    if (cs.backendKind() != BackendKind::Sqlite)
-        throw Error(QStringLiteral("A new HDB is created as an SQLite file; write "
-                                   "Provider=SQLite;Data Source=FILE."));
-    const QString path = QFileInfo(cs.databasePath()).absoluteFilePath();
-    buildNewHdbFile(cs.databasePath(), {});
-    return std::make_shared<SqliteDatabase>(path);
+    if (cs.backendKind() == BackendKind::Sqlite) {
+        const QString path = QFileInfo(cs.databasePath()).absoluteFilePath();
+        buildNewHdbFile(cs.databasePath(), {});
+        return std::make_shared<SqliteDatabase>(path);
+    }
+    buildNewHdb(connectionString, {});
+    return openDatabase(connectionString);
 }
 
 } // namespace rp

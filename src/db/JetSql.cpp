@@ -14,7 +14,7 @@ JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& d
     renameFunctions(st, dialect);
     rewriteSystemObjects(st, dialect);
     rewriteLikePatterns(st);
-    rewriteConcatenation(st);
+    rewriteConcatenation(st, dialect.castsConcatenationOperands());
     rewriteTop(st);
     return Translation{st.text(), plainSelectTable(st)};
 }

@@ -99,7 +99,7 @@ bool isName(const JetToken& t) {
 
 } // namespace
 
-void rewriteConcatenation(JetStatement& st) {
+void rewriteConcatenation(JetStatement& st, bool castOperands) {
     for (int i = 0; i < st.size(); ++i) {
         if (!st.token(i).isOperator(QLatin1StringView("&")))
             continue;
@@ -128,8 +128,10 @@ void rewriteConcatenation(JetStatement& st) {
         for (const auto& [first, last] : operands) {
             if (isLiteral(st, first, last))
                 continue;
-            st.insertBefore(first, QStringLiteral("COALESCE("));
-            st.insertAfter(last, QStringLiteral(", '')"));
+            st.insertBefore(first, castOperands ? QStringLiteral("COALESCE(CAST(")
+                                                : QStringLiteral("COALESCE("));
+            st.insertAfter(last, castOperands ? QStringLiteral(" AS text), '')")
+                                              : QStringLiteral(", '')"));
         }
         st.insertBefore(operands.front().first, QStringLiteral("("));
         st.insertAfter(operands.back().second, QStringLiteral(")"));

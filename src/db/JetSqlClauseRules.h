@@ -11,7 +11,7 @@ namespace rp {
 
 // a & b: string concatenation in which Null counts as empty text, with Jet's precedence (below
 // arithmetic, above comparison).
-void rewriteConcatenation(JetStatement& st);
+void rewriteConcatenation(JetStatement& st, bool castOperands = false);
 // SELECT TOP n … becomes SELECT … LIMIT n, at the end of that SELECT.
 void rewriteTop(JetStatement& st);
 // The one table of a plain SELECT, as written without brackets and '$', or an empty string.

@@ -98,6 +98,15 @@ bool RecordSet::Data::savePending() {
         QStringList keyColumns;
         QVariantList keyValues;
         keyOf(storage, keyColumns, keyValues);
+        // The changed fields must still hold what was read: a row someone else changed
+        // meanwhile is refused, not overwritten.
+        for (const auto& [field, value] : pending) {
+            const QString& name = columns[size_t(field)].name();
+            if (!keyColumns.contains(name, Qt::CaseInsensitive)) {
+                keyColumns.append(name);
+                keyValues.append(columns[size_t(field)].value(storage));
+            }
+        }
         database->updateRow(baseTable, keyColumns, keyValues, names, values);
     }
     // Saved: the new values become the record's own.

@@ -20,6 +20,9 @@ public:
     // The name a Jet function (Year, DateAdd, IIf …; any case) goes by in this backend, or an
     // empty string when the backend does not provide it.
     virtual QString functionName(const QString& jetName) const = 0;
+    // Whether the operands of Jet's & must be turned into text before || joins them (a server
+    // that does not join a number to a text by itself).
+    virtual bool castsConcatenationOperands() const { return false; }
 };
 
 } // namespace rp

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace rp {
+
+class Database;
+
+// The Jet functions (Year, DateAdd, Left, Round, IIf …) as SQL functions named jet_<name>, the
+// names the PostgreSQL dialect translates Jet's calls to. Created or replaced in the current
+// schema, in one script.
+QString postgresJetFunctionsScript();
+void installPostgresJetFunctions(Database& database);
+
+} // namespace rp
