@@ -1,0 +1,260 @@
+#include "SeriesFiles.h"
+#include "chart/ChartModel.h"
+#include "db/Error.h"
+
+#include <QBuffer>
+#include <QtTest>
+
+using namespace rp;
+using rp::test::dailySeries;
+using Values = std::vector<std::optional<double>>;
+
+namespace {
+
+void load(ChartModel& model, const QByteArray& text, bool add = false, int valuesPerDay = 0) {
+    QByteArray copy = text;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    model.loadSeries(buffer, QStringLiteral("lastout.txt"), add, valuesPerDay);
+}
+
+Values ramp(int n, double start = 1) {
+    Values v;
+    for (int i = 0; i < n; ++i)
+        v.push_back(start + i);
+    return v;
+}
+
+} // namespace
+
+class tst_ChartModel : public QObject {
+    Q_OBJECT
+private slots:
+    void oneSeries();
+    void addShorterSeries();
+    void addLongerSeries();
+    void labelSpacing_data();
+    void labelSpacing();
+    void rowLabels();
+    void equalValues();
+    void secondAxisUpperStrictlyAbove();
+    void totalitTwice();
+    void totalitNegativeValues();
+    void addWhileCumulative();
+    void newChartAfterCumulative();
+    void badInput_data();
+    void badInput();
+    void chartWithoutValuesKeepsPreviousChart();
+};
+
+void tst_ChartModel::oneSeries() {
+    ChartModel model;
+    load(model, dailySeries("100 GAUGE", "FLOW, CFS", {1.5, std::nullopt, 41.2, 3.7}));
+    QCOMPARE(model.seriesCount(), 1);
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.title, QStringLiteral("2 100 GAUGE"));
+    QCOMPARE(model.columnLabel(0), QStringLiteral("2 100 GAUGE"));
+    QVERIFY(!model.showLegend);
+    QCOMPARE(model.yAxis.title, QStringLiteral("DAILY FLOW, CFS"));
+    QVERIFY(!model.y2Axis.visible);
+    QVERIFY(model.isNull(1, 0));
+    QVERIFY(!model.isNull(2, 0));
+    QCOMPARE(model.value(2, 0), 41.2);
+    // The empty value takes no part in the range.
+    QCOMPARE(model.valueRange().smallest, 1.5);
+    QCOMPARE(model.valueRange().largest, 41.2);
+    QCOMPARE(model.yAxis.scale.lower, 0.0);
+    QCOMPARE(model.yAxis.scale.upper, 45.0);
+    QCOMPARE(model.yAxis.scale.divisions, 9);
+    QVERIFY(!model.yAxis.automatic);
+    QCOMPARE(model.rowLabel(0), QStringLiteral("01 MAR 1999"));
+}
+
+void tst_ChartModel::addShorterSeries() {
+    ChartModel model;
+    load(model, dailySeries("100 GAUGE", "FLOW, CFS", ramp(365)));
+    load(model, dailySeries("200 OTHER", "STAGE, FT", ramp(100, 1000)), true);
+    QCOMPARE(model.seriesCount(), 2);
+    QCOMPARE(model.rowCount(), 365);
+    QCOMPARE(model.value(99, 1), 1099.0);
+    QVERIFY(model.isNull(100, 1));
+    QVERIFY(model.isNull(364, 1));
+    QCOMPARE(model.value(364, 0), 365.0);
+    QVERIFY(model.title.isEmpty());
+    QVERIFY(model.showLegend);
+    QCOMPARE(model.columnLabel(1), QStringLiteral("2 200 OTHER"));
+    QCOMPARE(model.y2Axis.title, QStringLiteral("DAILY STAGE, FT"));
+    QVERIFY(!model.y2Axis.visible);
+    QCOMPARE(model.yAxis.title, QStringLiteral("DAILY FLOW, CFS"));
+    // The primary scale covers both series; the first-series scale only the first.
+    QCOMPARE(model.primaryScale().upper, 1200.0);
+    QCOMPARE(model.firstSeriesScale().upper, 400.0);
+}
+
+void tst_ChartModel::addLongerSeries() {
+    ChartModel model;
+    load(model, dailySeries("100 GAUGE", "FLOW, CFS", ramp(10), QDate(2000, 1, 1)));
+    load(model, dailySeries("200 OTHER", "FLOW, CFS", ramp(20), QDate(1999, 3, 1)), true);
+    QCOMPARE(model.rowCount(), 20);
+    QVERIFY(model.isNull(15, 0));
+    QCOMPARE(model.value(9, 0), 10.0);
+    // Rows go by position; the labels are the longer series' own.
+    QCOMPARE(model.rowLabel(0), QStringLiteral("01 MAR 1999"));
+    QCOMPARE(model.rowLabel(19), QStringLiteral("20 MAR 1999"));
+}
+
+void tst_ChartModel::labelSpacing_data() {
+    QTest::addColumn<QByteArray>("series");
+    QTest::addColumn<int>("valuesPerDay");
+    QTest::addColumn<int>("every");
+    QTest::newRow("daily 50") << dailySeries("1 A", "B", ramp(50)) << 0 << 0;
+    QTest::newRow("daily 51") << dailySeries("1 A", "B", ramp(51)) << 0 << 6;
+    QTest::newRow("daily 52 (half to even)") << dailySeries("1 A", "B", ramp(52)) << 0 << 6;
+    QTest::newRow("daily 365") << dailySeries("1 A", "B", ramp(365)) << 0 << 46;
+    QTest::newRow("hourly 240") << rp::test::hourlySeries(240) << 0 << 24;
+    QTest::newRow("hourly 241") << rp::test::hourlySeries(241) << 0 << 30;
+    QStringList unit;
+    for (int i = 0; i < 200; ++i)
+        unit << QStringLiteral("05 Mar 1999 %1:%2 %3")
+                    .arg(i / 4 % 24, 2, 10, QLatin1Char('0'))
+                    .arg(i % 4 * 15, 2, 10, QLatin1Char('0'))
+                    .arg(i);
+    QTest::newRow("unit 96 a day")
+        << rp::test::seriesText("4 1 A", "UNIT VALUES B", unit) << 96 << 96;
+}
+
+void tst_ChartModel::labelSpacing() {
+    QFETCH(QByteArray, series);
+    QFETCH(int, valuesPerDay);
+    QFETCH(int, every);
+    ChartModel model;
+    load(model, series, false, valuesPerDay);
+    QCOMPARE(model.labelEvery(), every);
+}
+
+void tst_ChartModel::rowLabels() {
+    ChartModel model;
+    load(model, rp::test::hourlySeries(30));
+    QVERIFY(model.subDaily());
+    QCOMPARE(model.rowLabel(0), QStringLiteral("05 MAR 1999"));
+    QCOMPARE(model.rowLabel(7), QStringLiteral("05 MAR 07:00"));
+    QCOMPARE(model.rowLabel(24), QStringLiteral("06 MAR 1999"));
+    load(model, rp::test::seriesText("4 1 A", "UNIT VALUES B", {"05 Mar 1999 07:15 3"}));
+    QCOMPARE(model.rowLabel(0), QStringLiteral("05 Mar 07:15"));
+    QCOMPARE(model.value(0, 0), 3.0);
+}
+
+void tst_ChartModel::equalValues() {
+    ChartModel model;
+    load(model, dailySeries("1 A", "B", {5.0, 5.0, std::nullopt, 5.0}));
+    QCOMPARE(model.valueRange().largest, 6.0);
+    QCOMPARE(model.yAxis.scale.lower, 5.0);
+    QCOMPARE(model.yAxis.scale.upper, 6.0);
+    QCOMPARE(model.yAxis.scale.step, 0.2);
+    QCOMPARE(model.yAxis.scale.divisions, 5);
+}
+
+void tst_ChartModel::secondAxisUpperStrictlyAbove() {
+    ChartModel model;
+    load(model, dailySeries("1 A", "B", {3.0, 7.0}));
+    load(model, dailySeries("2 C", "D", {0.0, 100.0}), true);
+    // 100 lies on a multiple of 20, yet the second axis ends one step above it.
+    QCOMPARE(model.secondRange().smallest, 0.0);
+    QCOMPARE(model.secondRange().largest, 120.0);
+    QCOMPARE(model.secondAxisScale().divisions, 6);
+    QCOMPARE(model.primaryScale().upper, 100.0);
+}
+
+void tst_ChartModel::totalitTwice() {
+    ChartModel model;
+    load(model, dailySeries("1 A", "B", {1.0, std::nullopt, 2.0, 4.0}));
+    load(model, dailySeries("2 C", "D", {10.0, 20.0}), true);
+    const ValueRange second = model.secondRange();
+    model.totalit();
+    QVERIFY(model.cumulative());
+    QCOMPARE(model.value(0, 0), 1.0);
+    QVERIFY(model.isNull(1, 0));
+    QCOMPARE(model.value(3, 0), 7.0);
+    QCOMPARE(model.value(1, 1), 30.0);
+    QVERIFY(model.isNull(3, 1));
+    // Axis from the primary lower bound to the largest total (30).
+    QCOMPARE(model.yAxis.scale.lower, 0.0);
+    QCOMPARE(model.yAxis.scale.upper, 30.0);
+    QCOMPARE(model.secondRange().largest, 30.0);
+    model.totalit();
+    QVERIFY(!model.cumulative());
+    QCOMPARE(model.value(3, 0), 4.0);
+    QCOMPARE(model.value(1, 1), 20.0);
+    QVERIFY(model.isNull(1, 0));
+    QCOMPARE(model.secondRange().largest, second.largest);
+    QCOMPARE(model.yAxis.scale.upper, model.primaryScale().upper);
+}
+
+void tst_ChartModel::totalitNegativeValues() {
+    ChartModel model;
+    load(model, dailySeries("1 A", "B", {-3.0, -5.0}));
+    model.totalit();
+    QCOMPARE(model.value(1, 0), -8.0);
+    QVERIFY(model.yAxis.scale.upper >= 0);
+    QCOMPARE(model.yAxis.scale.lower, model.primaryScale().lower);
+}
+
+void tst_ChartModel::addWhileCumulative() {
+    ChartModel model;
+    load(model, dailySeries("1 A", "B", {1.0, 2.0}));
+    model.totalit();
+    load(model, dailySeries("2 C", "B", {5.0, 6.0}), true);
+    QVERIFY(!model.cumulative());
+    QCOMPARE(model.value(1, 0), 2.0);
+    QCOMPARE(model.value(1, 1), 6.0);
+}
+
+void tst_ChartModel::newChartAfterCumulative() {
+    ChartModel model;
+    load(model, dailySeries("1 A", "B", {1.0, 2.0}));
+    model.totalit();
+    load(model, dailySeries("2 C", "B", {5.0, 6.0}));
+    // A new chart shows plain values, and the next toggle sums them.
+    QVERIFY(!model.cumulative());
+    QCOMPARE(model.seriesCount(), 1);
+    model.totalit();
+    QCOMPARE(model.value(1, 0), 11.0);
+}
+
+void tst_ChartModel::badInput_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("messagePart");
+    QTest::newRow("empty") << QByteArray() << "two header lines";
+    QTest::newRow("one line") << QByteArray("2 A\r\n") << "two header lines";
+    QTest::newRow("no code") << QByteArray("X A\r\nB\r\n") << "time-step code";
+    QTest::newRow("code 8") << QByteArray("8 A\r\nB\r\n") << "time-step code";
+    QTest::newRow("not a number") << QByteArray(
+                                         "2 A\r\nB\r\n01 MAR 1999 1.5\r\n02 MAR 1999 abc\r\n")
+                                  << "Line 4 of lastout.txt";
+    QTest::newRow("no values at all") << QByteArray("2 A\r\nB\r\n01 MAR 1999 \r\n") << "no values";
+}
+
+void tst_ChartModel::badInput() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, messagePart);
+    ChartModel model;
+    try {
+        load(model, text);
+        QFAIL("no error");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(messagePart), qPrintable(e.message()));
+    }
+    QCOMPARE(model.seriesCount(), 0);
+}
+
+void tst_ChartModel::chartWithoutValuesKeepsPreviousChart() {
+    ChartModel model;
+    load(model, dailySeries("1 A", "B", {1.0, 2.0}));
+    QVERIFY_THROWS_EXCEPTION(Error, load(model, dailySeries("2 C", "D", {std::nullopt})));
+    QCOMPARE(model.seriesCount(), 1);
+    QCOMPARE(model.title, QStringLiteral("2 1 A"));
+    QCOMPARE(model.rowCount(), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_ChartModel)
+#include "tst_ChartModel.moc"
