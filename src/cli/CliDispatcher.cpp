@@ -1,5 +1,6 @@
 #include "CliDispatcher.h"
 
+#include "CompactCommand.h"
 #include "DemoDbCommand.h"
 #include "ImportCommand.h"
 #include "InitDbCommand.h"
@@ -30,6 +31,7 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<InitDbCommand>());
     m_commands.push_back(std::make_unique<DemoDbCommand>());
     m_commands.push_back(std::make_unique<SqlCommand>());
+    m_commands.push_back(std::make_unique<CompactCommand>());
     m_commands.push_back(std::make_unique<ImportCommand>());
     m_selfContained.push_back({QStringLiteral("table"),
                                QStringLiteral("write the table report of a series file"),
