@@ -1,8 +1,10 @@
 #include "backdrop/BackdropPainter.h"
 
 #include <QEvent>
+#include <QGraphicsView>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QVariant>
 #include <QWidget>
 
@@ -25,25 +27,63 @@ BackdropSettings BackdropPainter::settingsOf(const QWidget* widget) {
 bool BackdropPainter::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_target || event->type() != QEvent::Paint || m_rendering)
         return QObject::eventFilter(watched, event);
-    const BackdropSettings settings = settingsOf(m_target);
-    if (settings.style == BackdropStyle::None)
+    if (settingsOf(m_target).style == BackdropStyle::None)
         return false;
+    const QImage content = contentNow();
+    if (!content.isNull()) {
+        paintComposite(content);
+        return true;
+    }
+    // A plain widget: paint the picture taken after its last paint, and take a new one.
+    if (!m_fresh)
+        renderLater();
+    m_fresh = false;
+    if (m_content.isNull())
+        return false;
+    paintComposite(m_content);
+    return true;
+}
 
-    // The widget's own picture, drawn off screen through this same event with the filter idle.
+QImage BackdropPainter::contentNow() {
+    // A graphics view draws its scene off screen without a paint of its own.
+    auto* view = qobject_cast<QGraphicsView*>(m_target->parentWidget());
+    if (!view || view->viewport() != m_target)
+        return {};
     const qreal ratio = m_target->devicePixelRatioF();
     QImage content(m_target->size() * ratio, QImage::Format_ARGB32);
     content.setDevicePixelRatio(ratio);
     content.fill(buttonFaceColor());
-    m_rendering = true;
-    m_target->render(&content);
-    m_rendering = false;
+    QPainter painter(&content);
+    view->render(&painter, QRectF(QPointF(0, 0), m_target->size()), m_target->rect());
+    return content;
+}
 
-    QImage backdrop = paintBackdrop(settings, content.size());
+void BackdropPainter::renderLater() {
+    if (m_renderPending)
+        return;
+    m_renderPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_renderPending = false;
+        const qreal ratio = m_target->devicePixelRatioF();
+        QImage content(m_target->size() * ratio, QImage::Format_ARGB32);
+        content.setDevicePixelRatio(ratio);
+        content.fill(buttonFaceColor());
+        m_rendering = true;
+        m_target->render(&content);
+        m_rendering = false;
+        m_content = content;
+        m_fresh = true;
+        m_target->update();
+    });
+}
+
+void BackdropPainter::paintComposite(const QImage& content) {
+    const BackdropSettings settings = settingsOf(m_target);
+    const QImage backdrop = paintBackdrop(settings, content.size());
     QImage result = compositeBackdrop(content, backdrop, buttonFaceColor());
-    result.setDevicePixelRatio(ratio);
+    result.setDevicePixelRatio(content.devicePixelRatio());
     QPainter painter(m_target);
     painter.drawImage(QPoint(0, 0), result);
-    return true;
 }
 
 void setBackdropStyle(QWidget* widget, int style) {

@@ -24,8 +24,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QImage contentNow();
+    void renderLater();
+    void paintComposite(const QImage& content);
+
     QWidget* m_target;
     bool m_rendering = false;
+    // Plain widgets cannot draw themselves inside their own paint: their picture is taken just
+    // after it and painted on the next one.
+    QImage m_content;
+    bool m_fresh = false;
+    bool m_renderPending = false;
 };
 
 void setBackdropStyle(QWidget* widget, int style);

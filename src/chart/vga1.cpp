@@ -1,0 +1,247 @@
+#include "chart/vga1.h"
+
+#include "app/AppPaths.h"
+#include "app/MessageBoxDialogs.h"
+#include "app/Twips.h"
+#include "backdrop/BackdropPainter.h"
+#include "chart/ChartLine.h"
+#include "chart/ChartView.h"
+#include "db/Error.h"
+
+#include <QAbstractAxis>
+#include <QAbstractBarSeries>
+#include <QAreaSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPainter>
+#include <QPrinterInfo>
+#include <QTimer>
+#include <QToolTip>
+#include <QValueAxis>
+#include <QXYSeries>
+
+namespace rp {
+
+namespace {
+
+// The picture behind the chart when the settings name none: a soft sky with a faint grid.
+QImage builtInPicture() {
+    QImage tile(64, 64, QImage::Format_ARGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const int shade = 232 + (x + y) % 64 / 8;
+            tile.setPixel(x, y,
+                          (x % 32 == 0 || y % 32 == 0) ? qRgb(214, 224, 236)
+                                                       : qRgb(shade - 8, shade - 2, 250));
+        }
+    return tile;
+}
+
+} // namespace
+
+vga1::vga1(Vga1Services services, QWidget* parent)
+    : QWidget(parent), m_services(std::move(services)) {
+    setObjectName(QStringLiteral("vga1"));
+    setWindowTitle(QStringLiteral("Rivelpost %1.%2.%3")
+                       .arg(RIVELPOST_VERSION_MAJOR)
+                       .arg(RIVELPOST_VERSION_MINOR)
+                       .arg(RIVELPOST_VERSION_PATCH));
+    resize(1000, 700);
+
+    m_chartView = new ChartView(this);
+    auto* chart = new QChart;
+    // The chart's own background is button face: those pixels show the backdrop.
+    chart->setBackgroundBrush(QColor::fromRgb(buttonFaceColor()));
+    chart->setBackgroundRoundness(0);
+    chart->setPlotAreaBackgroundVisible(false);
+    m_chartView->setChart(chart);
+    m_chartView->setBackgroundBrush(QColor::fromRgb(buttonFaceColor()));
+    m_chartView->setFrameShape(QFrame::NoFrame);
+
+    m_list1 = new QListWidget(this);
+    m_list1->setObjectName(QStringLiteral("List1"));
+    m_list1->addItems(optionItems());
+    m_list1->setFixedSize(130, m_list1->sizeHintForRow(0) * m_list1->count() + 6);
+    m_list1->hide();
+    m_listPrinters = new QListWidget(this);
+    m_listPrinters->setObjectName(QStringLiteral("ListPrinters"));
+    m_listPrinters->addItem(QStringLiteral("Default Printer"));
+    m_listPrinters->addItems(QPrinterInfo::availablePrinterNames());
+    m_listPrinters->setFixedSize(220, 120);
+    m_listPrinters->hide();
+
+    connect(m_chartView, &ChartView::released, this, &vga1::chartReleased);
+    connect(m_chartView, &ChartView::zoomed, this, [this] {
+        const auto axes = m_chartView->chart()->axes(Qt::Horizontal);
+        if (axes.isEmpty())
+            return;
+        auto* x = qobject_cast<QValueAxis*>(axes.first());
+        if (!x)
+            return;
+        m_zoom = VisibleRows{x->min() + 0.5, x->max() - 0.5};
+        QTimer::singleShot(0, this, &vga1::rebuild);
+    });
+    connect(m_list1, &QListWidget::itemClicked, this, &vga1::itemClicked);
+    connect(m_listPrinters, &QListWidget::itemClicked, this, &vga1::printerChosen);
+
+    loadBackdrop();
+}
+
+vga1::~vga1() = default;
+
+QStringList vga1::optionItems() {
+    return {
+        QStringLiteral("Markers"),    QStringLiteral("Bar/Line"),   QStringLiteral("Stack"),
+        QStringLiteral("Cumulative"), QStringLiteral("Log Yaxis"),  QStringLiteral("Y2 axis"),
+        QStringLiteral("2D/3D"),      QStringLiteral("Picture"),    QStringLiteral("Print"),
+        QStringLiteral("Close"),      QStringLiteral("Reset zoom"), QStringLiteral("Save image")};
+}
+
+QChart* vga1::chart() const {
+    return m_chartView->chart();
+}
+
+void vga1::message(const QString& text) {
+    if (m_services.dialogs) {
+        m_services.dialogs->message(this, text);
+    } else {
+        MessageBoxDialogs dialogs;
+        dialogs.message(this, text);
+    }
+}
+
+void vga1::loadBackdrop() {
+    applyBackdrop(readChartLine(AppPaths::settingsFilePath()));
+}
+
+void vga1::applyBackdrop(const QString& chartLine) {
+    QWidget* target = m_chartView->viewport();
+    const ChartLine line = ChartLine::parse(chartLine);
+    switch (line.kind) {
+    case ChartLine::Kind::BuiltInPicture:
+        m_image1 = builtInPicture();
+        break;
+    case ChartLine::Kind::PictureFile: {
+        QImage picture;
+        if (!QFileInfo::exists(line.path) || !picture.load(line.path)) {
+            message(QStringLiteral("Chart picture file not found:  ") + line.path);
+            return;
+        }
+        m_image1 = picture;
+        break;
+    }
+    case ChartLine::Kind::Gradient:
+        m_image1 = QImage();
+        setBackdropStyle(target, 2);
+        setGradientDirection(target, 1);
+        setGradientColor1(target, line.color1);
+        setGradientColor2(target, line.color2);
+        hookBackdrop(target);
+        return;
+    }
+    setBackdropStyle(target, 1);
+    setBackdropPicture(target, m_image1);
+    hookBackdrop(target);
+}
+
+void vga1::loadSeriesFile(const QString& path, bool addSeries, int valuesPerDay) {
+    m_model.loadSeriesFile(path, addSeries, valuesPerDay);
+    m_zoom.reset();
+    announceState();
+    rebuild();
+    showMaximized();
+}
+
+void vga1::totalit() {
+    m_model.totalit();
+    announceState();
+    rebuild();
+}
+
+void vga1::announceState() {
+    emit chartStateChanged(m_model.seriesCount(), m_model.cumulative());
+}
+
+void vga1::rebuild() {
+    if (m_building)
+        return;
+    m_building = true;
+    const VisibleRows all{0, double(std::max(m_model.rowCount() - 1, 0))};
+    const int pixels = std::max(200, int(chart()->plotArea().width()));
+    ChartBuilder::build(*chart(), m_model, m_options, m_zoom.value_or(all), pixels);
+    connectToolTips();
+    m_building = false;
+}
+
+void vga1::connectToolTips() {
+    for (QAbstractSeries* series : chart()->series()) {
+        const int column = series->property("column").toInt();
+        if (auto* xy = qobject_cast<QXYSeries*>(series)) {
+            connect(xy, &QXYSeries::hovered, this,
+                    [this, column](QPointF p, bool state) { pointHovered(column, p, state); });
+        } else if (auto* area = qobject_cast<QAreaSeries*>(series)) {
+            connect(area, &QAreaSeries::hovered, this,
+                    [this, column](QPointF p, bool state) { pointHovered(column, p, state); });
+        } else if (auto* bars = qobject_cast<QAbstractBarSeries*>(series)) {
+            connect(bars, &QAbstractBarSeries::hovered, this,
+                    [this, bars](bool state, int index, QBarSet* set) {
+                        pointHovered(int(bars->barSets().indexOf(set)), QPointF(index, 0), state);
+                    });
+        }
+    }
+}
+
+void vga1::pointHovered(int column, QPointF point, bool state) {
+    // No tips on a logarithmic axis or a 3D line chart.
+    if (m_model.yAxis.logarithmic || m_options.chartType() == 2)
+        return;
+    const QString text = state ? chartPointText(m_model, qRound(point.x()), column) : QString();
+    m_chartView->setToolTip(text);
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(QCursor::pos(), text, m_chartView);
+}
+
+void vga1::chartReleased(QPoint pos, bool right) {
+    m_list1->hide();
+    if (!right)
+        return;
+    m_list1->move(m_chartView->pos() + pos);
+    m_list1->show();
+    m_list1->raise();
+}
+
+void vga1::itemClicked(QListWidgetItem* item) {
+    m_list1->hide();
+    if (item)
+        runOption(item->text());
+}
+
+void vga1::closeEvent(QCloseEvent* event) {
+    // Closing from the title bar ends the chart: the next GRAPH starts a new one.
+    m_model.clear();
+    m_options.reset();
+    m_list1->item(4)->setText(QStringLiteral("Log Yaxis"));
+    m_zoom.reset();
+    announceState();
+    rebuild();
+    QWidget::closeEvent(event);
+}
+
+void vga1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isMinimized())
+        return;
+    const int height = std::max(100, this->height() - twipsToPixels(500));
+    m_chartView->setGeometry(0, m_chartView->y(), width(), height);
+    if (m_view3d)
+        m_view3d->setGeometry(m_chartView->geometry());
+    if (m_model.seriesCount() > 0)
+        QTimer::singleShot(0, this, &vga1::rebuild);
+}
+
+} // namespace rp

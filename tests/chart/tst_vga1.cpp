@@ -1,0 +1,453 @@
+#include "SeriesFiles.h"
+#include "app/AppPaths.h"
+#include "app/UserDialogs.h"
+#include "backdrop/BackdropPainter.h"
+#include "chart/Chart3dView.h"
+#include "chart/ChartView.h"
+#include "chart/vga1.h"
+
+#include <QAreaSeries>
+#include <QBarSeries>
+#include <QChart>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QLogValueAxis>
+#include <QPrinter>
+#include <QScatterSeries>
+#include <QStackedBarSeries>
+#include <QTemporaryDir>
+#include <QValueAxis>
+#include <QtTest>
+
+using namespace rp;
+using rp::test::dailySeries;
+
+namespace {
+
+class RecordingDialogs : public UserDialogs {
+public:
+    void message(QWidget*, const QString& text) override { messages << text; }
+    QStringList messages;
+};
+
+// A graph window in a temporary program folder with answering dialogs.
+struct Window {
+    QTemporaryDir folder;
+    RecordingDialogs dialogs;
+    // What the window announces, as the hand-off keeps it.
+    struct {
+        int seriesCount = 0;
+        bool cumulative = false;
+        int valuesPerDay = 0;
+    } session;
+    QList<std::optional<quint32>> colors;
+    std::optional<QString> picture;
+    int graphTableShown = 0;
+    std::unique_ptr<vga1> window;
+
+    explicit Window(const QByteArray& settings = {}) {
+        AppPaths::setProgramFolder(folder.path());
+        if (!settings.isEmpty())
+            write(QStringLiteral("Rivelpost_setup.txt"), settings);
+        Vga1Services services;
+        services.dialogs = &dialogs;
+        services.chooseColor = [this](QWidget*) {
+            return colors.isEmpty() ? std::nullopt : colors.takeFirst();
+        };
+        services.choosePicture = [this](QWidget*) { return picture; };
+        services.connectionString = [] { return QStringLiteral("Data Source=hdb.sqlite"); };
+        services.showGraphTable = [this] { ++graphTableShown; };
+        services.has3d = [] { return canDraw3d(); };
+        window = std::make_unique<vga1>(services);
+        QObject::connect(window.get(), &vga1::chartStateChanged, [this](int count, bool sums) {
+            session.seriesCount = count;
+            session.cumulative = sums;
+        });
+    }
+    ~Window() {
+        window.reset();
+        AppPaths::setProgramFolder({});
+    }
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = folder.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+    void graph(const QByteArray& series, bool add = false) {
+        window->loadSeriesFile(write(QStringLiteral("lastout.txt"), series), add,
+                               session.valuesPerDay);
+    }
+    QChart* chart() const { return window->chart(); }
+    template <class T> QList<T*> series() const {
+        QList<T*> out;
+        for (QAbstractSeries* s : chart()->series())
+            if (auto* t = qobject_cast<T*>(s))
+                out << t;
+        return out;
+    }
+    QValueAxis* yAxis() const {
+        return qobject_cast<QValueAxis*>(chart()->axes(Qt::Vertical, nullptr).value(0));
+    }
+    QString settingsText() const {
+        QFile f(folder.filePath(QStringLiteral("Rivelpost_setup.txt")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    }
+};
+
+QByteArray flowSeries() {
+    return dailySeries("100 GAUGE", "FLOW, CFS", {3.7, 12.5, std::nullopt, 41.2, 20.0});
+}
+
+} // namespace
+
+class tst_vga1 : public QObject {
+    Q_OBJECT
+private slots:
+    void oneSeriesChart();
+    void optionsList();
+    void barLineCycleAnd3d();
+    void markersCycle();
+    void stackTwiceRestoresTitle();
+    void logAndNormalAxis();
+    void y2Axis();
+    void cumulative();
+    void closeHidesAndShowsDialog();
+    void toolTip();
+    void pictureOption_data();
+    void pictureOption();
+    void missingPictureAtLoad();
+    void backdropPixels();
+    void printOnPdf();
+    void longSeriesIsReduced();
+};
+
+void tst_vga1::oneSeriesChart() {
+    Window w;
+    w.graph(flowSeries());
+    QCOMPARE(w.chart()->title(), QStringLiteral("2 100 GAUGE"));
+    QVERIFY(!w.chart()->legend()->isVisible());
+    QCOMPARE(w.yAxis()->titleText(), QStringLiteral("DAILY FLOW, CFS"));
+    QCOMPARE(w.yAxis()->min(), 0.0);
+    QCOMPARE(w.yAxis()->max(), 45.0);
+    QCOMPARE(w.yAxis()->tickCount(), 10);
+    QCOMPARE(w.chart()->axes(Qt::Vertical).size(), 1);
+    // The null cell splits the line into two pieces of one colour.
+    QCOMPARE(w.series<QLineSeries>().size(), 2);
+    QCOMPARE(w.session.seriesCount, 1);
+    QVERIFY(w.window->isVisible());
+}
+
+void tst_vga1::optionsList() {
+    Window w;
+    auto* list = w.window->findChild<QListWidget*>(QStringLiteral("List1"));
+    QVERIFY(list);
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    QCOMPARE(items.mid(0, 10),
+             QStringList({"Markers", "Bar/Line", "Stack", "Cumulative", "Log Yaxis", "Y2 axis",
+                          "2D/3D", "Picture", "Print", "Close"}));
+    w.graph(flowSeries());
+    w.window->show();
+    auto* view = w.window->chartView();
+    QVERIFY(!list->isVisible());
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, QPoint(120, 80));
+    QTRY_VERIFY(list->isVisible());
+    QCOMPARE(list->pos(), view->pos() + QPoint(120, 80));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(!list->isVisible());
+    auto* listPrinters = w.window->findChild<QListWidget*>(QStringLiteral("ListPrinters"));
+    QVERIFY(listPrinters);
+    QCOMPARE(listPrinters->item(0)->text(), QStringLiteral("Default Printer"));
+}
+
+void tst_vga1::barLineCycleAnd3d() {
+    Window w;
+    w.graph(flowSeries());
+    QCOMPARE(w.window->options().chartType(), 3);
+    w.window->runOption(QStringLiteral("Bar/Line"));
+    QCOMPARE(w.series<QBarSeries>().size(), 1);
+    QCOMPARE(w.window->options().chartType(), 1);
+    w.window->runOption(QStringLiteral("2D/3D"));
+    if (!canDraw3d()) {
+        QCOMPARE(w.dialogs.messages.size(), 1);
+        QVERIFY(w.dialogs.messages[0].contains(QStringLiteral("OpenGL")));
+        QCOMPARE(w.window->options().chartType(), 1);
+    } else {
+        QCOMPARE(w.window->options().chartType(), 0);
+        w.window->runOption(QStringLiteral("2D/3D"));
+    }
+    w.window->runOption(QStringLiteral("Bar/Line"));
+    QCOMPARE(w.series<QAreaSeries>().size(), 2);
+    QCOMPARE(w.window->options().chartType(), 5);
+    w.window->runOption(QStringLiteral("Bar/Line"));
+    QCOMPARE(w.series<QLineSeries>().size(), 2);
+    QCOMPARE(w.window->options().chartType(), 3);
+    if (!canDraw3d())
+        QSKIP("3D views need an OpenGL display (run under Xvfb); checked the refusal only");
+}
+
+void tst_vga1::markersCycle() {
+    Window w;
+    w.graph(flowSeries());
+    QVERIFY(!w.series<QLineSeries>()[0]->pointsVisible());
+    w.window->runOption(QStringLiteral("Markers"));
+    QVERIFY(w.series<QLineSeries>()[0]->pointsVisible());
+    w.window->runOption(QStringLiteral("Markers"));
+    QVERIFY(w.series<QLineSeries>().isEmpty());
+    QCOMPARE(w.series<QScatterSeries>().size(), 2);
+    w.window->runOption(QStringLiteral("Markers"));
+    QVERIFY(!w.series<QLineSeries>()[0]->pointsVisible());
+    w.window->runOption(QStringLiteral("Markers"));
+    QVERIFY(w.series<QLineSeries>()[0]->pointsVisible());
+}
+
+void tst_vga1::stackTwiceRestoresTitle() {
+    Window w;
+    w.graph(flowSeries());
+    w.window->runOption(QStringLiteral("Stack"));
+    QCOMPARE(w.chart()->title(), QStringLiteral("2 100 GAUGE (STACKED)"));
+    w.window->runOption(QStringLiteral("Stack"));
+    QCOMPARE(w.chart()->title(), QStringLiteral("2 100 GAUGE"));
+    // Stacked bars are one stacked series.
+    w.window->runOption(QStringLiteral("Bar/Line"));
+    w.window->runOption(QStringLiteral("Stack"));
+    QCOMPARE(w.series<QStackedBarSeries>().size(), 1);
+}
+
+void tst_vga1::logAndNormalAxis() {
+    Window w;
+    w.graph(flowSeries());
+    w.graph(dailySeries("200 OTHER", "FLOW, CFS", {300.0, 400.0}), true);
+    auto* list = w.window->findChild<QListWidget*>(QStringLiteral("List1"));
+    w.window->runOption(QStringLiteral("Log Yaxis"));
+    QCOMPARE(list->item(4)->text(), QStringLiteral("Normal Yaxis"));
+    QVERIFY(qobject_cast<QLogValueAxis*>(w.chart()->axes(Qt::Vertical).value(0)));
+    w.window->runOption(QStringLiteral("Normal Yaxis"));
+    QCOMPARE(list->item(4)->text(), QStringLiteral("Log Yaxis"));
+    // Back to the first series' scale, although a larger series was added.
+    QCOMPARE(w.yAxis()->min(), 0.0);
+    QCOMPARE(w.yAxis()->max(), 45.0);
+}
+
+void tst_vga1::y2Axis() {
+    Window w;
+    w.graph(flowSeries());
+    w.window->runOption(QStringLiteral("Y2 axis"));
+    QCOMPARE(w.chart()->axes(Qt::Vertical).size(), 1);
+    w.graph(dailySeries("200 OTHER", "STAGE, FT", {0.0, 100.0}), true);
+    QVERIFY(w.chart()->title().isEmpty());
+    QVERIFY(w.chart()->legend()->isVisible());
+    QCOMPARE(w.yAxis()->max(), 100.0);
+    w.window->runOption(QStringLiteral("Y2 axis"));
+    const auto vertical = w.chart()->axes(Qt::Vertical);
+    QCOMPARE(vertical.size(), 2);
+    auto* y2 = qobject_cast<QValueAxis*>(w.chart()->axes(Qt::Vertical).value(1));
+    QCOMPARE(y2->titleText(), QStringLiteral("DAILY STAGE, FT"));
+    QCOMPARE(y2->max(), 120.0);
+    QCOMPARE(y2->titleBrush().color(), QColor(0, 255, 0));
+    QCOMPARE(w.yAxis()->titleBrush().color(), QColor(255, 0, 0));
+    QCOMPARE(w.yAxis()->max(), 45.0);
+    QList<QAbstractSeries*> onY2;
+    for (QAbstractSeries* s : w.chart()->series())
+        if (s->attachedAxes().contains(y2))
+            onY2 << s;
+    QCOMPARE(onY2.size(), 1);
+    QCOMPARE(onY2[0]->property("column").toInt(), 1);
+    w.window->runOption(QStringLiteral("Y2 axis"));
+    QCOMPARE(w.chart()->axes(Qt::Vertical).size(), 1);
+    QCOMPARE(w.yAxis()->titleBrush().color(), QColor(0, 0, 0));
+    QCOMPARE(w.yAxis()->max(), 100.0);
+}
+
+void tst_vga1::cumulative() {
+    Window w;
+    w.graph(flowSeries());
+    w.window->runOption(QStringLiteral("Cumulative"));
+    QVERIFY(w.session.cumulative);
+    QCOMPARE(w.window->model().value(4, 0), 77.4);
+    QCOMPARE(w.yAxis()->max(), 80.0);
+    w.window->runOption(QStringLiteral("Cumulative"));
+    QVERIFY(!w.session.cumulative);
+    QCOMPARE(w.window->model().value(4, 0), 20.0);
+}
+
+void tst_vga1::closeHidesAndShowsDialog() {
+    Window w;
+    w.graph(flowSeries());
+    w.window->runOption(QStringLiteral("Close"));
+    QVERIFY(!w.window->isVisible());
+    QCOMPARE(w.graphTableShown, 1);
+    QCOMPARE(w.session.seriesCount, 1);
+    // A later "Add series" adds to the hidden chart.
+    w.graph(flowSeries(), true);
+    QCOMPARE(w.session.seriesCount, 2);
+    w.window->close();
+    QCOMPARE(w.session.seriesCount, 0);
+    QCOMPARE(w.window->model().seriesCount(), 0);
+}
+
+void tst_vga1::toolTip() {
+    Window w;
+    w.graph(flowSeries());
+    w.window->resize(800, 600);
+    w.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    auto* view = w.window->chartView();
+    QLineSeries* first = w.series<QLineSeries>()[0];
+    const QPoint at = view->mapFromScene(w.chart()->mapToPosition(QPointF(1, 12.5), first));
+    QTest::mouseMove(view->viewport(), at);
+    QTRY_COMPARE(view->toolTip(), QStringLiteral("12.5, 02 MAR 1999"));
+    w.window->runOption(QStringLiteral("Log Yaxis"));
+    view->setToolTip({});
+    QTest::mouseMove(view->viewport(), at + QPoint(1, 0));
+    QTest::qWait(50);
+    QVERIFY(view->toolTip().isEmpty());
+}
+
+void tst_vga1::pictureOption_data() {
+    QTest::addColumn<bool>("withPicture");
+    QTest::addColumn<QList<std::optional<quint32>>>("colors");
+    QTest::addColumn<QString>("line2");
+    QTest::addColumn<int>("style");
+    QTest::newRow("red and blue") << false << QList<std::optional<quint32>>{255u, 16711680u}
+                                  << " 255 ; 16711680 " << 2;
+    QTest::newRow("second colour cancelled")
+        << false << QList<std::optional<quint32>>{255u, std::nullopt} << "" << 1;
+    QTest::newRow("first colour cancelled")
+        << false << QList<std::optional<quint32>>{std::nullopt} << "" << 1;
+    QTest::newRow("picture") << true << QList<std::optional<quint32>>{} << "PICTURE" << 1;
+}
+
+void tst_vga1::pictureOption() {
+    QFETCH(bool, withPicture);
+    QFETCH(QList<std::optional<quint32>>, colors);
+    QFETCH(QString, line2);
+    QFETCH(int, style);
+    Window w("Data Source=old\r\n");
+    w.graph(flowSeries());
+    QString picturePath;
+    if (withPicture) {
+        QImage tile(4, 4, QImage::Format_RGB32);
+        tile.fill(Qt::green);
+        picturePath = w.folder.filePath(QStringLiteral("tile.png"));
+        QVERIFY(tile.save(picturePath));
+        w.picture = picturePath;
+        line2 = picturePath;
+    }
+    w.colors = colors;
+    w.window->runOption(QStringLiteral("Picture"));
+    QWidget* viewport = w.window->chartView()->viewport();
+    QCOMPARE(viewport->property("MyStyle").toInt(), style);
+    if (line2.isEmpty()) {
+        QCOMPARE(w.settingsText(), QStringLiteral("Data Source=old\r\n"));
+    } else {
+        QCOMPARE(w.settingsText(),
+                 QStringLiteral("Data Source=hdb.sqlite\r\n") + line2 + QStringLiteral("\r\n"));
+    }
+    QCOMPARE(w.dialogs.messages.contains(QStringLiteral("Select 2 colors for background...")),
+             !withPicture);
+    if (style == 2) {
+        QCOMPARE(QRgb(viewport->property("MyGradientColor1").toUInt()), qRgb(255, 0, 0));
+        QCOMPARE(QRgb(viewport->property("MyGradientColor2").toUInt()), qRgb(0, 0, 255));
+        // The next window reads the colours back from the settings file.
+        Window again(w.settingsText().toLatin1());
+        QWidget* v = again.window->chartView()->viewport();
+        QCOMPARE(v->property("MyStyle").toInt(), 2);
+        QCOMPARE(QRgb(v->property("MyGradientColor2").toUInt()), qRgb(0, 0, 255));
+    }
+}
+
+void tst_vga1::missingPictureAtLoad() {
+    Window w("Data Source=x\r\n/nowhere/sky.png\r\n");
+    QCOMPARE(w.dialogs.messages,
+             QStringList{QStringLiteral("Chart picture file not found:  /nowhere/sky.png")});
+    QCOMPARE(w.window->chartView()->viewport()->property("Hooked").toInt(), 0);
+}
+
+void tst_vga1::backdropPixels() {
+    QWidget widget;
+    widget.resize(40, 30);
+    widget.setAutoFillBackground(true);
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, QColor::fromRgb(buttonFaceColor()));
+    widget.setPalette(palette);
+    auto* mark = new QWidget(&widget);
+    mark->setGeometry(10, 10, 5, 5);
+    mark->setAutoFillBackground(true);
+    QPalette markPalette = mark->palette();
+    const QRgb oneOff = buttonFaceColor() ^ 1u;
+    markPalette.setColor(QPalette::Window, QColor::fromRgb(oneOff));
+    mark->setPalette(markPalette);
+    setBackdropStyle(&widget, 2);
+    setGradientDirection(&widget, 1);
+    setGradientColor1(&widget, 255);
+    setGradientColor2(&widget, 255);
+    hookBackdrop(&widget);
+    hookBackdrop(&widget);
+    QCOMPARE(widget.findChildren<BackdropPainter*>().size(), 1);
+    widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&widget));
+    // The widget's picture is taken after a paint and shown on the next.
+    QTRY_COMPARE(widget.grab().toImage().pixel(2, 2), qRgb(255, 0, 0));
+    QCOMPARE(widget.grab().toImage().pixel(12, 12), oneOff);
+
+    // The chart: its button-face background shows the backdrop, its lines do not.
+    Window w;
+    w.graph(flowSeries());
+    w.window->resize(600, 400);
+    w.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QWidget* viewport = w.window->chartView()->viewport();
+    setBackdropStyle(viewport, 2);
+    setGradientColor1(viewport, 255);
+    setGradientColor2(viewport, 255);
+    const QImage chart = viewport->grab().toImage();
+    QCOMPARE(chart.pixel(3, 3), qRgb(255, 0, 0));
+    int other = 0;
+    for (int y = 0; y < chart.height(); y += 3)
+        for (int x = 0; x < chart.width(); x += 3)
+            other += chart.pixel(x, y) != qRgb(255, 0, 0);
+    QVERIFY(other > 100);
+}
+
+void tst_vga1::printOnPdf() {
+    Window w;
+    w.graph(flowSeries());
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("chart.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    w.window->printOn(printer);
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
+}
+
+void tst_vga1::longSeriesIsReduced() {
+    QStringList lines;
+    const QDateTime start(QDate(2010, 1, 1), QTime(0, 0));
+    lines.reserve(35064);
+    for (int i = 0; i < 35064; ++i)
+        lines << QLocale::c().toString(start.addSecs(i * 900LL),
+                                       QStringLiteral("dd MMM yyyy hh:mm ")) +
+                     QString::number(i == 20000 ? 5000 : i % 97);
+    Window w;
+    w.session.valuesPerDay = 96;
+    w.graph(rp::test::seriesText("4 100 GAUGE", "UNIT VALUES FLOW, CFS", lines));
+    QCOMPARE(w.window->model().rowCount(), 35064);
+    qsizetype points = 0;
+    qreal peak = 0;
+    for (QLineSeries* s : w.series<QLineSeries>()) {
+        points += s->count();
+        for (const QPointF& p : s->points())
+            peak = std::max(peak, p.y());
+    }
+    QVERIFY2(points < 10000, qPrintable(QString::number(points)));
+    QCOMPARE(peak, 5000.0);
+}
+
+QTEST_MAIN(tst_vga1)
+#include "tst_vga1.moc"
