@@ -1,0 +1,132 @@
+// The HDB on a local PostgreSQL server (RIVELPOST_TEST_PG, e.g. under tools/with-postgres):
+// GO on a 10-year 15-minute series (350,640 rows, key 1001) until the record set holds every row,
+// which should take under 2 seconds; and PARAMETERS w/data on a unit table of about 5 million
+// rows (fifteen such series), whose query plan is printed once so that its use of the primary
+// key shows. The data are loaded once into the schema rp_bench and kept.
+
+#include "db/Browsing.h"
+#include "db/Database.h"
+#include "db/Error.h"
+#include "db/HdbSchema.h"
+#include "db/RecordSet.h"
+#include "db/TimeStep.h"
+
+#include <QDateTime>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 seriesRows = 350640;
+constexpr int seriesCount = 15;
+
+std::shared_ptr<rp::Database> benchHdb(QString& error) {
+    const QString server = qEnvironmentVariable("RIVELPOST_TEST_PG");
+    if (server.isEmpty()) {
+        error = QStringLiteral("RIVELPOST_TEST_PG does not name a PostgreSQL server");
+        return {};
+    }
+    try {
+        const QString connection = server + QStringLiteral(";Schema=rp_bench");
+        const auto admin = rp::openDatabase(server);
+        admin->executeNative(QStringLiteral("CREATE SCHEMA IF NOT EXISTS rp_bench"));
+        auto db = rp::openDatabase(connection);
+        if (!db->tables().contains(QStringLiteral("runit"))) {
+            std::fprintf(stderr, "loading %lld unit rows into rp_bench ...\n",
+                         static_cast<long long>(seriesRows * seriesCount));
+            rp::buildNewHdb(connection, [](rp::Database& hdb) {
+                int n = 0;
+                hdb.appendRows(QStringLiteral("rsite"),
+                               {QStringLiteral("site_id"), QStringLiteral("datatype_site_id"),
+                                QStringLiteral("datatype_name"), QStringLiteral("datatype_id")},
+                               [&](QVariantList& row) {
+                                   if (n == seriesCount)
+                                       return false;
+                                   row << 7 + n / 5 << 1001 + n << QStringLiteral("discharge")
+                                       << 19 + n;
+                                   ++n;
+                                   return true;
+                               });
+                const QDateTime start(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC);
+                qint64 i = 0;
+                hdb.appendRows(QStringLiteral("runit"),
+                               {QStringLiteral("datatype_site_id"), QStringLiteral("date_time"),
+                                QStringLiteral("value"), QStringLiteral("source")},
+                               [&](QVariantList& row) {
+                                   if (i == seriesRows * seriesCount)
+                                       return false;
+                                   const qint64 k = i % seriesRows;
+                                   row << 1001 + i / seriesRows << start.addSecs(k * 900)
+                                       << 100 + 50 * std::sin(double(k) / 3000.0) << 1;
+                                   ++i;
+                                   return true;
+                               });
+            });
+            db = rp::openDatabase(connection);
+        }
+        return db;
+    } catch (const rp::Error& e) {
+        error = e.message();
+        return {};
+    }
+}
+
+void BM_PostgresGo(benchmark::State& state) {
+    QString error;
+    const auto db = benchHdb(error);
+    if (!db) {
+        state.SkipWithError(error.toStdString().c_str());
+        return;
+    }
+    const QString sql =
+        rp::retrievalStatement(rp::TimeStep::Unit, QStringLiteral("1001"),
+                               QStringLiteral("01-Jan-2010"), QStringLiteral("02-Jan-2020"));
+    for (auto _ : state) {
+        const auto set = db->open(sql, rp::LockType::Optimistic);
+        if (set->recordCount() != seriesRows) {
+            state.SkipWithError("the unit series did not arrive whole");
+            return;
+        }
+        benchmark::DoNotOptimize(set->value(0, 1));
+    }
+    state.counters["rows"] = double(seriesRows);
+}
+BENCHMARK(BM_PostgresGo)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_PostgresParametersWithData(benchmark::State& state) {
+    QString error;
+    const auto db = benchHdb(error);
+    if (!db) {
+        state.SkipWithError(error.toStdString().c_str());
+        return;
+    }
+    const QString sql = rp::parameterListWithDataStatement(QStringLiteral("7"), rp::TimeStep::Unit,
+                                                           QStringLiteral("01-Jun-2015"),
+                                                           QStringLiteral("30-Jun-2015"));
+    static bool planShown = false;
+    if (!planShown) {
+        planShown = true;
+        try {
+            db->executeNative(QStringLiteral("VACUUM ANALYZE runit"));
+            const auto plan =
+                db->open(QStringLiteral("EXPLAIN ANALYZE ") + sql, rp::LockType::ReadOnly);
+            for (qsizetype r = 0; r < plan->recordCount(); ++r)
+                std::fprintf(stderr, "%s\n", qPrintable(plan->displayText(r, 0)));
+        } catch (const rp::Error& e) {
+            std::fprintf(stderr, "no plan: %s\n", qPrintable(e.message()));
+        }
+    }
+    qsizetype found = 0;
+    for (auto _ : state) {
+        const auto set = db->open(sql, rp::LockType::ReadOnly);
+        found = set->recordCount();
+    }
+    state.counters["parameters"] = double(found);
+    state.counters["table_rows"] = double(seriesRows * seriesCount);
+}
+BENCHMARK(BM_PostgresParametersWithData)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+} // namespace
+
+BENCHMARK_MAIN();
