@@ -8,6 +8,7 @@
 #include "db/DateForm.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
+#include "edit/GridEditing.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -68,8 +69,10 @@ Form1::Form1(Services services, QWidget* parent)
                 [this, command] { runGuarded([this, command] { (this->*command)(); }); });
     connect(m_grid, &QTableView::doubleClicked, this,
             [this] { runGuarded([this] { gridDoubleClick(); }); });
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &Form1::currentRowChanged);
+    m_editing = new GridEditing(*this);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, m_editing,
+            &GridEditing::currentChanged);
+    connect(this, &Form1::resultReplaced, m_editing, &GridEditing::resultReplaced);
     connect(m_adodc1, &Navigator::moveRequested, this,
             [this](Navigator::Move move) { moveRecord(static_cast<int>(move)); });
 }

@@ -27,6 +27,7 @@ class CommandPrompts;
 class ContigRunner;
 class Database;
 class DateForm;
+class GridEditing;
 class GridWheelScroller;
 class Navigator;
 class RecordSet;
@@ -47,6 +48,8 @@ struct Form1Services {
 // with the current result set. Other windows read its state through the accessors below.
 class Form1 : public QMainWindow {
     Q_OBJECT
+    friend class GridEditing; // the grid's editing commands (src/edit)
+
 public:
     using Services = Form1Services;
 
@@ -83,6 +86,7 @@ public:
     RecordSetModel* gridModel() const { return m_model; }
     QTableView* dataGrid() const { return m_grid; }
     QPushButton* editButton() const { return m_editButton; }
+    GridEditing* gridEditing() const { return m_editing; }
     DateForm* dateForm();
 
     // The command row's geometry, in twips.
@@ -147,7 +151,6 @@ private:
     void setColumnWidths(std::initializer_list<int> twips, double factor);
     double widthFactor(bool parameterList) const;
     void moveRecord(int move);
-    void currentRowChanged(const QModelIndex& current);
     void syncPosition();
     // Command plumbing (Form1Commands.cpp)
     void message(const QString& text);
@@ -186,6 +189,7 @@ private:
     RecordSetModel* m_model = nullptr;
     Navigator* m_adodc1 = nullptr;
     GridWheelScroller* m_wheel = nullptr;
+    GridEditing* m_editing = nullptr;
     QPointer<DateForm> m_dateForm;
 
     // Window state

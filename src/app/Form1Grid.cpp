@@ -40,17 +40,6 @@ std::shared_ptr<Database> Form1::connectionFor(const QString& connectionString) 
     return openDatabase(connectionString);
 }
 
-void Form1::currentRowChanged(const QModelIndex& current) {
-    // Moving off a record saves its pending edits, which the database may refuse.
-    try {
-        if (m_recordSet && current.isValid())
-            m_recordSet->setAbsolutePosition(current.row() + 1);
-    } catch (const Error& e) {
-        message(e.message());
-    }
-    syncPosition();
-}
-
 void Form1::focusGrid() {
     m_grid->setFocus();
     // Leave cell-edit mode, keeping what was typed.
@@ -121,7 +110,8 @@ double Form1::widthFactor(bool parameterList) const {
 }
 
 void Form1::moveRecord(int move) {
-    const int rows = m_model->rowCount();
+    // Records only: the "*" row of an editable grid is not a record to move to.
+    const int rows = m_recordSet ? int(m_recordSet->recordCount()) : 0;
     if (rows == 0)
         return;
     const int current = m_grid->currentIndex().row();

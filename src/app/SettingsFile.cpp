@@ -32,7 +32,11 @@ void SettingsFile::write(const QString& path) const {
     if (hasBackdrop)
         bytes += backdrop.toLatin1() + "\r\n";
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // The connection string may hold a password: the file is for its owner's eyes only, also
+    // when it replaces one that others could read.
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         throw Error(
             QStringLiteral("Cannot write the settings file %1: %2").arg(path, file.errorString()));
 }
