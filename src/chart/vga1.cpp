@@ -40,6 +40,15 @@ QImage builtInPicture() {
     return tile;
 }
 
+QChart* newChart() {
+    auto* chart = new QChart;
+    // The chart's own background is button face: those pixels show the backdrop.
+    chart->setBackgroundBrush(QColor::fromRgb(buttonFaceColor()));
+    chart->setBackgroundRoundness(0);
+    chart->setPlotAreaBackgroundVisible(false);
+    return chart;
+}
+
 } // namespace
 
 vga1::vga1(Vga1Services services, QWidget* parent)
@@ -52,12 +61,7 @@ vga1::vga1(Vga1Services services, QWidget* parent)
     resize(1000, 700);
 
     m_chartView = new ChartView(this);
-    auto* chart = new QChart;
-    // The chart's own background is button face: those pixels show the backdrop.
-    chart->setBackgroundBrush(QColor::fromRgb(buttonFaceColor()));
-    chart->setBackgroundRoundness(0);
-    chart->setPlotAreaBackgroundVisible(false);
-    m_chartView->setChart(chart);
+    m_chartView->setChart(newChart());
     m_chartView->setBackgroundBrush(QColor::fromRgb(buttonFaceColor()));
     m_chartView->setFrameShape(QFrame::NoFrame);
 
@@ -171,7 +175,13 @@ void vga1::rebuild() {
     m_building = true;
     const VisibleRows all{0, double(std::max(m_model.rowCount() - 1, 0))};
     const int pixels = std::max(200, int(chart()->plotArea().width()));
-    ChartBuilder::build(*chart(), m_model, m_options, m_zoom.value_or(all), pixels);
+    // A fresh chart each time: the chart keeps the items of removed axes until the event loop
+    // runs, which a chart drawn for the command line never does.
+    QChart* old = chart();
+    QChart* fresh = newChart();
+    ChartBuilder::build(*fresh, m_model, m_options, m_zoom.value_or(all), pixels);
+    m_chartView->setChart(fresh);
+    delete old;
     connectToolTips();
     m_building = false;
 }

@@ -169,14 +169,18 @@ QImage vga1::renderImage(QSize size) {
     m_chartView->resize(size);
     rebuild();
     QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::white);
+    image.fill(buttonFaceColor());
     {
         QPainter painter(&image);
         m_chartView->render(&painter);
     }
     m_chartView->resize(old);
     rebuild();
-    return image;
+    // A window never shown paints no backdrop of its own: put it in here.
+    const BackdropSettings backdrop = BackdropPainter::settingsOf(m_chartView->viewport());
+    if (backdrop.style == BackdropStyle::None)
+        return image;
+    return compositeBackdrop(image, paintBackdrop(backdrop, size), buttonFaceColor());
 }
 
 void vga1::saveImage() {

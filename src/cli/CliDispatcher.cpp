@@ -1,5 +1,6 @@
 #include "CliDispatcher.h"
 
+#include "ChartCommand.h"
 #include "CompactCommand.h"
 #include "DemoDbCommand.h"
 #include "ImportCommand.h"
@@ -33,6 +34,9 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<SqlCommand>());
     m_commands.push_back(std::make_unique<CompactCommand>());
     m_commands.push_back(std::make_unique<ImportCommand>());
+    m_selfContained.push_back(
+        {QStringLiteral("chart"), QStringLiteral("draw series files as a PNG or PDF chart"),
+         runChartCommand});
     m_selfContained.push_back({QStringLiteral("table"),
                                QStringLiteral("write the table report of a series file"),
                                runTableCommand});

@@ -1,11 +1,21 @@
 #include "CliDispatcher.h"
+#include "cli/ChartCommand.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // Charts are drawn with the GUI libraries, off screen; every other command needs no display.
+    std::unique_ptr<QCoreApplication> app;
+    if (rp::isChartCommand(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("rivelpost-cli"));
     QTextStream out(stdout);
     QTextStream err(stderr);

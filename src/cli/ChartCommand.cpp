@@ -1,0 +1,178 @@
+#include "cli/ChartCommand.h"
+
+#include "app/UserDialogs.h"
+#include "chart/ChartView.h"
+#include "chart/vga1.h"
+#include "db/Error.h"
+
+#include <QDate>
+#include <QFile>
+#include <QLocale>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace rp {
+
+namespace {
+
+const char* const help =
+    "usage: rivelpost-cli chart SERIESFILE [SERIESFILE ...] --out FILE.png|FILE.pdf\n"
+    "                           [--width W] [--height H] [--cumulative] [--log] [--y2]\n"
+    "                           [--bar|--area] [--stack]\n"
+    "\n"
+    "Draws series files as the graph window does: the first starts the chart, later ones are\n"
+    "added as further series. The picture is saved as PNG, or PDF for print.\n"
+    "\n"
+    "  --out FILE       the picture to write (.png or .pdf)\n"
+    "  --width W        width in pixels (default 1200)\n"
+    "  --height H       height in pixels (default 700)\n"
+    "  --cumulative     running sums of each series\n"
+    "  --log            logarithmic value axis\n"
+    "  --y2             series 2 onward on a second value axis\n"
+    "  --bar, --area    bars or areas instead of lines\n"
+    "  --stack          stack the series\n"
+    "  --help           show this help\n";
+
+int fail(int status, const QString& message) {
+    std::fprintf(stderr, "rivelpost-cli chart: %s\n", qPrintable(message));
+    return status;
+}
+
+// Messages of the window go to standard error: a script has nobody to click OK.
+class StderrDialogs : public UserDialogs {
+public:
+    void message(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "rivelpost-cli chart: %s\n", qPrintable(text));
+    }
+};
+
+// Unit values on the day of the first record, that day rounded from its time: the label spacing
+// of sub-daily charts.
+int valuesPerDay(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line1 = file.readLine();
+    file.readLine();
+    if (line1.isEmpty() || (line1[0] != '4' && line1[0] != '7'))
+        return 0;
+    const QLocale c = QLocale::c();
+    const auto dateOf = [&](const QByteArray& line) {
+        return c.toDateTime(QString::fromLatin1(line.left(17)),
+                            QStringLiteral("dd MMM yyyy hh:mm"));
+    };
+    const QDateTime first = dateOf(file.readLine());
+    if (!first.isValid())
+        return 0;
+    const int minutes = first.time().hour() * 60 + first.time().minute();
+    QDate day = first.date();
+    if (minutes > 720 || (minutes == 720 && day.toJulianDay() % 2 == 0))
+        day = day.addDays(1);
+    file.seek(0);
+    file.readLine();
+    file.readLine();
+    int count = 0;
+    while (!file.atEnd()) {
+        const QDateTime t = dateOf(file.readLine());
+        if (t.isValid() && t.date() == day)
+            ++count;
+    }
+    return std::min(count, 32767);
+}
+
+} // namespace
+
+bool isChartCommand(int argc, char** argv) {
+    return argc > 1 && std::strcmp(argv[1], "chart") == 0;
+}
+
+int runChartCommand(const QStringList& args) {
+    QStringList files;
+    QString out;
+    int width = 1200;
+    int height = 700;
+    QStringList options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--help" || a == u"-h") {
+            std::fputs(help, stdout);
+            return 0;
+        } else if (a == u"--out" || a == u"--width" || a == u"--height") {
+            if (i + 1 >= args.size())
+                return fail(2, QStringLiteral("%1 needs a value").arg(a));
+            const QString v = args[++i];
+            if (a == u"--out") {
+                out = v;
+                continue;
+            }
+            bool ok = false;
+            const int n = v.toInt(&ok);
+            if (!ok || n < 50 || n > 20000)
+                return fail(2,
+                            QStringLiteral("%1 wants a number of pixels from 50 to 20000").arg(a));
+            (a == u"--width" ? width : height) = n;
+        } else if (a == u"--cumulative" || a == u"--log" || a == u"--y2" || a == u"--bar" ||
+                   a == u"--area" || a == u"--stack") {
+            options << a;
+        } else if (a.startsWith(u'-') && a.size() > 1) {
+            return fail(2, QStringLiteral("unknown option %1 (see --help)").arg(a));
+        } else {
+            files << a;
+        }
+    }
+    if (files.isEmpty())
+        return fail(2, QStringLiteral("no series file given (see --help)"));
+    if (out.isEmpty())
+        return fail(2, QStringLiteral("no --out file given (see --help)"));
+    if (options.contains(QStringLiteral("--bar")) && options.contains(QStringLiteral("--area")))
+        return fail(2, QStringLiteral("--bar and --area exclude each other"));
+    const bool pdf = out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    if (!pdf && !out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        return fail(2, QStringLiteral("--out must name a .png or .pdf file"));
+
+    StderrDialogs dialogs;
+    Vga1Services services;
+    services.dialogs = &dialogs;
+    vga1 window(services);
+    window.resize(width, height);
+    try {
+        for (qsizetype i = 0; i < files.size(); ++i)
+            window.loadSeriesFile(files[i], i > 0, valuesPerDay(files[i]));
+        if (options.contains(QStringLiteral("--cumulative")))
+            window.runOption(QStringLiteral("Cumulative"));
+        if (options.contains(QStringLiteral("--bar")))
+            window.runOption(QStringLiteral("Bar/Line"));
+        if (options.contains(QStringLiteral("--area"))) {
+            window.runOption(QStringLiteral("Bar/Line"));
+            window.runOption(QStringLiteral("Bar/Line"));
+        }
+        if (options.contains(QStringLiteral("--stack")))
+            window.runOption(QStringLiteral("Stack"));
+        if (options.contains(QStringLiteral("--log")))
+            window.runOption(QStringLiteral("Log Yaxis"));
+        if (options.contains(QStringLiteral("--y2")))
+            window.runOption(QStringLiteral("Y2 axis"));
+    } catch (const Error& e) {
+        return fail(1, e.message());
+    }
+    const QImage image = window.renderImage(QSize(width, height));
+    if (pdf) {
+        QPdfWriter writer(out);
+        writer.setPageOrientation(QPageLayout::Landscape);
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return fail(1, QStringLiteral("cannot write %1").arg(out));
+        const QRect page = painter.viewport();
+        painter.drawImage(
+            QRect(page.topLeft(), image.size().scaled(page.size(), Qt::KeepAspectRatio)), image);
+        return 0;
+    }
+    if (!image.save(out, "PNG"))
+        return fail(1, QStringLiteral("cannot write %1").arg(out));
+    return 0;
+}
+
+} // namespace rp
