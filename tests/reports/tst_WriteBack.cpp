@@ -1,0 +1,372 @@
+#include "GoldenReport.h"
+#include "db/Database.h"
+#include "db/Error.h"
+#include "db/HdbSchema.h"
+#include "reports/AggregateRows.h"
+#include "reports/DatabaseAggregateSink.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+using namespace rp;
+
+namespace {
+
+// Rows of one value table for parameter 1001, as "date value source", in date order.
+QStringList rowsOf(Database& db, const QString& table) {
+    auto rs = db.open(QStringLiteral("SELECT date_time, value, source FROM %1 WHERE "
+                                     "datatype_site_id=1001 ORDER BY date_time")
+                          .arg(table),
+                      LockType::ReadOnly);
+    QStringList rows;
+    for (qsizetype r = 0; r < rs->recordCount(); ++r)
+        rows << QStringLiteral("%1 %2 %3")
+                    .arg(rs->displayText(r, 0), rs->displayText(r, 1), rs->displayText(r, 2));
+    return rows;
+}
+
+QByteArray series(const QByteArray& parameter, const QByteArray& lines) {
+    return "2 1 SITE\r\n" + parameter + "\r\n" + lines;
+}
+
+} // namespace
+
+class tst_WriteBack : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+
+    void rowDates_data();
+    void rowDates();
+    void parameter_data();
+    void parameter();
+    void numbers_data();
+    void numbers();
+    void refusal_data();
+    void refusal();
+    void readOnlyFile();
+
+    void writes_data();
+    void writes();
+    void sameYearTwiceReplacesRows();
+    void monthWithoutDataIsLeftAlone();
+    void datesAreDateValues();
+    void failedInsertKeepsOldRow();
+    void boxesDecideAtEachWrite();
+    void noBoxNoConnection();
+    void refusedAtTheStart_data();
+    void refusedAtTheStart();
+
+private:
+    // Runs the daily table of `text` with both boxes ticked unless told otherwise.
+    void report(const QByteArray& text, bool monthly = true, bool yearly = true);
+    void insert(const QString& table, const QString& date, double value, int source);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_connection;
+    std::shared_ptr<Database> m_db;
+};
+
+void tst_WriteBack::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_connection =
+        QStringLiteral("Provider=SQLite;Data Source=%1").arg(m_dir->filePath("hdb.sqlite"));
+    m_db = createHdb(m_connection);
+}
+
+void tst_WriteBack::report(const QByteArray& text, bool monthly, bool yearly) {
+    DatabaseAggregateSink sink(m_connection, QStringLiteral(" 1001 "),
+                               {[=] { return monthly; }, [=] { return yearly; }});
+    ReportOptions options;
+    options.sink = &sink;
+    test::runReport(text, options);
+}
+
+void tst_WriteBack::insert(const QString& table, const QString& date, double value, int source) {
+    m_db->execute(QStringLiteral("INSERT INTO %1 VALUES (1001, #%2#, %3, %4)")
+                      .arg(table, date)
+                      .arg(value)
+                      .arg(source));
+}
+
+void tst_WriteBack::rowDates_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("monthly");
+    QTest::addColumn<QString>("yearly");
+    QTest::newRow("March") << 2005 << 3 << "3/01/2005"
+                           << "01/01/2005";
+    QTest::newRow("December") << 1999 << 12 << "12/01/1999"
+                              << "01/01/1999";
+    QTest::newRow("January") << 2020 << 1 << "1/01/2020"
+                             << "01/01/2020";
+}
+
+void tst_WriteBack::rowDates() {
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QTEST(monthRowDate(year, month), "monthly");
+    QTEST(yearRowDate(year), "yearly");
+    QCOMPARE(aggregateDeleteStatement(QStringLiteral("rmonth"), 1001, monthRowDate(year, month)),
+             QStringLiteral("Delete * from rmonth where datatype_site_id=1001 and date_time= #%1#;")
+                 .arg(monthRowDate(year, month)));
+}
+
+void tst_WriteBack::parameter_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("id"); // -1: refused
+    QTest::newRow("identifier") << "1001" << qint64(1001);
+    QTest::newRow("blanks around") << "  42 " << qint64(42);
+    QTest::newRow("site list") << "" << qint64(-1);
+    QTest::newRow("own SQL") << "SQL" << qint64(-1);
+    QTest::newRow("tables") << "Table" << qint64(-1);
+    QTest::newRow("statement pasted in") << "1 or 1=1" << qint64(-1);
+    QTest::newRow("signed") << "-5" << qint64(-1);
+    QTest::newRow("decimal") << "10.5" << qint64(-1);
+}
+
+void tst_WriteBack::parameter() {
+    QFETCH(QString, text);
+    QFETCH(qint64, id);
+    if (id >= 0) {
+        QCOMPARE(aggregateParameter(text), id);
+        return;
+    }
+    try {
+        aggregateParameter(text);
+        QFAIL("accepted");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("datatype_site_id")), qPrintable(e.message()));
+    }
+}
+
+void tst_WriteBack::numbers_data() {
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<double>("number");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("cell text") << QVariant(QStringLiteral("      198")) << 198.0 << false;
+    QTest::newRow("two decimals") << QVariant(QStringLiteral("     0.13")) << 0.13 << false;
+    QTest::newRow("plain number, full precision")
+        << QVariant(QStringLiteral(" 60.123456789012")) << 60.123456789012 << false;
+    QTest::newRow("negative") << QVariant(QStringLiteral("-2.5")) << -2.5 << false;
+    QTest::newRow("double") << QVariant(198.35) << 198.35 << false;
+    QTest::newRow("not a number") << QVariant(QStringLiteral("   abc")) << 0.0 << true;
+    QTest::newRow("empty") << QVariant(QString()) << 0.0 << true;
+    QTest::newRow("nothing") << QVariant() << 0.0 << true;
+}
+
+void tst_WriteBack::numbers() {
+    QFETCH(QVariant, value);
+    QFETCH(bool, refused);
+    try {
+        const double number = aggregateNumber(value);
+        QVERIFY(!refused);
+        QTEST(number, "number");
+    } catch (const Error& e) {
+        QVERIFY2(refused, qPrintable(e.message()));
+    }
+}
+
+void tst_WriteBack::refusal_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("reason"); // empty: writable
+    QTest::newRow("SQLite") << "Provider=SQLite;Data Source=%1"
+                            << "";
+    QTest::newRow("Access") << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1.mdb"
+                            << "Access";
+    QTest::newRow("nothing named") << "%1"
+                                   << "connection";
+}
+
+void tst_WriteBack::refusal() {
+    QFETCH(QString, connection);
+    QFETCH(QString, reason);
+    const QString refusal = writeBackRefusal(connection.arg(m_dir->filePath("hdb.sqlite")));
+    if (reason.isEmpty())
+        QCOMPARE(refusal, QString());
+    else
+        QVERIFY2(refusal.contains(reason, Qt::CaseInsensitive), qPrintable(refusal));
+}
+
+void tst_WriteBack::readOnlyFile() {
+    if (geteuid() == 0)
+        QSKIP("permissions do not bind the superuser");
+    QFile::setPermissions(m_dir->filePath("hdb.sqlite"), QFile::ReadOwner);
+    QVERIFY(writeBackRefusal(m_connection).contains(QStringLiteral("read-only")));
+}
+
+void tst_WriteBack::writes_data() {
+    QTest::addColumn<QByteArray>("parameter");
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QStringList>("months");
+    QTest::addColumn<QStringList>("years");
+
+    QTest::newRow("flow: rounded acre-feet, unrounded year")
+        << QByteArray("DAILY DISCHARGE, CFS") << QByteArray("01 MAR 2005 40\r\n02 MAR 2005 60\r\n")
+        << QStringList{"3/1/2005 198 5"} << QStringList{"1/1/2005 198.35 5"};
+    QTest::newRow("wind direction: rounded vector means")
+        << QByteArray("DAILY WIND DIRECTION, QUARTERS")
+        << QByteArray("01 MAR 2005 3.75\r\n02 MAR 2005 0.25\r\n01 APR 2005 1.1\r\n")
+        << QStringList{"3/1/2005 4 5", "4/1/2005 1 5"} << QStringList{"1/1/2005 0.25 5"};
+    QTest::newRow("mean as printed")
+        << QByteArray("DAILY GAGE HEIGHT, METRES")
+        << QByteArray("01 JAN 2004 1.25\r\n02 JAN 2004 1.5\r\n01 FEB 2004 20\r\n")
+        << QStringList{"1/1/2004 1.4 5", "2/1/2004 20 5"} << QStringList{"1/1/2004 8 5"};
+    QTest::newRow("year to date: month maximum in full")
+        << QByteArray("DAILY PRECIP YTD, MM")
+        << QByteArray("01 MAR 2005 1.234\r\n02 MAR 2005 2.345678\r\n")
+        << QStringList{"3/1/2005 2.345678 5"} << QStringList{"1/1/2005 1.8 5"};
+    QTest::newRow("two years, a page each") << QByteArray("DAILY RESERVOIR STORAGE, AF")
+                                            << QByteArray("31 DEC 2004 100\r\n01 JAN 2005 200\r\n")
+                                            << QStringList{"12/1/2004 100 5", "1/1/2005 200 5"}
+                                            << QStringList{"1/1/2004 100 5", "1/1/2005 200 5"};
+}
+
+void tst_WriteBack::writes() {
+    QFETCH(QByteArray, parameter);
+    QFETCH(QByteArray, lines);
+    report(series(parameter, lines));
+    QTEST(rowsOf(*m_db, QStringLiteral("rmonth")), "months");
+    QTEST(rowsOf(*m_db, QStringLiteral("ryear")), "years");
+}
+
+void tst_WriteBack::sameYearTwiceReplacesRows() {
+    insert(QStringLiteral("rmonth"), QStringLiteral("3/01/2005"), 1, 1);
+    insert(QStringLiteral("ryear"), QStringLiteral("01/01/2005"), 2, 1);
+    const QByteArray text =
+        series("DAILY DISCHARGE, CFS", "01 MAR 2005 40\r\n02 MAR 2005 60\r\n01 MAY 2005 10\r\n");
+    report(text);
+    report(text);
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
+             (QStringList{"3/1/2005 198 5", "5/1/2005 20 5"}));
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 218.185 5"});
+}
+
+void tst_WriteBack::monthWithoutDataIsLeftAlone() {
+    insert(QStringLiteral("rmonth"), QStringLiteral("4/01/2005"), 7, 1);
+    // April has a line, but no value: no day with data.
+    report(series("DAILY DISCHARGE, CFS",
+                  "01 MAR 2005 1\r\n01 APR 2005 \r\n02 APR 2005 ---\r\n01 MAY 2005 1\r\n"));
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
+             (QStringList{"3/1/2005 2 5", "4/1/2005 7 1", "5/1/2005 2 5"}));
+}
+
+void tst_WriteBack::datesAreDateValues() {
+    report(series("DAILY DISCHARGE, CFS", "15 MAR 2005 1\r\n"));
+    // Found by a date literal, by the date functions and in the stored form of every other row.
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")), QStringList{"3/1/2005 2 5"});
+    auto rs = m_db->open(QStringLiteral("SELECT Year(date_time), Month(date_time), date_time FROM "
+                                        "rmonth WHERE date_time = #01-Mar-2005#"),
+                         LockType::ReadOnly);
+    QCOMPARE(rs->recordCount(), 1);
+    QCOMPARE(rs->value(0, 0).toInt(), 2005);
+    QCOMPARE(rs->value(0, 1).toInt(), 3);
+    QCOMPARE(rs->type(0, 2), FieldType::DateTime);
+    QCOMPARE(rs->value(0, 2).toDateTime(), QDateTime(QDate(2005, 3, 1), QTime(0, 0), Qt::UTC));
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 1.9835 5"});
+}
+
+void tst_WriteBack::failedInsertKeepsOldRow() {
+    insert(QStringLiteral("rmonth"), QStringLiteral("4/01/2005"), 7, 1);
+    insert(QStringLiteral("ryear"), QStringLiteral("01/01/2005"), 9, 1);
+    m_db->executeNative(QStringLiteral(
+        "CREATE TRIGGER refuse_april BEFORE INSERT ON rmonth WHEN NEW.date_time LIKE '2005-04%' "
+        "BEGIN SELECT RAISE(ABORT, 'April is closed'); END"));
+    try {
+        report(
+            series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n01 APR 2005 1\r\n01 MAY 2005 1\r\n"));
+        QFAIL("the refused insert was not reported");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("April is closed")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QStringLiteral("4/01/2005")), qPrintable(e.message()));
+    }
+    // March was written before; April keeps its row; nothing after the failure was written.
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
+             (QStringList{"3/1/2005 2 5", "4/1/2005 7 1"}));
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 9 1"});
+    // The connection is usable again: no transaction was left open.
+    m_db->executeNative(QStringLiteral("DROP TRIGGER refuse_april"));
+    report(series("DAILY DISCHARGE, CFS", "01 APR 2005 1\r\n"));
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
+             (QStringList{"3/1/2005 2 5", "4/1/2005 2 5"}));
+}
+
+void tst_WriteBack::boxesDecideAtEachWrite() {
+    // "Write Monthlys" unticked after the first month; "Write Yearlys" ticked only after the start
+    // opened the database for the monthly box, so it counts.
+    bool monthly = true;
+    bool yearly = false;
+    bool running = false;
+    DatabaseAggregateSink sink(m_connection, QStringLiteral("1001"),
+                               {[&] {
+                                    const bool answer = monthly;
+                                    if (running)
+                                        monthly = false, yearly = true;
+                                    return answer;
+                                },
+                                [&] { return yearly; }});
+    running = true;
+    ReportOptions options;
+    options.sink = &sink;
+    test::runReport(
+        series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n01 APR 2005 1\r\n01 MAY 2005 1\r\n"),
+        options);
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")), QStringList{"3/1/2005 2 5"});
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 5.9505 5"});
+}
+
+void tst_WriteBack::noBoxNoConnection() {
+    bool yearly = false;
+    int connects = 0;
+    DatabaseAggregateSink sink(
+        [&]() -> std::shared_ptr<Database> {
+            ++connects;
+            return m_db;
+        },
+        QStringLiteral("not a parameter"), {[] { return false; }, [&] { return yearly; }});
+    QCOMPARE(connects, 0);
+    QVERIFY(!sink.isConnected());
+    // Ticked after the start: there is no connection to write through, so nothing is written.
+    yearly = true;
+    QVERIFY(!sink.wantsYearly());
+    ReportOptions options;
+    options.sink = &sink;
+    test::runReport(series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n"), options);
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{});
+    QCOMPARE(connects, 0);
+}
+
+void tst_WriteBack::refusedAtTheStart_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("modeText");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Access database") << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1.mdb"
+                                     << "1001"
+                                     << "Access";
+    QTest::newRow("missing file") << "Provider=SQLite;Data Source=%1.missing"
+                                  << "1001"
+                                  << "does not exist";
+    QTest::newRow("no series retrieved") << "Provider=SQLite;Data Source=%1"
+                                         << "SQL"
+                                         << "datatype_site_id";
+}
+
+void tst_WriteBack::refusedAtTheStart() {
+    QFETCH(QString, connection);
+    QFETCH(QString, modeText);
+    QFETCH(QString, message);
+    try {
+        DatabaseAggregateSink sink(connection.arg(m_dir->filePath("hdb.sqlite")), modeText,
+                                   {[] { return false; }, [] { return true; }});
+        QFAIL("accepted");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+    QVERIFY(!QFile::exists(m_dir->filePath("hdb.sqlite.missing")));
+}
+
+QTEST_GUILESS_MAIN(tst_WriteBack)
+#include "tst_WriteBack.moc"
