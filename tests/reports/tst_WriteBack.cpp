@@ -1,7 +1,7 @@
+#include "BackendHdb.h"
 #include "GoldenReport.h"
 #include "db/Database.h"
 #include "db/Error.h"
-#include "db/HdbSchema.h"
 #include "reports/AggregateRows.h"
 #include "reports/DatabaseAggregateSink.h"
 
@@ -36,50 +36,49 @@ QByteArray series(const QByteArray& parameter, const QByteArray& lines) {
 class tst_WriteBack : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-
     void rowDates_data();
     void rowDates();
     void parameter_data();
     void parameter();
     void numbers_data();
     void numbers();
-    void refusal_data();
-    void refusal();
     void readOnlyFile();
 
     void writes_data();
     void writes();
+    void sameYearTwiceReplacesRows_data() { test::addBackendRows(); }
     void sameYearTwiceReplacesRows();
+    void monthWithoutDataIsLeftAlone_data() { test::addBackendRows(); }
     void monthWithoutDataIsLeftAlone();
+    void datesAreDateValues_data() { test::addBackendRows(); }
     void datesAreDateValues();
+    void failedInsertKeepsOldRow_data() { test::addBackendRows(); }
     void failedInsertKeepsOldRow();
+    void boxesDecideAtEachWrite_data() { test::addBackendRows(); }
     void boxesDecideAtEachWrite();
+    void noBoxNoConnection_data() { test::addBackendRows(); }
     void noBoxNoConnection();
     void refusedAtTheStart_data();
     void refusedAtTheStart();
 
 private:
-    // Runs the daily table of `text` with both boxes ticked unless told otherwise.
-    void report(const QByteArray& text, bool monthly = true, bool yearly = true);
+    void use(test::BackendHdb& hdb) {
+        m_connection = hdb.connection();
+        m_db = hdb.db();
+    }
+    // Runs the daily table of `text` with both boxes ticked.
+    void report(const QByteArray& text);
     void insert(const QString& table, const QString& date, double value, int source);
+    // Makes inserts of April 2005 into rmonth fail, or lets them pass again.
+    void refuseApril(bool refuse);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
     QString m_connection;
     std::shared_ptr<Database> m_db;
 };
 
-void tst_WriteBack::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_connection =
-        QStringLiteral("Provider=SQLite;Data Source=%1").arg(m_dir->filePath("hdb.sqlite"));
-    m_db = createHdb(m_connection);
-}
-
-void tst_WriteBack::report(const QByteArray& text, bool monthly, bool yearly) {
+void tst_WriteBack::report(const QByteArray& text) {
     DatabaseAggregateSink sink(m_connection, QStringLiteral(" 1001 "),
-                               {[=] { return monthly; }, [=] { return yearly; }});
+                               {[] { return true; }, [] { return true; }});
     ReportOptions options;
     options.sink = &sink;
     test::runReport(text, options);
@@ -90,6 +89,27 @@ void tst_WriteBack::insert(const QString& table, const QString& date, double val
                       .arg(table, date)
                       .arg(value)
                       .arg(source));
+}
+
+void tst_WriteBack::refuseApril(bool refuse) {
+    const bool sqlite = m_db->backendName() == QLatin1String("SQLite");
+    if (!refuse) {
+        m_db->executeNative(sqlite ? QStringLiteral("DROP TRIGGER refuse_april")
+                                   : QStringLiteral("DROP TRIGGER refuse_april ON rmonth"));
+        return;
+    }
+    if (sqlite) {
+        m_db->executeNative(
+            QStringLiteral("CREATE TRIGGER refuse_april BEFORE INSERT ON rmonth WHEN NEW.date_time "
+                           "LIKE '2005-04%' BEGIN SELECT RAISE(ABORT, 'April is closed'); END"));
+        return;
+    }
+    m_db->executeNative(QStringLiteral(
+        "CREATE FUNCTION refuse_april() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF "
+        "to_char(NEW.date_time, 'YYYY-MM') = '2005-04' THEN RAISE EXCEPTION 'April is closed'; "
+        "END IF; RETURN NEW; END $$"));
+    m_db->executeNative(QStringLiteral("CREATE TRIGGER refuse_april BEFORE INSERT ON rmonth FOR "
+                                       "EACH ROW EXECUTE FUNCTION refuse_april()"));
 }
 
 void tst_WriteBack::rowDates_data() {
@@ -170,62 +190,56 @@ void tst_WriteBack::numbers() {
     }
 }
 
-void tst_WriteBack::refusal_data() {
-    QTest::addColumn<QString>("connection");
-    QTest::addColumn<QString>("reason"); // empty: writable
-    QTest::newRow("SQLite") << "Provider=SQLite;Data Source=%1"
-                            << "";
-    QTest::newRow("Access") << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1.mdb"
-                            << "Access";
-    QTest::newRow("nothing named") << "%1"
-                                   << "connection";
-}
-
-void tst_WriteBack::refusal() {
-    QFETCH(QString, connection);
-    QFETCH(QString, reason);
-    const QString refusal = writeBackRefusal(connection.arg(m_dir->filePath("hdb.sqlite")));
-    if (reason.isEmpty())
-        QCOMPARE(refusal, QString());
-    else
-        QVERIFY2(refusal.contains(reason, Qt::CaseInsensitive), qPrintable(refusal));
-}
-
 void tst_WriteBack::readOnlyFile() {
     if (geteuid() == 0)
         QSKIP("permissions do not bind the superuser");
-    QFile::setPermissions(m_dir->filePath("hdb.sqlite"), QFile::ReadOwner);
-    QVERIFY(writeBackRefusal(m_connection).contains(QStringLiteral("read-only")));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hdb.sqlite"));
+    const QString connection = QStringLiteral("Provider=SQLite;Data Source=%1").arg(path);
+    createHdb(connection);
+    QCOMPARE(writeBackRefusal(connection), QString());
+    QFile::setPermissions(path, QFile::ReadOwner);
+    QVERIFY(writeBackRefusal(connection).contains(QStringLiteral("read-only")));
 }
 
 void tst_WriteBack::writes_data() {
+    test::addBackendColumn();
     QTest::addColumn<QByteArray>("parameter");
     QTest::addColumn<QByteArray>("lines");
     QTest::addColumn<QStringList>("months");
     QTest::addColumn<QStringList>("years");
 
-    QTest::newRow("flow: rounded acre-feet, unrounded year")
-        << QByteArray("DAILY DISCHARGE, CFS") << QByteArray("01 MAR 2005 40\r\n02 MAR 2005 60\r\n")
-        << QStringList{"3/1/2005 198 5"} << QStringList{"1/1/2005 198.35 5"};
-    QTest::newRow("wind direction: rounded vector means")
-        << QByteArray("DAILY WIND DIRECTION, QUARTERS")
-        << QByteArray("01 MAR 2005 3.75\r\n02 MAR 2005 0.25\r\n01 APR 2005 1.1\r\n")
-        << QStringList{"3/1/2005 4 5", "4/1/2005 1 5"} << QStringList{"1/1/2005 0.25 5"};
-    QTest::newRow("mean as printed")
-        << QByteArray("DAILY GAGE HEIGHT, METRES")
-        << QByteArray("01 JAN 2004 1.25\r\n02 JAN 2004 1.5\r\n01 FEB 2004 20\r\n")
-        << QStringList{"1/1/2004 1.4 5", "2/1/2004 20 5"} << QStringList{"1/1/2004 8 5"};
-    QTest::newRow("year to date: month maximum in full")
-        << QByteArray("DAILY PRECIP YTD, MM")
-        << QByteArray("01 MAR 2005 1.234\r\n02 MAR 2005 2.345678\r\n")
-        << QStringList{"3/1/2005 2.345678 5"} << QStringList{"1/1/2005 1.8 5"};
-    QTest::newRow("two years, a page each") << QByteArray("DAILY RESERVOIR STORAGE, AF")
-                                            << QByteArray("31 DEC 2004 100\r\n01 JAN 2005 200\r\n")
-                                            << QStringList{"12/1/2004 100 5", "1/1/2005 200 5"}
-                                            << QStringList{"1/1/2004 100 5", "1/1/2005 200 5"};
+    for (const char* backend : {"SQLite", "PostgreSQL"}) {
+        const auto row = [&](const char* name) -> QTestData& {
+            return QTest::addRow("%s: %s", backend, name) << QString::fromLatin1(backend);
+        };
+        row("flow: rounded acre-feet, unrounded year")
+            << QByteArray("DAILY DISCHARGE, CFS")
+            << QByteArray("01 MAR 2005 40\r\n02 MAR 2005 60\r\n") << QStringList{"3/1/2005 198 5"}
+            << QStringList{"1/1/2005 198.35 5"};
+        row("wind direction: rounded vector means")
+            << QByteArray("DAILY WIND DIRECTION, QUARTERS")
+            << QByteArray("01 MAR 2005 3.75\r\n02 MAR 2005 0.25\r\n01 APR 2005 1.1\r\n")
+            << QStringList{"3/1/2005 4 5", "4/1/2005 1 5"} << QStringList{"1/1/2005 0.25 5"};
+        row("mean as printed") << QByteArray("DAILY GAGE HEIGHT, METRES")
+                               << QByteArray(
+                                      "01 JAN 2004 1.25\r\n02 JAN 2004 1.5\r\n01 FEB 2004 20\r\n")
+                               << QStringList{"1/1/2004 1.4 5", "2/1/2004 20 5"}
+                               << QStringList{"1/1/2004 8 5"};
+        row("year to date: month maximum in full")
+            << QByteArray("DAILY PRECIP YTD, MM")
+            << QByteArray("01 MAR 2005 1.234\r\n02 MAR 2005 2.345678\r\n")
+            << QStringList{"3/1/2005 2.345678 5"} << QStringList{"1/1/2005 1.8 5"};
+        row("two years, a page each") << QByteArray("DAILY RESERVOIR STORAGE, AF")
+                                      << QByteArray("31 DEC 2004 100\r\n01 JAN 2005 200\r\n")
+                                      << QStringList{"12/1/2004 100 5", "1/1/2005 200 5"}
+                                      << QStringList{"1/1/2004 100 5", "1/1/2005 200 5"};
+    }
 }
 
 void tst_WriteBack::writes() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
     QFETCH(QByteArray, parameter);
     QFETCH(QByteArray, lines);
     report(series(parameter, lines));
@@ -234,6 +248,8 @@ void tst_WriteBack::writes() {
 }
 
 void tst_WriteBack::sameYearTwiceReplacesRows() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
     insert(QStringLiteral("rmonth"), QStringLiteral("3/01/2005"), 1, 1);
     insert(QStringLiteral("ryear"), QStringLiteral("01/01/2005"), 2, 1);
     const QByteArray text =
@@ -246,6 +262,8 @@ void tst_WriteBack::sameYearTwiceReplacesRows() {
 }
 
 void tst_WriteBack::monthWithoutDataIsLeftAlone() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
     insert(QStringLiteral("rmonth"), QStringLiteral("4/01/2005"), 7, 1);
     // April has a line, but no value: no day with data.
     report(series("DAILY DISCHARGE, CFS",
@@ -255,6 +273,8 @@ void tst_WriteBack::monthWithoutDataIsLeftAlone() {
 }
 
 void tst_WriteBack::datesAreDateValues() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
     report(series("DAILY DISCHARGE, CFS", "15 MAR 2005 1\r\n"));
     // Found by a date literal, by the date functions and in the stored form of every other row.
     QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")), QStringList{"3/1/2005 2 5"});
@@ -270,11 +290,11 @@ void tst_WriteBack::datesAreDateValues() {
 }
 
 void tst_WriteBack::failedInsertKeepsOldRow() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
     insert(QStringLiteral("rmonth"), QStringLiteral("4/01/2005"), 7, 1);
     insert(QStringLiteral("ryear"), QStringLiteral("01/01/2005"), 9, 1);
-    m_db->executeNative(QStringLiteral(
-        "CREATE TRIGGER refuse_april BEFORE INSERT ON rmonth WHEN NEW.date_time LIKE '2005-04%' "
-        "BEGIN SELECT RAISE(ABORT, 'April is closed'); END"));
+    refuseApril(true);
     try {
         report(
             series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n01 APR 2005 1\r\n01 MAY 2005 1\r\n"));
@@ -288,13 +308,15 @@ void tst_WriteBack::failedInsertKeepsOldRow() {
              (QStringList{"3/1/2005 2 5", "4/1/2005 7 1"}));
     QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 9 1"});
     // The connection is usable again: no transaction was left open.
-    m_db->executeNative(QStringLiteral("DROP TRIGGER refuse_april"));
+    refuseApril(false);
     report(series("DAILY DISCHARGE, CFS", "01 APR 2005 1\r\n"));
     QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
              (QStringList{"3/1/2005 2 5", "4/1/2005 2 5"}));
 }
 
 void tst_WriteBack::boxesDecideAtEachWrite() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
     // "Write Monthlys" unticked after the first month; "Write Yearlys" ticked only after the start
     // opened the database for the monthly box, so it counts.
     bool monthly = true;
@@ -319,6 +341,8 @@ void tst_WriteBack::boxesDecideAtEachWrite() {
 }
 
 void tst_WriteBack::noBoxNoConnection() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
     bool yearly = false;
     int connects = 0;
     DatabaseAggregateSink sink(
@@ -358,14 +382,15 @@ void tst_WriteBack::refusedAtTheStart() {
     QFETCH(QString, connection);
     QFETCH(QString, modeText);
     QFETCH(QString, message);
+    QTemporaryDir dir;
     try {
-        DatabaseAggregateSink sink(connection.arg(m_dir->filePath("hdb.sqlite")), modeText,
+        DatabaseAggregateSink sink(connection.arg(dir.filePath("hdb.sqlite")), modeText,
                                    {[] { return false; }, [] { return true; }});
         QFAIL("accepted");
     } catch (const Error& e) {
         QVERIFY2(e.message().contains(message), qPrintable(e.message()));
     }
-    QVERIFY(!QFile::exists(m_dir->filePath("hdb.sqlite.missing")));
+    QVERIFY(!QFile::exists(dir.filePath("hdb.sqlite.missing")));
 }
 
 QTEST_GUILESS_MAIN(tst_WriteBack)
