@@ -39,9 +39,12 @@ struct Form1Services {
     UserDialogs* dialogs = nullptr;   // message boxes; the desktop's when null
     std::function<QDate()> today;     // the clock; today's date when empty
     std::function<int()> screenWidth; // screen width in pixels; the primary screen's when empty
-    CommandPrompts* prompts = nullptr; // Connection and Help questions; the desktop's when null
-    ContigRunner* contig = nullptr;    // the defragmenter; rivelpost-contig when null
-    std::function<bool(const QUrl&)> openUrl; // the desktop's browser when empty
+    // Connection and Help questions; the desktop's when null.
+    CommandPrompts* prompts = nullptr;
+    // The defragmenter; rivelpost-contig when null.
+    ContigRunner* contig = nullptr;
+    // Opens an address in the desktop's browser; QDesktopServices when empty.
+    std::function<bool(const QUrl&)> openUrl;
 };
 
 // The main window: the mode box, dates and time step, the SQL box, the command row and the grid
