@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "db/Error.h"
 #include "reports/AggregateRows.h"
+#include "reports/AggregateSinkFactory.h"
 #include "reports/DatabaseAggregateSink.h"
 
 #include <QFile>
@@ -14,11 +15,12 @@ using namespace rp;
 
 namespace {
 
-// Rows of one value table for parameter 1001, as "date value source", in date order.
-QStringList rowsOf(Database& db, const QString& table) {
+// Rows of one value table for a parameter, as "date value source", in date order.
+QStringList rowsOf(Database& db, const QString& table, int parameter = 1001) {
     auto rs = db.open(QStringLiteral("SELECT date_time, value, source FROM %1 WHERE "
-                                     "datatype_site_id=1001 ORDER BY date_time")
-                          .arg(table),
+                                     "datatype_site_id=%2 ORDER BY date_time")
+                          .arg(table)
+                          .arg(parameter),
                       LockType::ReadOnly);
     QStringList rows;
     for (qsizetype r = 0; r < rs->recordCount(); ++r)
@@ -58,6 +60,8 @@ private slots:
     void boxesDecideAtEachWrite();
     void noBoxNoConnection_data() { test::addBackendRows(); }
     void noBoxNoConnection();
+    void factoryStartsEachReportAfresh_data() { test::addBackendRows(); }
+    void factoryStartsEachReportAfresh();
     void refusedAtTheStart_data();
     void refusedAtTheStart();
 
@@ -361,6 +365,31 @@ void tst_WriteBack::noBoxNoConnection() {
     test::runReport(series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n"), options);
     QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{});
     QCOMPARE(connects, 0);
+}
+
+void tst_WriteBack::factoryStartsEachReportAfresh() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
+    QString mode = QStringLiteral("1001");
+    bool monthly = true;
+    const auto next = aggregateSinkFactory([&] { return m_connection; }, [&] { return mode; },
+                                           {[&] { return monthly; }, [] { return false; }});
+    ReportOptions options;
+    options.sink = next();
+    test::runReport(series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n"), options);
+    // The next report writes for the series retrieved since.
+    mode = QStringLiteral("1002");
+    options.sink = next();
+    test::runReport(series("DAILY DISCHARGE, CFS", "01 APR 2005 1\r\n"), options);
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth"), 1001), QStringList{"3/1/2005 2 5"});
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth"), 1002), QStringList{"4/1/2005 2 5"});
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear"), 1002), QStringList{});
+    // Nothing ticked: the mode box is not asked to name a series and nothing is opened.
+    monthly = false;
+    mode = QStringLiteral("SQL");
+    AggregateSink* idle = next();
+    QVERIFY(!idle->wantsMonthly());
+    QVERIFY(!idle->wantsYearly());
 }
 
 void tst_WriteBack::refusedAtTheStart_data() {
