@@ -1,7 +1,7 @@
 #include "BrowsingHdb.h"
+#include "ToolRun.h"
 #include "db/SqliteDatabase.h"
 
-#include <QProcess>
 #include <QtTest>
 
 using namespace rp;
@@ -15,19 +15,9 @@ private slots:
     void refusals();
 
 private:
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = rp::test::ToolRun;
     static Result run(const QStringList& arguments) {
-        QProcess p;
-        p.start(QStringLiteral(RIVELPOST_CLI), arguments);
-        if (!p.waitForFinished(120000))
-            qFatal("rivelpost-cli did not finish");
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
+        return rp::test::runTool(QStringLiteral(RIVELPOST_CLI), arguments);
     }
     static qsizetype rows(const QString& path, const char* table) {
         SqliteDatabase db(path);

@@ -1,5 +1,6 @@
+#include "ToolRun.h"
 #include <QCryptographicHash>
-#include <QProcess>
+
 #include <QtTest>
 #include <unistd.h>
 
@@ -15,19 +16,9 @@ private slots:
     void refusals();
 
 private:
-    struct Result {
-        int status;
-        QString out;
-        QString err;
-    };
+    using Result = rp::test::ToolRun;
     static Result run(const QStringList& arguments) {
-        QProcess p;
-        p.start(QStringLiteral(RIVELPOST_CONTIG), arguments);
-        if (!p.waitForFinished(120000))
-            qFatal("rivelpost-contig did not finish");
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
+        return rp::test::runTool(QStringLiteral(RIVELPOST_CONTIG), arguments);
     }
     static QByteArray digest(const QString& path) {
         QFile f(path);
