@@ -7,6 +7,8 @@
 #include <QOpenGLContext>
 #include <QWidget>
 #include <QtDataVisualization/Q3DBars>
+#include <QtDataVisualization/Q3DCamera>
+#include <QtDataVisualization/Q3DScene>
 #include <QtDataVisualization/QBar3DSeries>
 #include <QtDataVisualization/QCategory3DAxis>
 #include <QtDataVisualization/QValue3DAxis>
@@ -64,7 +66,9 @@ QWidget* createChart3d(const ChartModel& model, const ChartOptions& options, QWi
     graph->valueAxis()->setRange(float(model.yAxis.scale.lower), float(model.yAxis.scale.upper));
     graph->valueAxis()->setTitle(model.yAxis.title);
     graph->valueAxis()->setTitleVisible(true);
+    graph->valueAxis()->setLabelFormat(QStringLiteral("%.0f"));
     graph->setMultiSeriesUniform(true);
+    graph->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRight);
     QWidget* container = QWidget::createWindowContainer(graph, parent);
     container->setObjectName(QStringLiteral("MSChart1_3D"));
     return container;

@@ -44,7 +44,7 @@ std::vector<std::vector<double>> drawnValues(const ChartModel& model, bool stack
     return values;
 }
 
-void addCategoryLabels(QCategoryAxis& axis, const ChartModel& model, VisibleRows rows) {
+void addCategoryLabels(QCategoryAxis& axis, const ChartModel& model, VisibleRows rows, int pixels) {
     axis.setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     const int first = std::max(0, int(std::ceil(rows.first)));
     const int last = std::min(model.rowCount() - 1, int(std::floor(rows.last)));
@@ -58,6 +58,9 @@ void addCategoryLabels(QCategoryAxis& axis, const ChartModel& model, VisibleRows
             label += QChar(0x200b); // labels must differ; dates rarely repeat
         axis.append(label, r);
     }
+    // Labels that would run into each other are slanted rather than cut.
+    if (axis.count() * 100 > pixels)
+        axis.setLabelsAngle(-30);
 }
 
 QAbstractAxis* makeYAxis(const ChartModel& model, double autoLow, double autoHigh) {
@@ -131,7 +134,8 @@ void ChartBuilder::build(QChart& chart, const ChartModel& model, const ChartOpti
     auto* xAxis = new QCategoryAxis;
     xAxis->setRange(rows.first - 0.5, rows.last + 0.5);
     xAxis->setTitleVisible(false);
-    addCategoryLabels(*xAxis, model, rows);
+    xAxis->setTruncateLabels(false);
+    addCategoryLabels(*xAxis, model, rows, pixels);
     QAbstractAxis* yAxis = makeYAxis(model, low, high);
     yAxis->setTitleText(model.yAxis.title);
     yAxis->setTitleBrush(model.yAxis.titleColor);
