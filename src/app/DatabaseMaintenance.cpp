@@ -57,9 +57,9 @@ void DatabaseMaintenance::run(const QString& path, qint64 length, bool sqlite,
     if (!sqlite) {
         m_prompts.message(QStringLiteral("Current size ") + kilobytesText(length) +
                               QStringLiteral(" kbytes"),
-                          QStringLiteral("%1 is an Access database, which this program cannot "
-                                         "compact and repair. Convert it to an SQLite HDB to "
-                                         "keep it compact here.")
+                          QStringLiteral("%1 is not an SQLite database: this program compacts and "
+                                         "repairs SQLite files only. Convert an Access database "
+                                         "to an SQLite HDB to keep it compact here.")
                               .arg(path));
         return;
     }
