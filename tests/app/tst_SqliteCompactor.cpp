@@ -78,7 +78,6 @@ private slots:
     void failureLosesNothing_data();
     void failureLosesNothing();
     void refusesAFileInUse();
-    void integrityCheckOfASoundFile();
 };
 
 void tst_SqliteCompactor::keepsEveryRowAndTheBackup() {
@@ -200,12 +199,6 @@ void tst_SqliteCompactor::refusesAFileInUse() {
     QCOMPARE(QFileInfo(hdb.path).size(), size);
     QVERIFY(!QFileInfo::exists(names.backup));
     QVERIFY(!QFileInfo::exists(names.fresh));
-}
-
-void tst_SqliteCompactor::integrityCheckOfASoundFile() {
-    BrowsingHdb hdb;
-    QCOMPARE(sqliteIntegrityCheck(hdb.path), QStringList{QStringLiteral("ok")});
-    QVERIFY_THROWS_EXCEPTION(Error, sqliteIntegrityCheck(hdb.path + QStringLiteral(".missing")));
 }
 
 QTEST_GUILESS_MAIN(tst_SqliteCompactor)
