@@ -22,7 +22,8 @@ namespace rp {
 class ChartView;
 class UserDialogs;
 
-// What the graph window asks of the rest of the program, replaceable in tests.
+// What the graph window asks of the rest of the program, replaceable in tests;
+// fillGraphDesktopServices() supplies the desktop's dialogs.
 struct Vga1Services {
     UserDialogs* dialogs = nullptr; // message boxes; the desktop's when null
     // The picture file dialog; nothing on cancel.
@@ -33,7 +34,8 @@ struct Vga1Services {
     std::function<std::optional<QString>(QWidget* parent)> chooseImageFile;
     // The printer of that name ("Default Printer" for the system's default).
     std::function<std::unique_ptr<QPrinter>(const QString& name)> printer;
-    // The connection string written back as line 1 of the settings file.
+    // The connection string written back as line 1 of the settings file; when empty, line 1
+    // stays as the file has it.
     std::function<QString()> connectionString;
     // "Close" shows the Graph/Table dialog again.
     std::function<void()> showGraphTable;

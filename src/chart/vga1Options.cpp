@@ -89,8 +89,10 @@ void vga1::choosePicture() {
         m_services.choosePicture ? m_services.choosePicture(this) : std::nullopt;
     const QString settingsPath = AppPaths::settingsFilePath();
     SettingsFile settings;
-    settings.connectionString =
-        m_services.connectionString ? m_services.connectionString() : QString();
+    if (m_services.connectionString)
+        settings.connectionString = m_services.connectionString();
+    else if (QFileInfo::exists(settingsPath))
+        settings.connectionString = SettingsFile::read(settingsPath).connectionString;
     settings.hasBackdrop = true;
     QWidget* target = m_chartView->viewport();
     if (path) {

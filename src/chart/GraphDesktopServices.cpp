@@ -1,0 +1,41 @@
+#include "chart/GraphDesktopServices.h"
+
+#include "backdrop/Backdrop.h"
+#include "chart/vga1.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+
+namespace rp {
+
+void fillGraphDesktopServices(Vga1Services& services) {
+    if (!services.choosePicture)
+        services.choosePicture = [](QWidget* parent) -> std::optional<QString> {
+            const QString path = QFileDialog::getOpenFileName(
+                parent, QStringLiteral("Picture Filname"), QString(), QStringLiteral("*.*"));
+            if (path.trimmed().isEmpty())
+                return std::nullopt;
+            return path.trimmed();
+        };
+    if (!services.chooseColor)
+        services.chooseColor = [](QWidget* parent) -> std::optional<quint32> {
+            const QColor color = QColorDialog::getColor(Qt::white, parent);
+            if (!color.isValid())
+                return std::nullopt;
+            return colorRefFromColor(color.rgb());
+        };
+    if (!services.chooseImageFile)
+        services.chooseImageFile = [](QWidget* parent) -> std::optional<QString> {
+            QString path = QFileDialog::getSaveFileName(
+                parent, QStringLiteral("Save chart"), QStringLiteral("chart.png"),
+                QStringLiteral("PNG picture (*.png);;PDF document (*.pdf)"));
+            if (path.isEmpty())
+                return std::nullopt;
+            if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
+                !path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+                path += QStringLiteral(".png");
+            return path;
+        };
+}
+
+} // namespace rp
