@@ -4,6 +4,7 @@
 #include "backdrop/BackdropPainter.h"
 #include "chart/Chart3dView.h"
 #include "chart/ChartView.h"
+#include "chart/GraphWindowRunner.h"
 #include "chart/vga1.h"
 
 #include <QAreaSeries>
@@ -121,6 +122,7 @@ private slots:
     void backdropPixels();
     void printOnPdf();
     void longSeriesIsReduced();
+    void runnerMakesOneWindow();
 };
 
 void tst_vga1::oneSeriesChart() {
@@ -447,6 +449,34 @@ void tst_vga1::longSeriesIsReduced() {
     }
     QVERIFY2(points < 10000, qPrintable(QString::number(points)));
     QCOMPARE(peak, 5000.0);
+}
+
+void tst_vga1::runnerMakesOneWindow() {
+    QTemporaryDir folder;
+    AppPaths::setProgramFolder(folder.path());
+    QWidget owner;
+    RecordingDialogs dialogs;
+    Vga1Services services;
+    services.dialogs = &dialogs;
+    int seriesCount = -1;
+    std::function<void(const QString&, bool)> graph = GraphWindowRunner(
+        &owner, services, [] { return 0; }, [&](int count, bool) { seriesCount = count; });
+    const QString path = folder.filePath(QStringLiteral("lastout.txt"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(flowSeries());
+    f.close();
+    graph(path, false);
+    // A copy, as the dialog keeps one, draws on the same window.
+    const std::function<void(const QString&, bool)> copy = graph;
+    copy(path, true);
+    QCOMPARE(seriesCount, 2);
+    const auto windows = owner.findChildren<vga1*>();
+    QCOMPARE(windows.size(), 1);
+    QVERIFY(windows[0]->isWindow());
+    graph(path, false);
+    QCOMPARE(seriesCount, 1);
+    AppPaths::setProgramFolder({});
 }
 
 QTEST_MAIN(tst_vga1)
