@@ -5,6 +5,7 @@
 #include "db/Browsing.h"
 #include "db/HdbImport.h"
 #include "db/RecordSet.h"
+#include "db/RunQuery.h"
 #include "db/TimeStep.h"
 
 #include <QtTest>
@@ -44,6 +45,10 @@ private slots:
     void appendIsAllOrNothing();
     void newHdbRefusesExistingOne_data() { test::addBackendRows(); }
     void newHdbRefusesExistingOne();
+    void goInEveryTimeStep_data();
+    void goInEveryTimeStep();
+    void ownActionStatement_data() { test::addBackendRows(); }
+    void ownActionStatement();
     void importCopiesEverySeries_data() { test::addBackendRows(); }
     void importCopiesEverySeries();
 };
@@ -274,6 +279,65 @@ void tst_Backends::newHdbRefusesExistingOne() {
     QVERIFY_THROWS_EXCEPTION(Error, createHdb(hdb.connection()));
     // The refused attempt left the HDB as it was.
     QCOMPARE(hdb.db()->tables().size(), 9);
+}
+
+void tst_Backends::goInEveryTimeStep_data() {
+    test::addBackendColumn();
+    QTest::addColumn<TimeStep>("step");
+    QTest::addColumn<qsizetype>("rows");
+    QTest::addColumn<int>("stepCount");
+    // 05-Mar-1999 to 07-Mar-1999; sub-daily steps and DayMax/DayMin reach to 08-Mar 00:00.
+    const struct {
+        TimeStep step;
+        qsizetype rows;
+        int stepCount;
+    } cases[] = {{TimeStep::Year, 3, 1},   {TimeStep::Month, 3, 1},     {TimeStep::Day, 3, 1},
+                 {TimeStep::Hour, 5, 1},   {TimeStep::Unit, 5, 15},     {TimeStep::DayMax, 5, 1},
+                 {TimeStep::DayMin, 5, 1}, {TimeStep::UnitShift, 5, 15}};
+    for (const char* backend : {"SQLite", "PostgreSQL"})
+        for (const auto& c : cases)
+            QTest::addRow("%s: %s", backend, timeStepInfo(c.step).table)
+                << QString::fromLatin1(backend) << c.step << c.rows << c.stepCount;
+}
+
+void tst_Backends::goInEveryTimeStep() {
+    RP_BACKEND_HDB(hdb);
+    QFETCH(TimeStep, step);
+    QFETCH(qsizetype, rows);
+    QFETCH(int, stepCount);
+    hdb.fillSmall();
+    RunQueryInput input;
+    input.allowEdit = true;
+    input.text1 = QStringLiteral("1001");
+    input.text2 = QStringLiteral("05-Mar-1999");
+    input.text3 = QStringLiteral("07-Mar-1999");
+    input.step = step;
+    QueryState state;
+    state.connectionString = hdb.connection();
+    const RunQueryResult result = runQuery(input, state);
+    QVERIFY2(result.outcome == RunQueryResult::Outcome::Opened, qPrintable(result.message));
+    QCOMPARE(result.recordSet->recordCount(), rows);
+    QCOMPARE(state.stepCount, stepCount);
+    QVERIFY(result.recordSet->isUpdatable());
+    QCOMPARE(result.recordSet->fieldType(1), FieldType::DateTime);
+}
+
+void tst_Backends::ownActionStatement() {
+    RP_BACKEND_HDB(hdb);
+    hdb.fillSmall();
+    RunQueryInput input;
+    input.check1 = true;
+    QueryState state;
+    state.connectionString = hdb.connection();
+    state.text4 = QStringLiteral("DELETE FROM rday WHERE value=2.5 OR site_name='x'");
+    // The statement runs in capitals; an unknown column is the server's error, not "FINISHED".
+    RunQueryResult result = runQuery(input, state);
+    QVERIFY2(!result.message.startsWith(QLatin1String("FINISHED: ")), qPrintable(result.message));
+    state.text4 = QStringLiteral("DELETE FROM rday WHERE value=2.5");
+    result = runQuery(input, state);
+    QCOMPARE(result.message, QStringLiteral("FINISHED: DELETE FROM RDAY WHERE VALUE=2.5"));
+    QCOMPARE(firstColumn(*hdb.db(), QStringLiteral("SELECT count(*) FROM rday")),
+             QStringLiteral("7"));
 }
 
 void tst_Backends::importCopiesEverySeries() {
