@@ -8,6 +8,7 @@
 #include "db/DateForm.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
+#include "series/GraphTableCommand.h"
 #include "edit/GridEditing.h"
 
 #include <QCheckBox>
@@ -67,6 +68,9 @@ Form1::Form1(Services services, QWidget* parent)
     for (const auto& [button, command] : commands)
         connect(button, &QPushButton::clicked, this,
                 [this, command] { runGuarded([this, command] { (this->*command)(); }); });
+    m_graphTable = new GraphTableCommand(*this);
+    connect(m_viewGraphButton, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { m_graphTable->run(); }); });
     connect(m_grid, &QTableView::doubleClicked, this,
             [this] { runGuarded([this] { gridDoubleClick(); }); });
     m_editing = new GridEditing(*this);

@@ -28,6 +28,7 @@ class ContigRunner;
 class Database;
 class DateForm;
 class GridEditing;
+class GraphTableCommand;
 class GridWheelScroller;
 class Navigator;
 class RecordSet;
@@ -89,6 +90,9 @@ public:
     RecordSetModel* gridModel() const { return m_model; }
     QTableView* dataGrid() const { return m_grid; }
     QPushButton* editButton() const { return m_editButton; }
+    // The Graph/Table command and the dialog it shows.
+    GraphTableCommand* graphTable() const { return m_graphTable; }
+    UserDialogs& dialogs() const { return *m_dialogs; }
     GridEditing* gridEditing() const { return m_editing; }
     DateForm* dateForm();
 
@@ -192,6 +196,7 @@ private:
     RecordSetModel* m_model = nullptr;
     Navigator* m_adodc1 = nullptr;
     GridWheelScroller* m_wheel = nullptr;
+    GraphTableCommand* m_graphTable = nullptr;
     GridEditing* m_editing = nullptr;
     QPointer<DateForm> m_dateForm;
 

@@ -2,9 +2,12 @@
 
 #include "ChartCommand.h"
 #include "CompactCommand.h"
+#include "AcreFeetCommand.h"
 #include "DemoDbCommand.h"
+#include "DumpCommand.h"
 #include "ImportCommand.h"
 #include "InitDbCommand.h"
+#include "SeriesCommand.h"
 #include "SqlCommand.h"
 #include "TableCommand.h"
 
@@ -32,6 +35,9 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<InitDbCommand>());
     m_commands.push_back(std::make_unique<DemoDbCommand>());
     m_commands.push_back(std::make_unique<SqlCommand>());
+    m_commands.push_back(std::make_unique<SeriesCommand>());
+    m_commands.push_back(std::make_unique<DumpCommand>());
+    m_commands.push_back(std::make_unique<AcreFeetCommand>());
     m_commands.push_back(std::make_unique<CompactCommand>());
     m_commands.push_back(std::make_unique<ImportCommand>());
     m_selfContained.push_back(

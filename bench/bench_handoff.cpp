@@ -1,0 +1,80 @@
+// The Graph/Table hand-off on the benchmark HDB (named by RIVELPOST_BENCH_HDB): the 10-year
+// 15-minute unit series of key 1001 (350,640 records) and the 100-year daily series of key 2001
+// written to the series file, retrieval included as GO does it. Both should beat the sqlite3
+// command exporting the same unit rows as text (anchor a).
+
+#include "db/Database.h"
+#include "db/RecordSet.h"
+#include "series/SeriesFile.h"
+#include "series/SeriesRetrieval.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+std::shared_ptr<rp::Database> benchDatabase(benchmark::State& state) {
+    const QString hdb = QString::fromLocal8Bit(std::getenv("RIVELPOST_BENCH_HDB"));
+    if (hdb.isEmpty()) {
+        state.SkipWithError("RIVELPOST_BENCH_HDB does not name the benchmark HDB");
+        return nullptr;
+    }
+    return rp::openDatabase(QStringLiteral("Provider=SQLite;Data Source=") + hdb);
+}
+
+void handOff(benchmark::State& state, const char* key, rp::TimeStep step, const char* from,
+             const char* to) {
+    const auto database = benchDatabase(state);
+    if (!database)
+        return;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lastout.txt"));
+    for (auto _ : state)
+        rp::writeSeriesFromDatabase(*database, QLatin1String(key), step, QLatin1String(from),
+                                    QLatin1String(to), path);
+}
+
+// Retrieval and series file, as GO then Graph/Table.
+void BM_HandOffUnitSeries(benchmark::State& state) {
+    handOff(state, "1001", rp::TimeStep::Unit, "01-Jan-2010", "01-Jan-2020");
+}
+BENCHMARK(BM_HandOffUnitSeries)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HandOffDailySeries(benchmark::State& state) {
+    handOff(state, "2001", rp::TimeStep::Day, "01-Jan-1900", "31-Dec-1999");
+}
+BENCHMARK(BM_HandOffDailySeries)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The series file alone from the record set GO already holds.
+void BM_SeriesFileOfUnitRecords(benchmark::State& state) {
+    const auto database = benchDatabase(state);
+    if (!database)
+        return;
+    const auto records = database->open(
+        rp::retrievalStatement(rp::TimeStep::Unit, QStringLiteral("1001"),
+                               QStringLiteral("01-Jan-2010"), QStringLiteral("02-Jan-2020")),
+        rp::LockType::ReadOnly);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lastout.txt"));
+    const rp::SeriesRequest request{rp::TimeStep::Unit, QStringLiteral("01-Jan-2010"),
+                                    QStringLiteral("01-Jan-2020"),
+                                    QStringLiteral("1001 Gage; DISCHARGE, CFS")};
+    for (auto _ : state)
+        rp::writeSeriesFile(*records, request, path);
+    state.counters["records"] = static_cast<double>(records->recordCount());
+}
+BENCHMARK(BM_SeriesFileOfUnitRecords)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

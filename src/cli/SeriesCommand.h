@@ -1,0 +1,17 @@
+#pragma once
+
+#include "CliCommand.h"
+
+namespace rp::cli {
+
+// series CONNECTION --dsid K --step STEP --from DATE --to DATE [--out FILE]: writes the series
+// file that GO followed by Graph/Table writes for that parameter.
+class SeriesCommand : public CliCommand {
+public:
+    QString name() const override { return QStringLiteral("series"); }
+    QString summary() const override;
+    QString help() const override;
+    void run(const QStringList& arguments, QTextStream& out) override;
+};
+
+} // namespace rp::cli

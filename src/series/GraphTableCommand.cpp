@@ -1,0 +1,131 @@
+#include "GraphTableCommand.h"
+
+#include "HandOff.h"
+#include "SeriesFile.h"
+#include "TableDump.h"
+#include "app/AppPaths.h"
+#include "app/Form1.h"
+#include "db/Error.h"
+#include "db/RecordSet.h"
+#include "output/Form2.h"
+#include "reports/AggregateSinkFactory.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+
+namespace rp {
+
+namespace {
+
+// The wait cursor and the hidden grid while the series is read, put back however it ends.
+class Busy {
+public:
+    explicit Busy(QWidget* grid) : m_grid(grid) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        m_grid->hide();
+    }
+    ~Busy() {
+        m_grid->show();
+        QGuiApplication::restoreOverrideCursor();
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    QWidget* m_grid;
+};
+
+bool desktopYesNo(QWidget* parent, const QString& title, const QString& text) {
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+} // namespace
+
+GraphTableCommand::GraphTableCommand(Form1& main) : QObject(&main), m_main(main) {
+    m_services.dialogs = &main.dialogs();
+}
+
+GraphTableCommand::~GraphTableCommand() = default;
+
+Form2* GraphTableCommand::form2() {
+    if (!m_form2) {
+        Form2Context context;
+        context.dayStep = [this] { return m_main.timeStep() == TimeStep::Day; };
+        context.stationId = [this] { return m_main.stationId(); };
+        context.seriesFile = [this] { return seriesFile(); };
+        context.programFolder = [] { return AppPaths::programFolder(); };
+        m_form2 = new Form2(m_session, context, m_services, &m_main);
+        m_form2->setAttribute(Qt::WA_DeleteOnClose);
+        if (!m_services.aggregates) {
+            // "Write Monthlys" and "Write Yearlys", asked at each write, store the daily table's
+            // aggregates in the current database under the retrieved parameter.
+            Form2* form = m_form2;
+            const auto ticked = [form](const char* name) {
+                return [form, name] {
+                    const auto* box = form->findChild<QCheckBox*>(QLatin1String(name));
+                    return box && box->isChecked();
+                };
+            };
+            form->services().aggregates = aggregateSinkFactory(
+                [this] { return m_main.connectionString(); }, [this] { return m_main.modeText(); },
+                {ticked("monthlys2db"), ticked("yearlys2db")});
+        }
+    }
+    return m_form2;
+}
+
+QString GraphTableCommand::seriesFile() const {
+    // Fixed at start-up; the program folder's when the start-up did not get that far.
+    return m_main.seriesFilePath().isEmpty() ? AppPaths::seriesFilePath() : m_main.seriesFilePath();
+}
+
+void GraphTableCommand::run() {
+    m_main.setActiveButton(m_main.findChild<QPushButton*>(QStringLiteral("ViewGraphbutton")));
+    const QString mode = m_main.modeText();
+    if (mode == QLatin1String("SQL") || mode == QLatin1String("Table"))
+        offerTableDump();
+    else
+        handOffSeries();
+}
+
+void GraphTableCommand::handOffSeries() {
+    const RecordSet* records = m_main.recordSet();
+    if (!records)
+        throw Error(
+            QStringLiteral("No series is retrieved: choose a parameter and press GO first."));
+    SeriesRequest request;
+    request.step = m_main.timeStep();
+    request.startText = m_main.startDateText();
+    request.endText = m_main.endDateText();
+    request.description = m_main.site();
+    const SeriesHeader header = seriesHeader(request.step, request.description);
+    Form2* dialog = form2();
+    const QString path = seriesFile();
+    {
+        Busy busy(m_main.dataGrid());
+        dialog->applyHandOff(handOffStates(request.step, header, m_session));
+        m_session.valuesPerDay = 0;
+        m_session.valuesPerDay = writeSeriesFile(*records, request, path);
+    }
+    dialog->show();
+    dialog->activateWindow();
+    emit handedOff();
+}
+
+void GraphTableCommand::offerTableDump() {
+    RecordSet* records = m_main.recordSet();
+    if (!records || records->isEmpty())
+        return;
+    const auto ask = askYesNo ? askYesNo : desktopYesNo;
+    if (!ask(&m_main, QStringLiteral("%1 Rows").arg(records->recordCount()),
+             QStringLiteral("Save table data to TMP.out")))
+        return;
+    writeTableDump(*records, QDir(AppPaths::programFolder()).filePath(QStringLiteral("TMP.out")));
+}
+
+} // namespace rp

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "SeriesSession.h"
+#include "output/Form2Services.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QWidget;
+
+namespace rp {
+
+class Form1;
+class Form2;
+
+// The main window's Graph/Table command: hands the retrieved series to the Graph/Table dialog
+// through the series file, or offers a table or own SQL result as the table dump "TMP.out".
+class GraphTableCommand : public QObject {
+    Q_OBJECT
+public:
+    explicit GraphTableCommand(Form1& main);
+    ~GraphTableCommand() override;
+
+    // Runs the command; throws rp::Error with the message to show.
+    void run();
+
+    SeriesSession& session() { return m_session; }
+    // The dialog, created on first use (also after its window was closed and destroyed).
+    Form2* form2();
+    // The dialog's collaborators; set them before the dialog is first used.
+    Form2Services& form2Services() { return m_services; }
+    // The Yes/No question of the table dump; the desktop's message box when empty.
+    std::function<bool(QWidget* parent, const QString& title, const QString& text)> askYesNo;
+
+signals:
+    // The series file was written and the dialog is shown.
+    void handedOff();
+
+private:
+    void handOffSeries();
+    void offerTableDump();
+    QString seriesFile() const;
+
+    Form1& m_main;
+    SeriesSession m_session;
+    Form2Services m_services;
+    QPointer<Form2> m_form2;
+};
+
+} // namespace rp

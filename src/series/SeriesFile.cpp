@@ -1,0 +1,152 @@
+#include "SeriesFile.h"
+
+#include "HandOff.h"
+#include "SeriesDateField.h"
+#include "SeriesSlots.h"
+#include "db/Error.h"
+#include "db/JetDate.h"
+#include "db/RecordSet.h"
+
+#include <QIODevice>
+#include <QSaveFile>
+
+namespace rp {
+
+namespace {
+
+constexpr int dateField = 1;
+constexpr int valueField = 2;
+constexpr qsizetype chunk = 1 << 20;
+
+QDateTime recordDate(const RecordSet& records, qsizetype row) {
+    const QVariant value = records.value(row, dateField);
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime();
+    if (value.typeId() == QMetaType::QString)
+        if (const auto parsed = parseJetDateTime(value.toString()))
+            return *parsed;
+    throw Error(QStringLiteral("Record %1 has no date in %2 that can be read (\"%3\").")
+                    .arg(row + 1)
+                    .arg(records.fieldName(dateField), records.displayText(row, dateField)));
+}
+
+// Buffers the output and hands it to the device in large pieces.
+class LineSink {
+public:
+    explicit LineSink(QIODevice& out) : m_out(out) { m_buffer.reserve(chunk + 256); }
+    ~LineSink() = default;
+    QByteArray& buffer() { return m_buffer; }
+    void line(const QString& text) {
+        m_buffer += text.toLatin1();
+        endLine();
+    }
+    void endLine() {
+        m_buffer += "\r\n";
+        if (m_buffer.size() >= chunk)
+            flush();
+    }
+    void flush() {
+        if (!m_buffer.isEmpty() && m_out.write(m_buffer) != m_buffer.size())
+            throw Error(
+                QStringLiteral("The series file cannot be written: %1").arg(m_out.errorString()));
+        m_buffer.clear();
+    }
+
+private:
+    QIODevice& m_out;
+    QByteArray m_buffer;
+};
+
+bool isUnitStep(TimeStep step) {
+    return step == TimeStep::Unit || step == TimeStep::UnitShift;
+}
+
+// The whole day the first record's date and time rounds to, half-way to the even day number
+// (day numbers counted from 30 Dec 1899).
+QDate nearestDay(const QDateTime& first) {
+    const QDate date = first.date();
+    const int ms = first.time().msecsSinceStartOfDay();
+    constexpr int noon = 12 * 3600 * 1000;
+    if (ms < noon)
+        return date;
+    if (ms > noon)
+        return date.addDays(1);
+    const qint64 dayNumber = QDate(1899, 12, 30).daysTo(date);
+    return dayNumber % 2 == 0 ? date : date.addDays(1);
+}
+
+int writeUnitLines(const RecordSet& records, LineSink& sink) {
+    const qsizetype count = records.recordCount();
+    QDate firstDay;
+    int perDay = 0;
+    for (qsizetype row = 0; row < count; ++row) {
+        const QDateTime when = recordDate(records, row);
+        if (row == 0)
+            firstDay = nearestDay(when);
+        if (when.date() == firstDay) {
+            if (perDay == 32767)
+                throw Error(QStringLiteral("More than 32767 unit values fall on the first day."));
+            ++perDay;
+        }
+        appendUnitDateField(sink.buffer(), when);
+        sink.buffer() += records.displayText(row, valueField).toLatin1();
+        sink.endLine();
+    }
+    return perDay;
+}
+
+void writeGapFilled(const RecordSet& records, const SeriesRequest& request, LineSink& sink) {
+    SeriesSlots table(request.step, request.startText, request.endText);
+    const qsizetype count = records.recordCount();
+    QDateTime last;
+    for (qsizetype row = 0; row < count; ++row) {
+        last = recordDate(records, row);
+        table.store(last, records.displayText(row, valueField));
+    }
+    table.write(last, [&](const QByteArray& dateField, const QString& value) {
+        sink.buffer() += dateField;
+        sink.buffer() += value.toLatin1();
+        sink.endLine();
+    });
+}
+
+} // namespace
+
+int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, QIODevice& out) {
+    const SeriesHeader header = seriesHeader(request.step, request.description);
+    if (records.fieldCount() <= valueField)
+        throw Error(QStringLiteral("The grid holds no series (no date_time and value columns)."));
+    LineSink sink(out);
+    sink.line(header.line1);
+    sink.line(header.line2);
+    if (records.isEmpty()) {
+        sink.flush();
+        throw Error(QStringLiteral("There are no records to write: the series is empty."));
+    }
+    int perDay = 0;
+    try {
+        if (isUnitStep(request.step))
+            perDay = writeUnitLines(records, sink);
+        else
+            writeGapFilled(records, request, sink);
+    } catch (const Error&) {
+        sink.flush();
+        throw;
+    }
+    sink.flush();
+    return perDay;
+}
+
+int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error(QStringLiteral("The series file %1 cannot be created: %2")
+                        .arg(path, file.errorString()));
+    const int perDay = writeSeriesFile(records, request, file);
+    if (!file.commit())
+        throw Error(QStringLiteral("The series file %1 cannot be written: %2")
+                        .arg(path, file.errorString()));
+    return perDay;
+}
+
+} // namespace rp
