@@ -1,0 +1,113 @@
+// GO on the demo HDB, Graph/Table, then Table with "Write Monthlys" and "Write Yearlys": the
+// daily table replaces the year's monthly and yearly rows of the parameter.
+#include "../app/Form1Fixture.h"
+#include "db/Database.h"
+#include "output/Form2.h"
+#include "series/GraphTableCommand.h"
+
+#include <QProcess>
+
+using namespace rp;
+
+class tst_WriteBackJourney : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void tableWritesAggregates();
+
+private:
+    QTemporaryDir folder;
+    QString connectionString;
+};
+
+void tst_WriteBackJourney::initTestCase() {
+    const QString path = folder.filePath(QStringLiteral("demo.sqlite"));
+    QProcess cli;
+    cli.start(QStringLiteral(RIVELPOST_CLI), {"demo-db", path, "--until", "2013-01-15"});
+    QVERIFY(cli.waitForFinished(120000));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+    connectionString = QStringLiteral("Provider=SQLite;Data Source=") + path;
+}
+
+void tst_WriteBackJourney::tableWritesAggregates() {
+    AppPaths::setProgramFolder(folder.path());
+    {
+        QFile settings(folder.filePath(QStringLiteral("Rivelpost_setup.txt")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write((connectionString + QStringLiteral("\r\n")).toLatin1());
+    }
+    test::RecordingDialogs dialogs;
+    Form1Services services;
+    services.dialogs = &dialogs;
+    services.today = [] { return QDate(2013, 1, 15); };
+    services.screenWidth = [] { return 1920; };
+    Form1 window(services);
+    window.graphTable()->form2Services().view = [](QWidget*, const QString&) {};
+    window.graphTable()->form2Services().today = [] { return QDate(2013, 1, 15); };
+    QSignalSpy replaced(&window, &Form1::resultReplaced);
+    window.startUp();
+    window.show();
+    QTRY_COMPARE(replaced.count(), 2);
+
+    QTableView* grid = window.dataGrid();
+    QAbstractItemModel* model = grid->model();
+    const auto rowOf = [&](int column, const QString& text) {
+        for (int r = 0; r < model->rowCount(); ++r)
+            if (model->index(r, column).data().toString() == text)
+                return r;
+        return -1;
+    };
+    const int site = rowOf(2, QStringLiteral("KERN RIVER NR KERNVILLE CA"));
+    QVERIFY(site >= 0);
+    const QPoint at = grid->visualRect(model->index(site, 0)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    const int discharge = rowOf(2, QStringLiteral("DISCHARGE"));
+    QVERIFY(discharge >= 0);
+    grid->setCurrentIndex(model->index(discharge, 0));
+    window.setDateTexts(QStringLiteral("01-Jan-2012"), QStringLiteral("31-Dec-2012"));
+    QTest::mouseClick(window.findChild<QPushButton*>("Getbutton"), Qt::LeftButton);
+    QCOMPARE(model->rowCount(), 366);
+    const QString parameter = window.modeText().trimmed();
+
+    QTest::mouseClick(window.findChild<QPushButton*>("ViewGraphbutton"), Qt::LeftButton);
+    Form2* form2 = window.graphTable()->form2();
+    QTest::mouseClick(form2->findChild<QCheckBox*>("table"), Qt::LeftButton);
+    auto* monthly = form2->findChild<QCheckBox*>("monthlys2db");
+    auto* yearly = form2->findChild<QCheckBox*>("yearlys2db");
+    QVERIFY(monthly->isEnabled() && yearly->isEnabled());
+    QTest::mouseClick(monthly, Qt::LeftButton);
+    QTest::mouseClick(yearly, Qt::LeftButton);
+    QTest::mouseClick(form2->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    QCOMPARE(dialogs.messages, QStringList());
+
+    const auto db = openDatabase(connectionString);
+    const auto count = [&](const QString& sql) {
+        return db->open(sql.arg(parameter), LockType::ReadOnly)->value(0, 0).toDouble();
+    };
+    QCOMPARE(count("SELECT Count(*) FROM rmonth WHERE datatype_site_id=%1 AND date_time BETWEEN "
+                   "#01-Jan-2012# AND #01-Dec-2012# AND source=5"),
+             12.0);
+    QCOMPARE(count("SELECT Count(*) FROM rmonth WHERE datatype_site_id=%1 AND date_time BETWEEN "
+                   "#01-Jan-2012# AND #01-Dec-2012#"),
+             12.0);
+    QCOMPARE(count("SELECT Count(*) FROM ryear WHERE datatype_site_id=%1 AND date_time = "
+                   "#01-Jan-2012# AND source=5"),
+             1.0);
+    // The year holds the unrounded acre-feet of the days; each month its rounded acre-feet.
+    const double days = count("SELECT Sum(value) FROM rday WHERE datatype_site_id=%1 AND "
+                              "date_time BETWEEN #01-Jan-2012# AND #31-Dec-2012#");
+    QVERIFY(qAbs(count("SELECT value FROM ryear WHERE datatype_site_id=%1 AND date_time = "
+                       "#01-Jan-2012#") -
+                 days * 1.9835) < 1e-6 * days);
+    const double march = count("SELECT Sum(value) FROM rday WHERE datatype_site_id=%1 AND "
+                               "date_time BETWEEN #01-Mar-2012# AND #31-Mar-2012#");
+    const double written = count("SELECT value FROM rmonth WHERE datatype_site_id=%1 AND "
+                                 "date_time = #01-Mar-2012#");
+    QCOMPARE(written, std::round(written));
+    QVERIFY2(qAbs(written - march * 1.9835) <= 0.5, qPrintable(QString::number(written)));
+    AppPaths::setProgramFolder({});
+}
+
+QTEST_MAIN(tst_WriteBackJourney)
+#include "tst_WriteBackJourney.moc"
