@@ -1,4 +1,5 @@
 #include "Form1Fixture.h"
+#include "RecordRows.h"
 #include "app/RecordSetModel.h"
 #include "db/Database.h"
 #include "edit/GridEditing.h"
@@ -35,17 +36,8 @@ private:
 
 namespace {
 
-// The rows a statement returns, each as its cell texts joined by "|".
 QStringList rows(const BrowsingHdb& hdb, const QString& sql) {
-    const auto rs = openDatabase(hdb.connectionString)->open(sql, LockType::ReadOnly);
-    QStringList out;
-    for (qsizetype r = 0; r < rs->recordCount(); ++r) {
-        QStringList cells;
-        for (int f = 0; f < rs->fieldCount(); ++f)
-            cells.append(rs->displayText(r, f));
-        out.append(cells.join(QLatin1Char('|')));
-    }
-    return out;
+    return test::recordRows(*openDatabase(hdb.connectionString), sql);
 }
 
 QStringList series(const BrowsingHdb& hdb, const QString& table, int key) {
@@ -209,6 +201,10 @@ void tst_GridEditing::copyAddPasteAndTheDuplicateKey() {
     // The right button over the row headers shows the menu.
     QWidget* headers = f.grid()->verticalHeader()->viewport();
     QTest::mousePress(headers, Qt::RightButton, {}, QPoint(5, 5));
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+    // So does the Edit Menu button.
+    QTest::mouseClick(f.button("EditButton"), Qt::LeftButton);
     QTRY_VERIFY(menu->isVisible());
     menu->hide();
     trigger(f, "mnuPopupCopy");

@@ -1,4 +1,5 @@
 #include "BrowsingHdb.h"
+#include "RecordRows.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
 #include "edit/RecordEditor.h"
@@ -41,18 +42,7 @@ private:
                             .arg(key),
                         LockType::Optimistic);
     }
-    // The rows a statement returns, each as its cell texts joined by "|".
-    QStringList rows(const QString& sql) {
-        const auto rs = db->open(sql, LockType::ReadOnly);
-        QStringList out;
-        for (qsizetype r = 0; r < rs->recordCount(); ++r) {
-            QStringList cells;
-            for (int f = 0; f < rs->fieldCount(); ++f)
-                cells.append(rs->displayText(r, f));
-            out.append(cells.join(QLatin1Char('|')));
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) { return test::recordRows(*db, sql); }
     InsertionContext context(TimeStep step, const QString& interval, int stepCount) {
         InsertionContext c;
         c.autoInsert = true;
