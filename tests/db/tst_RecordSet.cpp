@@ -200,9 +200,10 @@ private slots:
         const auto& call = db->calls.first();
         QCOMPARE(call.kind, QStringLiteral("update"));
         QCOMPARE(call.table, QStringLiteral("rday"));
-        QCOMPARE(call.keyColumns, QStringList({"datatype_site_id", "date_time"}));
-        // The key holds the original values, not the new date.
-        QCOMPARE(call.keyValues, QVariantList({qlonglong(1001), at(1999, 3, 2)}));
+        // The key holds the original values, not the new date; the changed value must still be
+        // what was read, or someone else changed the row meanwhile.
+        QCOMPARE(call.keyColumns, QStringList({"datatype_site_id", "date_time", "value"}));
+        QCOMPARE(call.keyValues, QVariantList({qlonglong(1001), at(1999, 3, 2), 11.5}));
         QCOMPARE(call.columns, QStringList({"date_time", "value"}));
         QCOMPARE(call.values, QVariantList({at(1999, 3, 20, 7, 15), 99.5}));
         QCOMPARE(rs->editMode(), EditMode::None);
@@ -211,7 +212,8 @@ private slots:
         rs->moveFirst(); // moving off saves
         QCOMPARE(rs->absolutePosition(), 1);
         QCOMPARE(db->calls.size(), 2);
-        QCOMPARE(db->calls[1].keyValues, QVariantList({qlonglong(1001), at(1999, 3, 20, 7, 15)}));
+        QCOMPARE(db->calls[1].keyValues,
+                 QVariantList({qlonglong(1001), at(1999, 3, 20, 7, 15), qlonglong(1)}));
         QCOMPARE(db->calls[1].values, QVariantList({qlonglong(7)}));
     }
 

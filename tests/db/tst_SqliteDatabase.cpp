@@ -54,8 +54,8 @@ private slots:
                                         << "not a usable SQLite database";
         QTest::newRow("folder") << "Provider=SQLite;Data Source=@DIR@"
                                 << "is a folder";
-        QTest::newRow("postgres later") << "Provider=PostgreSQL;Host=localhost"
-                                        << "not supported";
+        QTest::newRow("postgres without a database") << "Provider=PostgreSQL;Host=localhost"
+                                                     << "names no PostgreSQL database";
         QTest::newRow("workbook later") << "Driver={Microsoft Excel Driver (*.xls)};DBQ=@DIR@/x.xls"
                                         << "not supported";
         QTest::newRow("access later") << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=@DIR@/x.mdb"
