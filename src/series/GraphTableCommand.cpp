@@ -5,6 +5,8 @@
 #include "TableDump.h"
 #include "app/AppPaths.h"
 #include "app/Form1.h"
+#include "chart/GraphDesktopServices.h"
+#include "chart/GraphWindowRunner.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
 #include "output/Form2.h"
@@ -48,6 +50,17 @@ bool desktopYesNo(QWidget* parent, const QString& title, const QString& text) {
 
 GraphTableCommand::GraphTableCommand(Form1& main) : QObject(&main), m_main(main) {
     m_services.dialogs = &main.dialogs();
+    Vga1Services graph;
+    graph.dialogs = &main.dialogs();
+    graph.connectionString = [this] { return m_main.connectionString(); };
+    graph.showGraphTable = [this] { form2()->show(); };
+    fillGraphDesktopServices(graph);
+    m_services.graph = GraphWindowRunner(
+        &main, graph, [this] { return m_session.valuesPerDay; },
+        [this](int count, bool sums) {
+            m_session.seriesCount = count;
+            m_session.cumulative = sums;
+        });
 }
 
 GraphTableCommand::~GraphTableCommand() = default;
