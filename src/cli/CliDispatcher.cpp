@@ -1,8 +1,8 @@
 #include "CliDispatcher.h"
 
 #include "ChartCommand.h"
-#include "CompactCommand.h"
 #include "AcreFeetCommand.h"
+#include "CompactCommand.h"
 #include "DemoDbCommand.h"
 #include "DumpCommand.h"
 #include "ImportCommand.h"
@@ -35,10 +35,10 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<InitDbCommand>());
     m_commands.push_back(std::make_unique<DemoDbCommand>());
     m_commands.push_back(std::make_unique<SqlCommand>());
+    m_commands.push_back(std::make_unique<CompactCommand>());
     m_commands.push_back(std::make_unique<SeriesCommand>());
     m_commands.push_back(std::make_unique<DumpCommand>());
     m_commands.push_back(std::make_unique<AcreFeetCommand>());
-    m_commands.push_back(std::make_unique<CompactCommand>());
     m_commands.push_back(std::make_unique<ImportCommand>());
     m_selfContained.push_back(
         {QStringLiteral("chart"), QStringLiteral("draw series files as a PNG or PDF chart"),
