@@ -12,10 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -32,6 +34,42 @@ public:
     }
     QStringList messages;
     std::function<void(const QString&)> onMessage;
+};
+
+// A program folder holding the demo HDB that rivelpost-cli makes (data up to 15 Jan 2013) and a
+// settings file naming it, for journeys on realistic data.
+struct DemoProgramFolder {
+    QTemporaryDir folder;
+    QString connectionString;
+
+    // Empty when the folder is ready, else what failed.
+    QString create() {
+        const QString path = folder.filePath(QStringLiteral("demo.sqlite"));
+        QProcess cli;
+        cli.start(QStringLiteral(RIVELPOST_CLI),
+                  {QStringLiteral("demo-db"), path, QStringLiteral("--until"),
+                   QStringLiteral("2013-01-15")});
+        if (!cli.waitForFinished(120000) || cli.exitCode() != 0)
+            return QStringLiteral("demo-db failed: ") +
+                   QString::fromLocal8Bit(cli.readAllStandardError());
+        connectionString = QStringLiteral("Provider=SQLite;Data Source=") + path;
+        QFile settings(folder.filePath(QStringLiteral("Rivelpost_setup.txt")));
+        if (!settings.open(QIODevice::WriteOnly))
+            return QStringLiteral("cannot write ") + settings.fileName();
+        settings.write((connectionString + QStringLiteral("\r\n")).toLatin1());
+        return {};
+    }
+
+    // A main window's services on this folder, today fixed at 15 Jan 2013; makes it the
+    // program folder.
+    Form1Services services(UserDialogs* dialogs) const {
+        AppPaths::setProgramFolder(folder.path());
+        Form1Services services;
+        services.dialogs = dialogs;
+        services.today = [] { return QDate(2013, 1, 15); };
+        services.screenWidth = [] { return 1920; };
+        return services;
+    }
 };
 
 // A main window in a temporary program folder, on the small browsing HDB, with today fixed at

@@ -2,8 +2,6 @@
 // parameters with data, GO for a daily and then a unit series.
 #include "Form1Fixture.h"
 
-#include <QProcess>
-
 using namespace rp;
 
 class tst_Form1Demo : public QObject {
@@ -13,34 +11,17 @@ private slots:
     void journey();
 
 private:
-    QTemporaryDir folder;
-    QString connectionString;
+    test::DemoProgramFolder demo;
 };
 
 void tst_Form1Demo::initTestCase() {
-    const QString path = folder.filePath(QStringLiteral("demo.sqlite"));
-    QProcess cli;
-    cli.start(
-        QStringLiteral(RIVELPOST_CLI),
-        {QStringLiteral("demo-db"), path, QStringLiteral("--until"), QStringLiteral("2013-01-15")});
-    QVERIFY(cli.waitForFinished(120000));
-    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
-    connectionString = QStringLiteral("Provider=SQLite;Data Source=") + path;
+    const QString error = demo.create();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void tst_Form1Demo::journey() {
-    AppPaths::setProgramFolder(folder.path());
-    {
-        QFile settings(folder.filePath(QStringLiteral("Rivelpost_setup.txt")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write((connectionString + QStringLiteral("\r\n")).toLatin1());
-    }
     test::RecordingDialogs dialogs;
-    Form1Services services;
-    services.dialogs = &dialogs;
-    services.today = [] { return QDate(2013, 1, 15); };
-    services.screenWidth = [] { return 1920; };
-    Form1 window(services);
+    Form1 window(demo.services(&dialogs));
     QSignalSpy replaced(&window, &Form1::resultReplaced);
     window.startUp();
     window.show();

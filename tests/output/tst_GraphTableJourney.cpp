@@ -4,8 +4,6 @@
 #include "output/Form2.h"
 #include "series/GraphTableCommand.h"
 
-#include <QProcess>
-
 using namespace rp;
 
 class tst_GraphTableJourney : public QObject {
@@ -15,32 +13,17 @@ private slots:
     void tableToViewer();
 
 private:
-    QTemporaryDir folder;
-    QString connectionString;
+    test::DemoProgramFolder demo;
 };
 
 void tst_GraphTableJourney::initTestCase() {
-    const QString path = folder.filePath(QStringLiteral("demo.sqlite"));
-    QProcess cli;
-    cli.start(QStringLiteral(RIVELPOST_CLI), {"demo-db", path, "--until", "2013-01-15"});
-    QVERIFY(cli.waitForFinished(120000));
-    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
-    connectionString = QStringLiteral("Provider=SQLite;Data Source=") + path;
+    const QString error = demo.create();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void tst_GraphTableJourney::tableToViewer() {
-    AppPaths::setProgramFolder(folder.path());
-    {
-        QFile settings(folder.filePath(QStringLiteral("Rivelpost_setup.txt")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write((connectionString + QStringLiteral("\r\n")).toLatin1());
-    }
     test::RecordingDialogs dialogs;
-    Form1Services services;
-    services.dialogs = &dialogs;
-    services.today = [] { return QDate(2013, 1, 15); };
-    services.screenWidth = [] { return 1920; };
-    Form1 window(services);
+    Form1 window(demo.services(&dialogs));
     QStringList viewed;
     window.graphTable()->form2Services().view = [&](QWidget*, const QString& path) {
         viewed.append(path);
@@ -75,7 +58,7 @@ void tst_GraphTableJourney::tableToViewer() {
     QCOMPARE(dialogs.messages, QStringList());
     Form2* form2 = window.graphTable()->form2();
     QVERIFY(form2->isVisible());
-    QFile series(folder.filePath("lastout.txt"));
+    QFile series(demo.folder.filePath("lastout.txt"));
     QVERIFY(series.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = series.readAll().split('\n');
     QCOMPARE(lines.size(), 2 + 366 + 1);
@@ -90,7 +73,7 @@ void tst_GraphTableJourney::tableToViewer() {
     QVERIFY(form2->findChild<QRadioButton*>("Option1_2")->isChecked());
     QTest::mouseClick(form2->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     QCOMPARE(dialogs.messages, QStringList());
-    const QString report = folder.filePath("lasttable.txt");
+    const QString report = demo.folder.filePath("lasttable.txt");
     QCOMPARE(viewed, QStringList{report});
     QVERIFY(!form2->isVisible());
     QFile table(report);

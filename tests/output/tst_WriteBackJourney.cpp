@@ -5,8 +5,6 @@
 #include "output/Form2.h"
 #include "series/GraphTableCommand.h"
 
-#include <QProcess>
-
 using namespace rp;
 
 class tst_WriteBackJourney : public QObject {
@@ -16,32 +14,17 @@ private slots:
     void tableWritesAggregates();
 
 private:
-    QTemporaryDir folder;
-    QString connectionString;
+    test::DemoProgramFolder demo;
 };
 
 void tst_WriteBackJourney::initTestCase() {
-    const QString path = folder.filePath(QStringLiteral("demo.sqlite"));
-    QProcess cli;
-    cli.start(QStringLiteral(RIVELPOST_CLI), {"demo-db", path, "--until", "2013-01-15"});
-    QVERIFY(cli.waitForFinished(120000));
-    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
-    connectionString = QStringLiteral("Provider=SQLite;Data Source=") + path;
+    const QString error = demo.create();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 void tst_WriteBackJourney::tableWritesAggregates() {
-    AppPaths::setProgramFolder(folder.path());
-    {
-        QFile settings(folder.filePath(QStringLiteral("Rivelpost_setup.txt")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write((connectionString + QStringLiteral("\r\n")).toLatin1());
-    }
     test::RecordingDialogs dialogs;
-    Form1Services services;
-    services.dialogs = &dialogs;
-    services.today = [] { return QDate(2013, 1, 15); };
-    services.screenWidth = [] { return 1920; };
-    Form1 window(services);
+    Form1 window(demo.services(&dialogs));
     window.graphTable()->form2Services().view = [](QWidget*, const QString&) {};
     window.graphTable()->form2Services().today = [] { return QDate(2013, 1, 15); };
     QSignalSpy replaced(&window, &Form1::resultReplaced);
@@ -81,7 +64,7 @@ void tst_WriteBackJourney::tableWritesAggregates() {
     QTest::mouseClick(form2->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     QCOMPARE(dialogs.messages, QStringList());
 
-    const auto db = openDatabase(connectionString);
+    const auto db = openDatabase(demo.connectionString);
     const auto count = [&](const QString& sql) {
         return db->open(sql.arg(parameter), LockType::ReadOnly)->value(0, 0).toDouble();
     };
