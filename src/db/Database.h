@@ -36,6 +36,10 @@ public:
     // User tables, sorted.
     virtual QStringList tables() = 0;
 
+    // Why nothing can be written through this connection (an Access file, say), in words a user
+    // reads; empty when the database takes changes.
+    virtual QString readOnlyReason() const { return {}; }
+
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
