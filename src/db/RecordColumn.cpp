@@ -149,6 +149,22 @@ QString RecordColumn::displayText(qsizetype row) const {
     return {};
 }
 
+void RecordColumn::appendDisplayText(QByteArray& latin1, qsizetype row) const {
+    const Payload p = m_payload[size_t(row)];
+    switch (typeAt(row)) {
+    case FieldType::Null:
+        return;
+    case FieldType::Integer:
+        latin1 += QByteArray::number(p.integer);
+        return;
+    case FieldType::Real:
+        appendNumberText(latin1, p.real);
+        return;
+    default:
+        latin1 += displayText(row).toLatin1();
+    }
+}
+
 void RecordColumn::set(qsizetype row, const QVariant& value) {
     FieldType type;
     m_payload[size_t(row)] = encode(value, type);

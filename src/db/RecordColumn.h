@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 namespace rp {
@@ -47,6 +48,12 @@ public:
     FieldType typeAt(qsizetype row) const { return FieldType(m_tags[size_t(row)]); }
     QVariant value(qsizetype row) const;
     QString displayText(qsizetype row) const;
+    void appendDisplayText(QByteArray& latin1, qsizetype row) const;
+    std::optional<qint64> dateTimeMSecs(qsizetype row) const {
+        if (typeAt(row) != FieldType::DateTime)
+            return std::nullopt;
+        return m_payload[size_t(row)].integer;
+    }
     void set(qsizetype row, const QVariant& value);
 
     // Bytes held by this column.

@@ -52,6 +52,9 @@ void RecordSet::Data::requireEditable() const {
     if (!database)
         throw Error(QStringLiteral("This result cannot be edited: it has no database "
                                    "connection."));
+    // A database that takes no changes says so before anything is typed in vain.
+    if (const QString reason = database->readOnlyReason(); !reason.isEmpty())
+        throw Error(reason);
 }
 
 const QVariant* RecordSet::Data::pendingValue(qsizetype row, int field) const {
@@ -224,6 +227,24 @@ QString RecordSet::displayText(qsizetype row, int field) const {
         return scratch.displayText(0);
     }
     return d->columns[size_t(field)].displayText(d->storageRow(row));
+}
+
+void RecordSet::appendDisplayText(QByteArray& out, qsizetype row, int field) const {
+    d->checkCell(row, field);
+    if (d->pendingValue(row, field))
+        out += displayText(row, field).toLatin1();
+    else
+        d->columns[size_t(field)].appendDisplayText(out, d->storageRow(row));
+}
+
+std::optional<qint64> RecordSet::dateTimeMSecs(qsizetype row, int field) const {
+    d->checkCell(row, field);
+    if (const QVariant* p = d->pendingValue(row, field)) {
+        if (p->typeId() == QMetaType::QDateTime)
+            return msecsFromDateTime(p->toDateTime());
+        return std::nullopt;
+    }
+    return d->columns[size_t(field)].dateTimeMSecs(d->storageRow(row));
 }
 
 qsizetype RecordSet::memoryBytes() const {

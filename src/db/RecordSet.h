@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 namespace rp {
 
@@ -54,6 +55,11 @@ public:
     // The text the grid shows: numbers with up to 15 significant digits and no trailing zeros,
     // date-times month first (gridDateTimeText), empty for null.
     QString displayText(qsizetype row, int field) const;
+    // The same text appended in Latin-1, without the detour through QString for numbers: for
+    // writers of large files.
+    void appendDisplayText(QByteArray& out, qsizetype row, int field) const;
+    // A date-time cell as naive milliseconds since 1970-01-01; nothing for other cells.
+    std::optional<qint64> dateTimeMSecs(qsizetype row, int field) const;
 
     // Cursor
     bool bof() const;

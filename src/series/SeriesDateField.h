@@ -15,5 +15,7 @@ void appendDayField(QByteArray& out, QDate date);
 void appendHourField(QByteArray& out, QDate date, int hour);
 // "05 Mar 1999 07:15 " (18 characters; the month is not in capitals).
 void appendUnitDateField(QByteArray& out, const QDateTime& when);
+// The same from naive milliseconds since 1970-01-01, without building a date.
+void appendUnitDateField(QByteArray& out, qint64 msecs);
 
 } // namespace rp

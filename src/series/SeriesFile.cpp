@@ -5,6 +5,7 @@
 #include "SeriesSlots.h"
 #include "db/Error.h"
 #include "db/JetDate.h"
+#include "db/RecordColumn.h"
 #include "db/RecordSet.h"
 
 #include <QIODevice>
@@ -61,35 +62,48 @@ bool isUnitStep(TimeStep step) {
     return step == TimeStep::Unit || step == TimeStep::UnitShift;
 }
 
-// The whole day the first record's date and time rounds to, half-way to the even day number
-// (day numbers counted from 30 Dec 1899).
-QDate nearestDay(const QDateTime& first) {
-    const QDate date = first.date();
-    const int ms = first.time().msecsSinceStartOfDay();
-    constexpr int noon = 12 * 3600 * 1000;
+constexpr qint64 msPerDay = 86400000;
+
+qint64 floorDays(qint64 msecs) {
+    return msecs >= 0 ? msecs / msPerDay : (msecs - msPerDay + 1) / msPerDay;
+}
+
+// A record's date as naive milliseconds: read straight from a date cell, parsed from a text one.
+qint64 recordMSecs(const RecordSet& records, qsizetype row) {
+    if (const auto msecs = records.dateTimeMSecs(row, dateField))
+        return *msecs;
+    return msecsFromDateTime(recordDate(records, row));
+}
+
+// The whole day (counted from 1970-01-01) the first record's date and time rounds to, half-way
+// to the even day number (day numbers counted from 30 Dec 1899).
+qint64 nearestDay(qint64 msecs) {
+    const qint64 day = floorDays(msecs);
+    const qint64 ms = msecs - day * msPerDay;
+    constexpr qint64 noon = msPerDay / 2;
     if (ms < noon)
-        return date;
+        return day;
     if (ms > noon)
-        return date.addDays(1);
-    const qint64 dayNumber = QDate(1899, 12, 30).daysTo(date);
-    return dayNumber % 2 == 0 ? date : date.addDays(1);
+        return day + 1;
+    constexpr qint64 daysFrom1899 = 25569; // 30 Dec 1899 to 1 Jan 1970
+    return (day + daysFrom1899) % 2 == 0 ? day : day + 1;
 }
 
 int writeUnitLines(const RecordSet& records, LineSink& sink) {
     const qsizetype count = records.recordCount();
-    QDate firstDay;
+    qint64 firstDay = 0;
     int perDay = 0;
     for (qsizetype row = 0; row < count; ++row) {
-        const QDateTime when = recordDate(records, row);
+        const qint64 when = recordMSecs(records, row);
         if (row == 0)
             firstDay = nearestDay(when);
-        if (when.date() == firstDay) {
+        if (floorDays(when) == firstDay) {
             if (perDay == 32767)
                 throw Error(QStringLiteral("More than 32767 unit values fall on the first day."));
             ++perDay;
         }
         appendUnitDateField(sink.buffer(), when);
-        sink.buffer() += records.displayText(row, valueField).toLatin1();
+        records.appendDisplayText(sink.buffer(), row, valueField);
         sink.endLine();
     }
     return perDay;

@@ -8,6 +8,9 @@
 
 #include <QTest>
 
+#include <cmath>
+#include <random>
+
 using namespace rp;
 
 namespace {
@@ -162,6 +165,13 @@ private slots:
         QTest::newRow("huge real") << QVariant(1e15) << "1E+15";
         QTest::newRow("tiny real") << QVariant(0.00001) << "1E-05";
         QTest::newRow("small real") << QVariant(0.0001) << "0.0001";
+        QTest::newRow("fifteen whole digits") << QVariant(123456789012345.0) << "123456789012345";
+        QTest::newRow("fourteen zeros") << QVariant(1e14) << "100000000000000";
+        QTest::newRow("half at the sixteenth digit")
+            << QVariant(771910932402648.5) << "771910932402649";
+        QTest::newRow("negative exponent") << QVariant(-3.5e-7) << "-3.5E-07";
+        QTest::newRow("subnormal") << QVariant(5e-324) << "4.94065645841247E-324";
+        QTest::newRow("three-digit exponent") << QVariant(1e100) << "1E+100";
         QTest::newRow("date at midnight") << QVariant(at(1999, 3, 5)) << "3/5/1999";
         QTest::newRow("morning") << QVariant(at(1999, 3, 5, 7, 15)) << "3/5/1999 7:15:00 AM";
         QTest::newRow("afternoon")
@@ -172,6 +182,27 @@ private slots:
         QTest::newRow("null") << QVariant() << "";
         QTest::newRow("text") << QVariant(QStringLiteral(" Kern River ")) << " Kern River ";
     }
+    // The quick conversion agrees with the full 15-digit one across magnitudes.
+    void numberTextMatchesFullConversion() {
+        std::mt19937_64 random(7);
+        std::uniform_real_distribution<double> mantissa(-1, 1);
+        std::uniform_int_distribution<int> exponent(-30, 30);
+        for (int i = 0; i < 200000; ++i) {
+            const double m = mantissa(random);
+            for (const double v : {m * std::pow(10.0, exponent(random)), std::round(m * 1e6) / 100,
+                                   std::round(m * 1e17) + 1}) {
+                QString full = QString::number(v, 'g', 15).replace(QLatin1Char('e'), 'E');
+                if (v == 0)
+                    full = QStringLiteral("0");
+                QByteArray appended("x");
+                appendNumberText(appended, v);
+                if (numberText(v) != full || appended != "x" + full.toLatin1())
+                    QFAIL(qPrintable(QStringLiteral("%1: %2, not %3")
+                                         .arg(QString::number(v, 'g', 17), numberText(v), full)));
+            }
+        }
+    }
+
     void displayText() {
         QFETCH(QVariant, value);
         QFETCH(QString, expected);

@@ -114,6 +114,15 @@ void tst_SeriesFile::golden_data() {
         << QStringList{"4 1001 Kern River", "UNIT VALUES DISCHARGE, CFS", "05 Mar 1999 13:00 1.5",
                        "05 Mar 1999 13:15 ", "06 Mar 1999 00:07 3"};
 
+    QTest::newRow("unit: leap days, century years and dates before 1970")
+        << 4 << "28-Feb-1900"
+        << "01-Mar-2100" << flow
+        << QStringList{"1900-02-28 23:45=1", "1900-03-01 00:00=2", "1969-12-31 23:59=3",
+                       "1970-01-01 00:00=4", "2000-02-29 12:30=5", "2100-03-01 06:15=6"}
+        << QStringList{"4 1001 Kern River",   "UNIT VALUES DISCHARGE, CFS", "28 Feb 1900 23:45 1",
+                       "01 Mar 1900 00:00 2", "31 Dec 1969 23:59 3",        "01 Jan 1970 00:00 4",
+                       "29 Feb 2000 12:30 5", "01 Mar 2100 06:15 6"};
+
     QTest::newRow("unit shift: empty unit after the comma")
         << 7 << "01-Dec-2009"
         << "02-Dec-2009"
