@@ -120,8 +120,13 @@ void Form2::tableClicked() {
         m_option1[2]->setChecked(true);
         optionClicked(2);
         if (m_context.dayStep && m_context.dayStep()) {
-            m_monthlys->setEnabled(true);
-            m_yearlys->setEnabled(true);
+            // A database that takes no changes keeps the boxes off and says why.
+            const QString refusal =
+                m_context.writeBackRefusal ? m_context.writeBackRefusal() : QString();
+            for (QCheckBox* box : {m_monthlys, m_yearlys}) {
+                box->setEnabled(refusal.isEmpty());
+                box->setToolTip(refusal);
+            }
         }
     } else {
         m_monthlys->setEnabled(false);

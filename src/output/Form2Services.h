@@ -19,6 +19,8 @@ struct Form2Context {
     std::function<QString()> stationId;  // of the site chosen in the site list
     std::function<QString()> seriesFile; // "lastout.txt" in the program folder
     std::function<QString()> programFolder;
+    // Why the current database takes no monthly and yearly values; empty when it does.
+    std::function<QString()> writeBackRefusal;
 };
 
 // The dialog's collaborators, replaceable in tests. Each may throw rp::Error; Go reports it.

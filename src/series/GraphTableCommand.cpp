@@ -7,9 +7,11 @@
 #include "app/Form1.h"
 #include "chart/GraphDesktopServices.h"
 #include "chart/GraphWindowRunner.h"
+#include "db/Database.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
 #include "output/Form2.h"
+#include "reports/AggregateRows.h"
 #include "reports/AggregateSinkFactory.h"
 
 #include <QCheckBox>
@@ -72,6 +74,12 @@ Form2* GraphTableCommand::form2() {
         context.stationId = [this] { return m_main.stationId(); };
         context.seriesFile = [this] { return seriesFile(); };
         context.programFolder = [] { return AppPaths::programFolder(); };
+        context.writeBackRefusal = [this] {
+            if (const auto database = m_main.database())
+                if (QString why = database->readOnlyReason(); !why.isEmpty())
+                    return why;
+            return writeBackRefusal(m_main.connectionString());
+        };
         m_form2 = new Form2(m_session, context, m_services, &m_main);
         m_form2->setAttribute(Qt::WA_DeleteOnClose);
         if (!m_services.aggregates) {

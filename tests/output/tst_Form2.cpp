@@ -16,6 +16,7 @@ private slots:
     void handOffStates();
     void addSeries();
     void optionRules();
+    void readOnlyDatabaseKeepsWriteBackOff();
     void saveConvertsTheCopy();
     void printAndGraphSeams();
     void failingGoHidesTheDialog();
@@ -133,6 +134,36 @@ void tst_Form2::optionRules() {
     // Cancel hides the dialog.
     QTest::mouseClick(form->findChild<QPushButton*>("Command2"), Qt::LeftButton);
     QVERIFY(!form->isVisible());
+}
+
+void tst_Form2::readOnlyDatabaseKeepsWriteBackOff() {
+    // The dialog alone, on a Day series, with a database that says whether it takes changes.
+    SeriesSession session;
+    QString refusal = QStringLiteral("An Access database is opened read-only.");
+    Form2Context context;
+    context.dayStep = [] { return true; };
+    context.stationId = [] { return QString(); };
+    context.seriesFile = [] { return QStringLiteral("lastout.txt"); };
+    context.programFolder = [] { return QDir::tempPath(); };
+    context.writeBackRefusal = [&refusal] { return refusal; };
+    RecordingDialogs dialogs;
+    Form2Services services;
+    services.dialogs = &dialogs;
+    Form2 form(session, context, services);
+    form.show();
+    QTest::mouseClick(box(&form, "table"), Qt::LeftButton);
+    for (const char* name : {"monthlys2db", "yearlys2db"}) {
+        QVERIFY(!box(&form, name)->isEnabled());
+        QCOMPARE(box(&form, name)->toolTip(), refusal);
+    }
+    // Writable again: the boxes come back without the tool tip.
+    refusal.clear();
+    QTest::mouseClick(box(&form, "table"), Qt::LeftButton);
+    QTest::mouseClick(box(&form, "table"), Qt::LeftButton);
+    for (const char* name : {"monthlys2db", "yearlys2db"}) {
+        QVERIFY(box(&form, name)->isEnabled());
+        QVERIFY(box(&form, name)->toolTip().isEmpty());
+    }
 }
 
 void tst_Form2::saveConvertsTheCopy() {
