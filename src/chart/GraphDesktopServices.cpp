@@ -28,11 +28,10 @@ void fillGraphDesktopServices(Vga1Services& services) {
         services.chooseImageFile = [](QWidget* parent) -> std::optional<QString> {
             QString path = QFileDialog::getSaveFileName(
                 parent, QStringLiteral("Save chart"), QStringLiteral("chart.png"),
-                QStringLiteral("PNG picture (*.png);;PDF document (*.pdf)"));
+                QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
             if (path.isEmpty())
                 return std::nullopt;
-            if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
-                !path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+            if (!vga1::isPictureFile(path))
                 path += QStringLiteral(".png");
             return path;
         };

@@ -11,6 +11,7 @@
 #include <optional>
 
 class QListWidget;
+class QPainter;
 class QListWidgetItem;
 class QPrinter;
 QT_BEGIN_NAMESPACE
@@ -61,6 +62,10 @@ public:
     void runOption(const QString& item);
     // The window's image rendered at `size` (the chart as printed or saved).
     QImage renderImage(QSize size);
+    // Saves the chart drawn at `size` as a PNG or SVG picture or a PDF page, by the file's
+    // suffix. Throws rp::Error when the file cannot be written.
+    void savePicture(const QString& path, QSize size);
+    static bool isPictureFile(const QString& path);
     // Prints the chart on `printer`, landscape.
     void printOn(QPrinter& printer);
 
@@ -90,6 +95,7 @@ private:
     void startPrint();
     void printerChosen(QListWidgetItem* item);
     void saveImage();
+    void renderChart(QPainter& painter, QSize size, bool overBackdrop = false);
     void toggle3d();
     void announceState();
     void message(const QString& text);

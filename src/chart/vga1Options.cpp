@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -163,43 +162,6 @@ void vga1::printOn(QPrinter& printer) {
     painter.drawImage(page, image);
     painter.end();
     printer.setPageOrientation(QPageLayout::Portrait);
-}
-
-QImage vga1::renderImage(QSize size) {
-    // Drawn at the page's size: the chart lays itself out for it as the window would.
-    const QSize old = m_chartView->size();
-    m_chartView->resize(size);
-    rebuild();
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(buttonFaceColor());
-    {
-        QPainter painter(&image);
-        m_chartView->render(&painter);
-    }
-    m_chartView->resize(old);
-    rebuild();
-    // A window never shown paints no backdrop of its own: put it in here.
-    const BackdropSettings backdrop = BackdropPainter::settingsOf(m_chartView->viewport());
-    if (backdrop.style == BackdropStyle::None)
-        return image;
-    return compositeBackdrop(image, paintBackdrop(backdrop, size), buttonFaceColor());
-}
-
-void vga1::saveImage() {
-    const std::optional<QString> path =
-        m_services.chooseImageFile ? m_services.chooseImageFile(this) : std::nullopt;
-    if (!path)
-        return;
-    if (path->endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-        QPdfWriter writer(*path);
-        writer.setPageOrientation(QPageLayout::Landscape);
-        QPainter painter(&writer);
-        const QImage image = renderImage(m_chartView->size());
-        painter.drawImage(painter.viewport(), image);
-        return;
-    }
-    if (!renderImage(m_chartView->size()).save(*path))
-        throw Error(QStringLiteral("The chart cannot be saved as %1.").arg(*path));
 }
 
 } // namespace rp

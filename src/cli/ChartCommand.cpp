@@ -8,8 +8,6 @@
 #include <QDate>
 #include <QFile>
 #include <QLocale>
-#include <QPainter>
-#include <QPdfWriter>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -19,14 +17,15 @@ namespace rp {
 namespace {
 
 const char* const help =
-    "usage: rivelpost-cli chart SERIESFILE [SERIESFILE ...] --out FILE.png|FILE.pdf\n"
+    "usage: rivelpost-cli chart SERIESFILE [SERIESFILE ...] --out FILE.png|FILE.svg|FILE.pdf\n"
     "                           [--width W] [--height H] [--cumulative] [--log] [--y2]\n"
     "                           [--bar|--area] [--stack]\n"
     "\n"
     "Draws series files as the graph window does: the first starts the chart, later ones are\n"
-    "added as further series. The picture is saved as PNG, or PDF for print.\n"
+    "added as further series. The picture is saved as PNG, as SVG for web pages, or as PDF for "
+    "print.\n"
     "\n"
-    "  --out FILE       the picture to write (.png or .pdf)\n"
+    "  --out FILE       the picture to write (.png, .svg or .pdf)\n"
     "  --width W        width in pixels (default 1200)\n"
     "  --height H       height in pixels (default 700)\n"
     "  --cumulative     running sums of each series\n"
@@ -129,9 +128,8 @@ int runChartCommand(const QStringList& args) {
         return fail(2, QStringLiteral("no --out file given (see --help)"));
     if (options.contains(QStringLiteral("--bar")) && options.contains(QStringLiteral("--area")))
         return fail(2, QStringLiteral("--bar and --area exclude each other"));
-    const bool pdf = out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
-    if (!pdf && !out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
-        return fail(2, QStringLiteral("--out must name a .png or .pdf file"));
+    if (!vga1::isPictureFile(out))
+        return fail(2, QStringLiteral("--out must name a .png, .svg or .pdf file"));
 
     StderrDialogs dialogs;
     Vga1Services services;
@@ -158,20 +156,11 @@ int runChartCommand(const QStringList& args) {
     } catch (const Error& e) {
         return fail(1, e.message());
     }
-    const QImage image = window.renderImage(QSize(width, height));
-    if (pdf) {
-        QPdfWriter writer(out);
-        writer.setPageOrientation(QPageLayout::Landscape);
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return fail(1, QStringLiteral("cannot write %1").arg(out));
-        const QRect page = painter.viewport();
-        painter.drawImage(
-            QRect(page.topLeft(), image.size().scaled(page.size(), Qt::KeepAspectRatio)), image);
-        return 0;
+    try {
+        window.savePicture(out, QSize(width, height));
+    } catch (const Error& e) {
+        return fail(1, e.message());
     }
-    if (!image.save(out, "PNG"))
-        return fail(1, QStringLiteral("cannot write %1").arg(out));
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 class tst_ChartCommand : public QObject {
@@ -12,6 +13,7 @@ private slots:
     void drawsPng_data();
     void drawsPng();
     void pdf();
+    void svgKeepsTextsAndLines();
     void failures_data();
     void failures();
 
@@ -81,13 +83,40 @@ void tst_ChartCommand::pdf() {
     QVERIFY(f.read(5) == "%PDF-");
 }
 
+void tst_ChartCommand::svgKeepsTextsAndLines() {
+    const Result r = run({"a.txt", "--out", "chart.svg", "--width", "900", "--height", "500"});
+    QVERIFY2(r.status == 0, r.err.constData());
+    QFile f(m_dir->filePath(QStringLiteral("chart.svg")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&f);
+    QStringList texts;
+    int paths = 0;
+    QString viewBox;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"svg")
+            viewBox = xml.attributes().value(QStringLiteral("viewBox")).toString();
+        else if (xml.name() == u"path" || xml.name() == u"polyline")
+            ++paths;
+        else if (xml.name() == u"text")
+            texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(viewBox, QStringLiteral("0 0 900 500"));
+    // The labels and the axis title are text a page can search, the series a drawn line.
+    QVERIFY2(texts.contains(QStringLiteral("02 MAR 1999")), qPrintable(texts.join(u'|')));
+    QVERIFY2(texts.contains(QStringLiteral("DAILY FLOW, CFS")), qPrintable(texts.join(u'|')));
+    QVERIFY(paths > 0);
+}
+
 void tst_ChartCommand::failures_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
     QTest::newRow("no file") << QStringList{"--out", "x.png"} << 2 << "no series file";
     QTest::newRow("no out") << QStringList{"a.txt"} << 2 << "no --out";
-    QTest::newRow("svg") << QStringList{"a.txt", "--out", "x.svg"} << 2 << ".png or .pdf";
+    QTest::newRow("gif") << QStringList{"a.txt", "--out", "x.gif"} << 2 << ".png, .svg or .pdf";
     QTest::newRow("bar and area") << QStringList{"a.txt", "--bar", "--area", "--out", "x.png"} << 2
                                   << "exclude";
     QTest::newRow("bad width") << QStringList{"a.txt", "--width", "wide", "--out", "x.png"} << 2

@@ -43,6 +43,7 @@ struct Window {
     } session;
     QList<std::optional<quint32>> colors;
     std::optional<QString> picture;
+    std::optional<QString> imageFile;
     int graphTableShown = 0;
     std::unique_ptr<vga1> window;
 
@@ -56,6 +57,7 @@ struct Window {
             return colors.isEmpty() ? std::nullopt : colors.takeFirst();
         };
         services.choosePicture = [this](QWidget*) { return picture; };
+        services.chooseImageFile = [this](QWidget*) { return imageFile; };
         services.connectionString = [] { return QStringLiteral("Data Source=hdb.sqlite"); };
         services.showGraphTable = [this] { ++graphTableShown; };
         services.has3d = [] { return canDraw3d(); };
@@ -107,6 +109,8 @@ class tst_vga1 : public QObject {
     Q_OBJECT
 private slots:
     void oneSeriesChart();
+    void saveImage_data();
+    void saveImage();
     void optionsList();
     void barLineCycleAnd3d();
     void markersCycle();
@@ -477,6 +481,37 @@ void tst_vga1::runnerMakesOneWindow() {
     graph(path, false);
     QCOMPARE(seriesCount, 1);
     AppPaths::setProgramFolder({});
+}
+
+void tst_vga1::saveImage_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("png") << "chart.png" << QByteArray("\x89PNG");
+    QTest::newRow("svg, whatever the case of the suffix") << "chart.SVG" << QByteArray("<?xml");
+    QTest::newRow("pdf") << "chart.pdf" << QByteArray("%PDF-");
+    QTest::newRow("cancelled") << "" << QByteArray();
+}
+
+void tst_vga1::saveImage() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, start);
+    Window w;
+    w.graph(flowSeries());
+    w.window->resize(800, 500);
+    const QSize viewSize = w.window->chartView()->size();
+    if (!name.isEmpty())
+        w.imageFile = w.folder.filePath(name);
+    w.window->runOption(QStringLiteral("Save image"));
+    QFile f(w.folder.filePath(name.isEmpty() ? QStringLiteral("chart.png") : name));
+    QCOMPARE(f.exists(), !name.isEmpty());
+    if (!name.isEmpty()) {
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.read(start.size()), start);
+    }
+    // The window shows its chart as before.
+    QCOMPARE(w.window->chartView()->size(), viewSize);
+    QVERIFY(w.chart()->isBackgroundVisible());
+    QVERIFY(w.dialogs.messages.isEmpty());
 }
 
 QTEST_MAIN(tst_vga1)
