@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "AccessDatabase.h"
 #include "ConnectionString.h"
 #include "Error.h"
 #include "PostgresDatabase.h"
@@ -17,7 +18,7 @@ std::shared_ptr<Database> openDatabase(const QString& connectionString) {
     case BackendKind::Workbook:
         throw Error(QStringLiteral("Excel workbook databases are not supported yet."));
     case BackendKind::Access:
-        throw Error(QStringLiteral("Access databases are not supported yet."));
+        return std::make_shared<AccessDatabase>(cs.databasePath());
     }
     throw Error(QStringLiteral("The connection string \"%1\" names no database.")
                     .arg(ConnectionString::withoutPassword(connectionString)));
