@@ -10,6 +10,7 @@
 #include "SeriesCommand.h"
 #include "SqlCommand.h"
 #include "TableCommand.h"
+#include "XlsxCommand.h"
 
 #include <QRegularExpression>
 
@@ -40,6 +41,7 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<DumpCommand>());
     m_commands.push_back(std::make_unique<AcreFeetCommand>());
     m_commands.push_back(std::make_unique<ImportCommand>());
+    m_commands.push_back(std::make_unique<XlsxCommand>());
     m_selfContained.push_back(
         {QStringLiteral("chart"), QStringLiteral("draw series files as a PNG or PDF chart"),
          runChartCommand});

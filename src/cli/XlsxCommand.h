@@ -1,0 +1,17 @@
+#pragma once
+
+#include "CliCommand.h"
+
+namespace rp::cli {
+
+// xlsx INPUT --out BOOK.xlsx [--table] [--per-day N]: the spreadsheet export of a series file (with
+// its chart) or of a report file, as SAVE with Excel makes it.
+class XlsxCommand : public CliCommand {
+public:
+    QString name() const override { return QStringLiteral("xlsx"); }
+    QString summary() const override;
+    QString help() const override;
+    void run(const QStringList& arguments, QTextStream& out) override;
+};
+
+} // namespace rp::cli

@@ -1,0 +1,111 @@
+// Successive exports onto the sheets of one workbook.
+#include "ExportSession.h"
+
+#include "SeriesSheet.h"
+#include "SpreadsheetExport.h"
+#include "UpdateWorkbook.h"
+#include "XlsxWorkbookWriter.h"
+#include "db/Error.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace rp {
+
+namespace {
+
+// A new workbook has three empty sheets, as a spreadsheet application adds one.
+std::vector<SpreadsheetSheet> emptyWorkbook() {
+    std::vector<SpreadsheetSheet> sheets(3);
+    for (size_t i = 0; i < sheets.size(); ++i)
+        sheets[i].name = QStringLiteral("Sheet%1").arg(i + 1);
+    return sheets;
+}
+
+} // namespace
+
+ExportSession::ExportSession(QString folder, Opener opener)
+    : m_folder(std::move(folder)), m_opener(std::move(opener)) {}
+
+QString ExportSession::sheetName() const {
+    return QStringLiteral("Sheet%1").arg(m_xlfcount);
+}
+
+bool ExportSession::workbookStillOurs() const {
+    if (m_path.isEmpty())
+        return false;
+    const QFileInfo file(m_path);
+    return file.exists() && file.size() == m_writtenSize && file.lastModified() == m_writtenAt;
+}
+
+void ExportSession::startNewWorkbook() {
+    // A fresh name: an earlier run's workbook, or one the user kept, is never written over.
+    const QDir folder(m_folder);
+    for (int n = 1;; ++n) {
+        const QString path = folder.filePath(QStringLiteral("Book%1.xlsx").arg(n));
+        if (!QFileInfo::exists(path)) {
+            m_path = path;
+            break;
+        }
+    }
+    m_sheets = emptyWorkbook();
+}
+
+void ExportSession::openUpdateWorkbook() {
+    const QString path = QDir(m_folder).filePath(QLatin1String(updateWorkbookName));
+    if (!QFileInfo::exists(path))
+        writeSpreadsheetWorkbook(path, updateWorkbookTemplate());
+    m_sheets = readWorkbookSheets(path);
+    m_path = path;
+}
+
+SpreadsheetSheet& ExportSession::nextSheet(bool update) {
+    ++m_xlfcount;
+    if (!workbookStillOurs()) {
+        m_xlfcount = 1;
+        m_path.clear();
+        m_sheets.clear();
+        if (update)
+            openUpdateWorkbook();
+        else
+            startNewWorkbook();
+    }
+    const QString name = sheetName();
+    for (SpreadsheetSheet& sheet : m_sheets)
+        if (sheet.name.compare(name, Qt::CaseInsensitive) == 0)
+            return sheet;
+    SpreadsheetSheet added;
+    added.name = name;
+    m_sheets.push_back(std::move(added));
+    return m_sheets.back();
+}
+
+void ExportSession::exportFile(const QString& path, bool isReport, int valuesPerDay) {
+    // Read first: an unreadable input leaves the session as it was.
+    SpreadsheetSheet content = exportSheet(path, isReport, valuesPerDay);
+    SpreadsheetSheet& sheet = nextSheet(false);
+    content.name = sheet.name;
+    sheet = std::move(content);
+    save();
+}
+
+void ExportSession::exportUpdate(const QString& seriesPath, int valuesPerDay,
+                                 const QString& connection) {
+    SeriesColumns series = readSeriesColumns(seriesPath, valuesPerDay);
+    SpreadsheetSheet& sheet = nextSheet(true);
+    prepareUpdateSheet(sheet, connection);
+    sheet.series = std::move(series);
+    sheet.wideColumnA = true;
+    save();
+}
+
+void ExportSession::save() {
+    writeSpreadsheetWorkbook(m_path, m_sheets);
+    const QFileInfo written(m_path);
+    m_writtenAt = written.lastModified();
+    m_writtenSize = written.size();
+    if (m_opener)
+        m_opener(m_path);
+}
+
+} // namespace rp

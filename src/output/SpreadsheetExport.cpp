@@ -1,0 +1,29 @@
+#include "SpreadsheetExport.h"
+
+#include "ReportTokenizer.h"
+#include "SeriesSheet.h"
+#include "XlsxWorkbookWriter.h"
+
+namespace rp {
+
+SpreadsheetSheet exportSheet(const QString& input, bool isReport, int valuesPerDay) {
+    SpreadsheetSheet sheet;
+    if (isReport)
+        sheet = readReportSheet(input);
+    else
+        sheet.series = readSeriesColumns(input, valuesPerDay < 0 ? valuesPerDayOfSeriesFile(input)
+                                                                 : valuesPerDay);
+    sheet.wideColumnA = true;
+    return sheet;
+}
+
+void writeExportWorkbook(const QString& input, bool isReport, int valuesPerDay,
+                         const QString& output) {
+    std::vector<SpreadsheetSheet> sheets(3);
+    sheets[0] = exportSheet(input, isReport, valuesPerDay);
+    for (size_t i = 0; i < sheets.size(); ++i)
+        sheets[i].name = QStringLiteral("Sheet%1").arg(i + 1);
+    writeSpreadsheetWorkbook(output, sheets);
+}
+
+} // namespace rp

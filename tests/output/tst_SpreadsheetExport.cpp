@@ -1,0 +1,378 @@
+// The spreadsheet export: report tokens, series dates, and the written workbooks read back.
+#include "SpreadsheetCheck.h"
+#include "db/Error.h"
+#include "output/ExportSession.h"
+#include "output/GoPlan.h"
+#include "output/ReportTokenizer.h"
+#include "output/SeriesSheet.h"
+#include "output/SpreadsheetExport.h"
+#include "output/XlsxChartPatch.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+using namespace rp;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+// A series file: the header lines, then the data lines as given (CR LF ends).
+QByteArray seriesText(const QByteArray& line1, const QByteArray& line2,
+                      const QList<QByteArray>& lines) {
+    QByteArray text = line1 + "\r\n" + line2 + "\r\n";
+    for (const QByteArray& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+QByteArray dailySeries() {
+    return seriesText("2 1011 KERN R NR KERNVILLE", "DAILY DISCHARGE, CFS",
+                      {"01 MAR 1999 12.5", "02 MAR 1999 ", "03 MAR 1999 0.5", "04 MAR 1999 est"});
+}
+
+QByteArray hourlySeries(int hours) {
+    QList<QByteArray> lines;
+    for (int h = 0; h < hours; ++h)
+        lines.append(QStringLiteral("%1 MAR 1999 %2:00 %3")
+                         .arg(1 + h / 24, 2, 10, QLatin1Char('0'))
+                         .arg(h % 24, 2, 10, QLatin1Char('0'))
+                         .arg(h)
+                         .toLatin1());
+    return seriesText("3 1011 KERN R NR KERNVILLE", "HOURLY DISCHARGE, CFS", lines);
+}
+
+QByteArray unitSeries() {
+    QList<QByteArray> lines;
+    for (int q = 0; q < 8; ++q)
+        lines.append(QStringLiteral("05 Mar 1999 %1:%2 %3")
+                         .arg(q / 4 * 12, 2, 10, QLatin1Char('0'))
+                         .arg(q % 4 * 15, 2, 10, QLatin1Char('0'))
+                         .arg(q)
+                         .toLatin1());
+    lines.append("06 Mar 1999 00:00 9");
+    return seriesText("4 1011 KERN R NR KERNVILLE", "UNIT VALUES DISCHARGE, CFS", lines);
+}
+
+QString attribute(const QByteArray& xml, const char* element) {
+    const QRegularExpression pattern(
+        QStringLiteral("<%1 val=\"([^\"]*)\"").arg(QLatin1String(element)));
+    return pattern.match(QString::fromUtf8(xml)).captured(1);
+}
+
+} // namespace
+
+class tst_SpreadsheetExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tokenizeReportLine_data();
+    void tokenizeReportLine();
+    void seriesDateSerial_data();
+    void seriesDateSerial();
+    void unreadableDateNamesTheLine();
+    void valuesPerDayOfUnitFile();
+    void seriesSheet_data();
+    void seriesSheet();
+    void seriesChart_data();
+    void seriesChart();
+    void monthlyTableTitleRow();
+    void sessionCountsSheets();
+    void sessionStartsAfreshWhenTheWorkbookIsGone();
+    void sessionNeverOverwritesAWorkbookSavedElsewhere();
+    void chartPartNotAsWrittenIsRefused();
+};
+
+void tst_SpreadsheetExport::tokenizeReportLine_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("cells");
+    QTest::newRow("blank-separated numbers")
+        << QStringLiteral("1999    12.5  0.5") << QStringList{"1999", "12.5", "0.5"};
+    QTest::newRow("empty-field markers")
+        << QStringLiteral("\"\" \"\" 7") << QStringList{"", "", "7"};
+    QTest::newRow("quoted title keeps its inner blanks")
+        << QStringLiteral("\"KERN R  NR\"") << QStringList{"KERN R  NR", ""};
+    QTest::newRow("leading blanks inside quotes are skipped")
+        << QStringLiteral("\"   TITLE\"") << QStringList{"TITLE", ""};
+    // The word flag survives the closing quote, so the blank after it ends one more cell.
+    QTest::newRow("blank after a quoted word")
+        << QStringLiteral("\"A B\" 5") << QStringList{"A B", "", "5"};
+    QTest::newRow("empty line") << QString() << QStringList{""};
+    QTest::newRow("blank at the end leaves an empty last cell")
+        << QStringLiteral("JAN ") << QStringList{"JAN", ""};
+    QTest::newRow("leading blanks") << QStringLiteral("   JAN") << QStringList{"JAN"};
+}
+
+void tst_SpreadsheetExport::tokenizeReportLine() {
+    QFETCH(QString, line);
+    QFETCH(QStringList, cells);
+    QCOMPARE(rp::tokenizeReportLine(line), cells);
+}
+
+void tst_SpreadsheetExport::seriesDateSerial_data() {
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<double>("serial"); // NaN: no date
+    const double nan = std::nan("");
+    QTest::newRow("day") << QByteArray("05 MAR 1999") << 36224.0;
+    QTest::newRow("day with trailing blank") << QByteArray("05 MAR 1999 ") << 36224.0;
+    QTest::newRow("unit month in small letters")
+        << QByteArray("05 Mar 1999 07:15") << 36224.0 + 7.25 / 24;
+    QTest::newRow("hour") << QByteArray("01 JAN 1900 23:00") << 2.0 + 23.0 / 24;
+    QTest::newRow("seconds") << QByteArray("05 MAR 1999 00:00:30") << 36224.0 + 30.0 / 86400;
+    QTest::newRow("no such day") << QByteArray("31 FEB 1999") << nan;
+    QTest::newRow("no month") << QByteArray("05 XYZ 1999") << nan;
+    QTest::newRow("hour out of range") << QByteArray("05 MAR 1999 24:00") << nan;
+    QTest::newRow("text after the time") << QByteArray("05 MAR 1999 07:15 x") << nan;
+    QTest::newRow("empty") << QByteArray() << nan;
+}
+
+void tst_SpreadsheetExport::seriesDateSerial() {
+    QFETCH(QByteArray, field);
+    QFETCH(double, serial);
+    const auto got = rp::seriesDateSerial(field);
+    if (std::isnan(serial)) {
+        QVERIFY2(!got, qPrintable(QString::number(got.value_or(0))));
+    } else {
+        QVERIFY(got);
+        QVERIFY2(std::abs(*got - serial) < 1e-9, qPrintable(QString::number(*got, 'f', 9)));
+    }
+}
+
+void tst_SpreadsheetExport::unreadableDateNamesTheLine() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lastout.txt"));
+    writeFile(path, seriesText("2 1 X", "DAILY X", {"01 MAR 1999 1", "3O MAR 1999 2"}));
+    try {
+        readSeriesColumns(path, 0);
+        QFAIL("a line without a date was read");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(QLatin1String("Line 4")), qPrintable(e.message()));
+    }
+}
+
+void tst_SpreadsheetExport::valuesPerDayOfUnitFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("unit.txt"));
+    writeFile(path, unitSeries());
+    QCOMPARE(valuesPerDayOfSeriesFile(path), 8);
+    writeFile(path, dailySeries());
+    QCOMPARE(valuesPerDayOfSeriesFile(path), 0);
+}
+
+void tst_SpreadsheetExport::seriesSheet_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("a11"); // the date openpyxl reads
+    QTest::addColumn<QString>("format");
+    QTest::newRow("daily") << dailySeries() << QStringLiteral("1999-03-01T00:00:00")
+                           << QStringLiteral("dd-mmm-yyyy");
+    QTest::newRow("unit") << unitSeries() << QStringLiteral("1999-03-05T00:00:00")
+                          << QStringLiteral("dd-mmm-yyyy hh:mm");
+    QTest::newRow("monthly") << seriesText("1 1 X", "MONTHLY X", {"01 JAN 2000 3", "01 FEB 2000 4"})
+                             << QStringLiteral("2000-01-01T00:00:00") << QStringLiteral("mmm yyyy");
+}
+
+void tst_SpreadsheetExport::seriesSheet() {
+    RP_REQUIRE_OPENPYXL();
+    QFETCH(QByteArray, text);
+    QFETCH(QString, a11);
+    QFETCH(QString, format);
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
+    const QString book = dir.filePath(QStringLiteral("out.xlsx"));
+    writeFile(input, text);
+    writeExportWorkbook(input, false, -1, book);
+
+    const QJsonObject read = test::readWorkbookCells(book);
+    QCOMPARE(read.value(QStringLiteral("sheets")).toArray().size(), 3);
+    const QList<QByteArray> lines = text.split('\n');
+    QCOMPARE(test::cellOf(read, "Sheet1", "A1").value("value").toString().toLatin1(),
+             lines[0].trimmed());
+    QCOMPARE(test::cellOf(read, "Sheet1", "A2").value("value").toString().toLatin1(),
+             lines[1].trimmed());
+    for (int row = 3; row <= 10; ++row)
+        QVERIFY(test::cellOf(read, "Sheet1", QStringLiteral("A%1").arg(row)).isEmpty());
+    const QJsonObject date = test::cellOf(read, "Sheet1", "A11");
+    QCOMPARE(date.value("type").toString(), QStringLiteral("datetime"));
+    QCOMPARE(date.value("value").toString(), a11);
+    QCOMPARE(date.value("format").toString(), format);
+    const QString number = test::cellOf(read, "Sheet1", "B11").value("type").toString();
+    QVERIFY2(number == u"float" || number == u"int", qPrintable(number));
+    const double width = read.value("widthA").toObject().value("Sheet1").toDouble();
+    QVERIFY2(width >= 15 && width < 16, qPrintable(QString::number(width)));
+}
+
+void tst_SpreadsheetExport::seriesChart_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("axis");
+    QTest::addColumn<QString>("spacing"); // tickLblSkip and tickMarkSkip; empty for a date axis
+    QTest::addColumn<int>("lastRow");
+    QTest::newRow("daily: date axis")
+        << dailySeries() << QStringLiteral("dateAx") << QString() << 14;
+    QTest::newRow("hourly: every 24")
+        << hourlySeries(50) << QStringLiteral("catAx") << QStringLiteral("24") << 60;
+    QTest::newRow("unit: values per day")
+        << unitSeries() << QStringLiteral("catAx") << QStringLiteral("8") << 19;
+}
+
+void tst_SpreadsheetExport::seriesChart() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, axis);
+    QFETCH(QString, spacing);
+    QFETCH(int, lastRow);
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
+    const QString book = dir.filePath(QStringLiteral("out.xlsx"));
+    writeFile(input, text);
+    writeExportWorkbook(input, false, -1, book);
+
+    const QByteArray xml = test::zipPart(book, QStringLiteral("xl/charts/chart1.xml"));
+    QVERIFY(!xml.isEmpty());
+    QVERIFY(xml.contains("<c:lineChart>"));
+    QVERIFY(xml.contains(QStringLiteral("<c:f>Sheet1!$A$11:$A$%1</c:f>").arg(lastRow).toLatin1()));
+    QVERIFY(xml.contains(QStringLiteral("<c:f>Sheet1!$B$11:$B$%1</c:f>").arg(lastRow).toLatin1()));
+    QVERIFY(xml.contains("<a:t>1011 KERN R NR KERNVILLE</a:t>"));
+    const QByteArray line2 = text.split('\r').at(1).trimmed();
+    QVERIFY(xml.contains("<a:t>" + line2 + "</a:t>"));
+    QVERIFY(xml.contains(("<c:" + axis + ">").toLatin1()));
+    QCOMPARE(attribute(xml, "c:tickLblSkip"), spacing);
+    QCOMPARE(attribute(xml, "c:tickMarkSkip"), spacing);
+    QVERIFY(!xml.contains("<c:legend>"));
+    QCOMPARE(attribute(xml, "c:majorTickMark"), QStringLiteral("out"));
+    QCOMPARE(attribute(xml, "c:minorTickMark"), QStringLiteral("in"));
+    QCOMPARE(attribute(xml, "c:tickLblPos"), QStringLiteral("nextTo"));
+    QCOMPARE(xml.count("<c:majorGridlines/>"), 2);
+    QVERIFY(xml.contains("<a:gradFill"));
+    QVERIFY(xml.contains("<a:srgbClr val=\"808080\"/>")); // the plot area's border
+    // One font for the whole chart: the chart space's text properties.
+    const qsizetype chartEnd = xml.indexOf("</c:chart>");
+    const qsizetype font = xml.indexOf("<c:txPr>", chartEnd);
+    QVERIFY(font > chartEnd);
+    QVERIFY(xml.indexOf("sz=\"900\"", font) > font);
+    QVERIFY(xml.indexOf("typeface=\"Arial\"", font) > font);
+    if (axis == u"dateAx") {
+        QCOMPARE(attribute(xml, "c:baseTimeUnit"), QStringLiteral("days"));
+    } else {
+        QCOMPARE(attribute(xml, "c:crossesAt"), QStringLiteral("1"));
+    }
+
+    const QByteArray drawing = test::zipPart(book, QStringLiteral("xl/drawings/drawing1.xml"));
+    QVERIFY(drawing.contains("name=\"Chart 1\""));
+}
+
+void tst_SpreadsheetExport::monthlyTableTitleRow() {
+    RP_REQUIRE_OPENPYXL();
+    QTemporaryDir dir;
+    const QString series = dir.filePath(QStringLiteral("lastout.txt"));
+    const QString report = dir.filePath(QStringLiteral("lasttable.txt"));
+    const QString book = dir.filePath(QStringLiteral("out.xlsx"));
+    writeFile(series, seriesText("1 1011 KERN R", "MONTHLY DISCHARGE, CFS",
+                                 {"01 JAN 2000 3", "01 FEB 2000 4.5", "01 MAR 2000 "}));
+    ReportOptions options;
+    options.excel = true;
+    writeReportFile(series, report, options);
+    writeExportWorkbook(report, true, 0, book);
+
+    const QJsonObject read = test::readWorkbookCells(book);
+    const QJsonObject cells = read.value("cells").toObject().value("Sheet1").toObject();
+    for (const char* empty : {"A1", "B1", "C1", "D1", "E1", "F1", "G1"})
+        QVERIFY2(!cells.contains(QLatin1String(empty)), empty);
+    QCOMPARE(cells.value("H1").toObject().value("value").toString(),
+             QStringLiteral("1 1011 KERN R"));
+    QCOMPARE(cells.value("H1").toObject().value("align").toString(), QStringLiteral("right"));
+    // The year row: one cell per number, texts as written.
+    QFile file(report);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
+    int yearRow = 0;
+    for (int i = 0; i < lines.size() && yearRow == 0; ++i)
+        if (lines[i].startsWith(QLatin1String("2000")))
+            yearRow = i + 1;
+    QVERIFY(yearRow > 0);
+    QCOMPARE(cells.value(QStringLiteral("A%1").arg(yearRow)).toObject().value("value").toString(),
+             QStringLiteral("2000"));
+    QCOMPARE(cells.value(QStringLiteral("A%1").arg(yearRow)).toObject().value("type").toString(),
+             QStringLiteral("str"));
+    QCOMPARE(cells.value(QStringLiteral("C%1").arg(yearRow)).toObject().value("value").toString(),
+             QStringLiteral("4.5"));
+}
+
+void tst_SpreadsheetExport::sessionCountsSheets() {
+    RP_REQUIRE_OPENPYXL();
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
+    writeFile(input, dailySeries());
+    QStringList opened;
+    ExportSession session(dir.path(), [&](const QString& path) { opened.append(path); });
+    for (int i = 1; i <= 5; ++i) {
+        session.exportFile(input, false, 0);
+        QCOMPARE(session.xlfcount(), i);
+        QCOMPARE(session.sheetName(), QStringLiteral("Sheet%1").arg(i));
+    }
+    QCOMPARE(opened.size(), 5);
+    QCOMPARE(opened.constFirst(), dir.filePath(QStringLiteral("Book1.xlsx")));
+    QCOMPARE(opened.constLast(), opened.constFirst());
+
+    const QJsonObject read = test::readWorkbookCells(opened.constFirst());
+    QCOMPARE(read.value("sheets").toArray().toVariantList(),
+             QVariantList({"Sheet1", "Sheet2", "Sheet3", "Sheet4", "Sheet5"}));
+    // Earlier sheets keep what they held, each with its own chart.
+    for (const char* sheet : {"Sheet1", "Sheet4", "Sheet5"})
+        QCOMPARE(test::cellOf(read, sheet, "B11").value("value").toDouble(), 12.5);
+    const QByteArray fifth =
+        test::zipPart(opened.constFirst(), QStringLiteral("xl/charts/chart5.xml"));
+    QVERIFY(fifth.contains("<c:f>Sheet5!$B$11:$B$14</c:f>"));
+}
+
+void tst_SpreadsheetExport::sessionStartsAfreshWhenTheWorkbookIsGone() {
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
+    writeFile(input, dailySeries());
+    ExportSession session(dir.path(), {});
+    session.exportFile(input, false, 0);
+    session.exportFile(input, false, 0);
+    QCOMPARE(session.sheetName(), QStringLiteral("Sheet2"));
+    QVERIFY(QFile::rename(session.workbookPath(), dir.filePath(QStringLiteral("kept.xlsx"))));
+    session.exportFile(input, false, 0);
+    QCOMPARE(session.xlfcount(), 1);
+    QCOMPARE(session.sheets().size(), size_t(3));
+    QVERIFY(!session.sheets()[1].series); // the new workbook's Sheet2 is empty
+}
+
+void tst_SpreadsheetExport::sessionNeverOverwritesAWorkbookSavedElsewhere() {
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
+    writeFile(input, dailySeries());
+    ExportSession session(dir.path(), {});
+    session.exportFile(input, false, 0);
+    const QString first = session.workbookPath();
+    writeFile(first, "saved by the spreadsheet application");
+    session.exportFile(input, false, 0);
+    QCOMPARE(session.xlfcount(), 1);
+    QCOMPARE(session.workbookPath(), dir.filePath(QStringLiteral("Book2.xlsx")));
+    QFile kept(first);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("saved by the spreadsheet application"));
+}
+
+void tst_SpreadsheetExport::chartPartNotAsWrittenIsRefused() {
+    ChartFinish finish;
+    finish.dateAxisUnit = QStringLiteral("days");
+    QVERIFY_THROWS_EXCEPTION(Error,
+                             finishChartXml("<c:chartSpace><c:chart/></c:chartSpace>", finish));
+    finish.dateAxisUnit.clear();
+    finish.gradientColour = QStringLiteral("FFCC00");
+    QVERIFY_THROWS_EXCEPTION(
+        Error,
+        finishChartXml("<c:chartSpace><c:chart><c:plotArea></c:plotArea></c:chart></c:chartSpace>",
+                       finish));
+}
+
+QTEST_GUILESS_MAIN(tst_SpreadsheetExport)
+#include "tst_SpreadsheetExport.moc"
