@@ -1,0 +1,189 @@
+// A hydrologist's whole session on the demo HDB, on SQLite and on PostgreSQL: start-up, site
+// list, parameters with data, GO on a daily series, Graph/Table to a table in the viewer, the
+// chart with a second series, cumulative and logarithmic, the spreadsheet export, monthly and
+// yearly values written back, the table list and an own statement.
+#include "../support/BackendHdb.h"
+#include "Form1Fixture.h"
+#include "chart/GraphWindowRunner.h"
+#include "chart/vga1.h"
+#include "db/Database.h"
+#include "db/HdbImport.h"
+#include "output/Form2.h"
+#include "series/GraphTableCommand.h"
+
+using namespace rp;
+using namespace rp::test;
+
+class tst_WholeJourney : public QObject {
+    Q_OBJECT
+private slots:
+    void journey_data() { addBackendRows(); }
+    void journey();
+};
+
+namespace {
+
+// Drives the main window by its controls, as a person does.
+struct Session {
+    Form1& window;
+    RecordingDialogs& dialogs;
+
+    QAbstractItemModel* model() const { return window.dataGrid()->model(); }
+    int rowOf(int column, const QString& text) const {
+        for (int r = 0; r < model()->rowCount(); ++r)
+            if (model()->index(r, column).data().toString() == text)
+                return r;
+        return -1;
+    }
+    void click(const char* name) {
+        QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+    }
+    void doubleClick(int row) {
+        QTableView* grid = window.dataGrid();
+        const QModelIndex index = model()->index(row, 0);
+        grid->scrollTo(index);
+        const QPoint at = grid->visualRect(index).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    }
+    // SITE LIST, a double-click on the site, PARAMETERS w/data, then GO on its daily discharge.
+    bool retrieveDailyDischarge(const QString& site) {
+        click("siteIDbutton");
+        const int siteRow = rowOf(2, site);
+        if (siteRow < 0)
+            return false;
+        doubleClick(siteRow);
+        click("SDIDwdatabutton");
+        const int parameter = rowOf(2, QStringLiteral("DISCHARGE"));
+        if (parameter < 0)
+            return false;
+        window.dataGrid()->setCurrentIndex(model()->index(parameter, 0));
+        QTest::mouseClick(window.findChild<QRadioButton*>(QStringLiteral("Option1_2")),
+                          Qt::LeftButton);
+        window.setDateTexts(QStringLiteral("01-Jan-2012"), QStringLiteral("31-Dec-2012"));
+        click("Getbutton");
+        return model()->rowCount() == 366;
+    }
+    // Graph/Table, then Go with what `choose` sets in the dialog.
+    Form2* graphTable(const std::function<void(Form2*)>& choose) {
+        click("ViewGraphbutton");
+        Form2* form = window.graphTable()->form2();
+        choose(form);
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("Command1")),
+                          Qt::LeftButton);
+        return form;
+    }
+};
+
+void tick(Form2* form, const char* name) {
+    auto* box = form->findChild<QCheckBox*>(QLatin1String(name));
+    QVERIFY2(box && box->isEnabled(), name);
+    QTest::mouseClick(box, Qt::LeftButton);
+}
+
+void choose(Form2* form, int option) {
+    QTest::mouseClick(form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(option)),
+                      Qt::LeftButton);
+}
+
+} // namespace
+
+void tst_WholeJourney::journey() {
+    QFETCH(QString, backend);
+    DemoProgramFolder demo;
+    const QString error = demo.create();
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QString connection = demo.connectionString;
+    std::unique_ptr<BackendHdb> server;
+    if (backend == QLatin1String("PostgreSQL")) {
+        if (postgresTestConnection().isEmpty())
+            QSKIP("RIVELPOST_TEST_PG names no PostgreSQL server (tools/with-postgres starts one)");
+        server = std::make_unique<BackendHdb>(backend);
+        connection = server->siblingConnection(QStringLiteral("journey"));
+        importHdb(demo.connectionString, connection);
+        QFile settings(demo.folder.filePath(QStringLiteral("Rivelpost_setup.txt")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write((connection + QStringLiteral("\r\n")).toLatin1());
+    }
+
+    RecordingDialogs dialogs;
+    Form1 window(demo.services(&dialogs));
+    const auto quit = qScopeGuard([] { AppPaths::setProgramFolder({}); });
+    Form2Services& services = window.graphTable()->form2Services();
+    QStringList viewed;
+    services.view = [&](QWidget*, const QString& path) { viewed.append(path); };
+    services.today = [] { return QDate(2013, 1, 15); };
+    QSignalSpy replaced(&window, &Form1::resultReplaced);
+    window.startUp();
+    window.show();
+    QTRY_COMPARE(replaced.count(), 2);
+    Session s{window, dialogs};
+    QVERIFY(s.rowOf(2, QStringLiteral("KERN RIVER NR KERNVILLE CA")) >= 0);
+
+    // GO on the daily discharge, then a table in the viewer.
+    QVERIFY(s.retrieveDailyDischarge(QStringLiteral("KERN RIVER NR KERNVILLE CA")));
+    const QString parameter = window.modeText().trimmed();
+    s.graphTable([](Form2* form) { tick(form, "table"); });
+    QCOMPARE(dialogs.messages, QStringList());
+    QCOMPARE(viewed, QStringList{demo.folder.filePath(QStringLiteral("lasttable.txt"))});
+
+    // The chart, then a second gauge added to it, shown cumulative on a logarithmic axis.
+    s.graphTable([](Form2* form) { choose(form, 1); });
+    QCOMPARE(dialogs.messages, QStringList());
+    auto* chart = window.findChild<vga1*>();
+    QVERIFY(chart && chart->isVisible());
+    QCOMPARE(chart->model().seriesCount(), 1);
+    QVERIFY(s.retrieveDailyDischarge(QStringLiteral("KERN RIVER BLW ISABELLA DAM CA")));
+    s.graphTable([](Form2* form) {
+        choose(form, 1);
+        tick(form, "addline");
+    });
+    QCOMPARE(dialogs.messages, QStringList());
+    QCOMPARE(chart->model().seriesCount(), 2);
+    QCOMPARE(chart->model().rowCount(), 366);
+    chart->runOption(QStringLiteral("Cumulative"));
+    chart->runOption(QStringLiteral("Log Yaxis"));
+    QVERIFY(chart->model().cumulative());
+    QVERIFY(chart->model().yAxis.logarithmic);
+    QCOMPARE(dialogs.messages, QStringList());
+
+    // Monthly and yearly values of the first gauge written back from its daily table, in place
+    // of none.
+    const auto db = openDatabase(connection);
+    for (const char* table : {"rmonth", "ryear"})
+        db->execute(QStringLiteral("DELETE FROM %1 WHERE datatype_site_id=%2 AND date_time "
+                                   "BETWEEN #01-Jan-2012# AND #31-Dec-2012#")
+                        .arg(QLatin1String(table), parameter));
+    QVERIFY(s.retrieveDailyDischarge(QStringLiteral("KERN RIVER NR KERNVILLE CA")));
+    s.graphTable([](Form2* form) {
+        tick(form, "table");
+        tick(form, "monthlys2db");
+        tick(form, "yearlys2db");
+    });
+    QCOMPARE(dialogs.messages, QStringList());
+    const auto number = [&](const QString& sql) {
+        return db->open(sql.arg(parameter), LockType::ReadOnly)->value(0, 0).toDouble();
+    };
+    QCOMPARE(number("SELECT Count(*) FROM rmonth WHERE datatype_site_id=%1 AND date_time BETWEEN "
+                    "#01-Jan-2012# AND #01-Dec-2012# AND source=5"),
+             12.0);
+    QCOMPARE(number("SELECT Count(*) FROM ryear WHERE datatype_site_id=%1 AND date_time = "
+                    "#01-Jan-2012# AND source=5"),
+             1.0);
+
+    // The table list, and an own statement over what was written.
+    s.click("TablesButton");
+    QVERIFY(s.rowOf(0, QStringLiteral("rmonth")) >= 0);
+    QTest::mouseClick(window.findChild<QCheckBox*>(QStringLiteral("Check1")), Qt::LeftButton);
+    window.findChild<QPlainTextEdit*>(QStringLiteral("Text4"))
+        ->setPlainText(QStringLiteral("SELECT Count(*) AS written FROM rmonth WHERE source=5 AND "
+                                      "datatype_site_id=%1 AND Year(date_time)=2012")
+                           .arg(parameter));
+    s.click("Getbutton");
+    QCOMPARE(dialogs.messages, QStringList());
+    QCOMPARE(s.model()->rowCount(), 1);
+    QCOMPARE(s.model()->index(0, 0).data().toString(), QStringLiteral("12"));
+}
+
+QTEST_MAIN(tst_WholeJourney)
+#include "tst_WholeJourney.moc"
