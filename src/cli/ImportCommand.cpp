@@ -18,7 +18,8 @@ QString ImportCommand::help() const {
         "one series at a time, with progress on standard error. SOURCE and DEST are connection\n"
         "strings, for example \"Provider=PostgreSQL;Host=db;Port=5432;Database=hdb;User ID=me;\n"
         "Password=...\", or database file names. DEST must be a new file or a PostgreSQL database\n"
-        "without HDB tables; it is written whole or not at all.\n");
+        "without HDB tables; it is written whole or not at all. An Access file (.mdb, .accdb)\n"
+        "is converted whole: every table keeps its name, columns, types and dates.\n");
 }
 
 void ImportCommand::run(const QStringList& arguments, QTextStream& out) {

@@ -1,8 +1,11 @@
 #include "HdbImport.h"
 
+#include "AccessDatabase.h"
+#include "ConnectionString.h"
 #include "Database.h"
 #include "Error.h"
 #include "HdbSchema.h"
+#include "TableCopy.h"
 
 namespace rp {
 
@@ -86,9 +89,21 @@ qint64 copyHdb(Database& source, Database& destination, const ImportProgress& pr
 
 qint64 importHdb(const QString& source, const QString& destination,
                  const ImportProgress& progress) {
-    const auto from = openDatabase(source);
+    // An Access file is converted whole, all its tables; its reading can take a while too.
+    const ConnectionString cs = ConnectionString::parse(source);
+    const bool access = cs.backendKind() == BackendKind::Access;
+    const std::shared_ptr<Database> from =
+        access ? std::make_shared<AccessDatabase>(
+                     cs.databasePath(),
+                     [&](const QString& table, qint64 rows) {
+                         if (progress)
+                             progress(QStringLiteral("reading ") + table, rows);
+                     })
+               : openDatabase(source);
     qint64 copied = 0;
-    buildNewHdb(destination, [&](Database& to) { copied = copyHdb(*from, to, progress); });
+    buildNewHdb(destination, [&](Database& to) {
+        copied = access ? copyEveryTable(*from, to, progress) : copyHdb(*from, to, progress);
+    });
     return copied;
 }
 

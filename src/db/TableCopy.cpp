@@ -1,0 +1,111 @@
+#include "TableCopy.h"
+
+#include "Database.h"
+#include "Error.h"
+#include "HdbSchema.h"
+
+namespace rp {
+
+namespace {
+
+QString columnType(FieldType type, bool postgres) {
+    switch (type) {
+    case FieldType::Integer:
+        return postgres ? QStringLiteral("bigint") : QStringLiteral("INTEGER");
+    case FieldType::Real:
+        return postgres ? QStringLiteral("double precision") : QStringLiteral("REAL");
+    case FieldType::Text:
+        return postgres ? QStringLiteral("text") : QStringLiteral("TEXT");
+    case FieldType::DateTime:
+        // The SQLite backend reads a column declared with DATE as date-times.
+        return postgres ? QStringLiteral("timestamp") : QStringLiteral("DATETIME");
+    case FieldType::Blob:
+        return postgres ? QStringLiteral("bytea") : QStringLiteral("BLOB");
+    case FieldType::Null:
+        break;
+    }
+    return postgres ? QStringLiteral("text") : QString();
+}
+
+QString findTable(const QStringList& tables, const QString& name) {
+    for (const QString& t : tables)
+        if (t.compare(name, Qt::CaseInsensitive) == 0)
+            return t;
+    return {};
+}
+
+QString bracketed(const QString& name) {
+    return QLatin1Char('[') + name + QLatin1Char(']');
+}
+
+} // namespace
+
+qint64 copyTables(Database& source, Database& destination, const QStringList& tables,
+                  const ImportProgress& progress) {
+    const SqlDialect& dialect = destination.dialect();
+    const bool postgres = destination.backendName() == QLatin1String("PostgreSQL");
+    qint64 total = 0;
+    for (const QString& table : tables) {
+        const auto rows = source.open(QStringLiteral("SELECT * FROM %1").arg(bracketed(table)),
+                                      LockType::ReadOnly);
+        std::vector<int> fields;
+        QStringList columns;
+        const QString existing = findTable(destination.tables(), table);
+        if (existing.isEmpty()) {
+            QStringList definitions;
+            for (int f = 0; f < rows->fieldCount(); ++f) {
+                fields.push_back(f);
+                columns.append(rows->fieldName(f));
+                definitions.append((dialect.quoteIdentifier(rows->fieldName(f)) + QLatin1Char(' ') +
+                                    columnType(rows->fieldType(f), postgres))
+                                       .trimmed());
+            }
+            destination.executeNative(
+                QStringLiteral("CREATE TABLE %1 (%2)")
+                    .arg(dialect.quoteIdentifier(table), definitions.join(QStringLiteral(", "))));
+        } else {
+            const auto target = destination.open(
+                QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(bracketed(existing)),
+                LockType::ReadOnly);
+            for (int f = 0; f < rows->fieldCount(); ++f) {
+                if (target->fieldIndex(rows->fieldName(f)) < 0)
+                    continue;
+                fields.push_back(f);
+                columns.append(target->fieldName(target->fieldIndex(rows->fieldName(f))));
+            }
+        }
+        qint64 copied = 0;
+        if (!columns.isEmpty()) {
+            qsizetype row = 0;
+            copied = destination.appendRows(existing.isEmpty() ? table : existing, columns,
+                                            [&](QVariantList& values) {
+                                                if (row == rows->recordCount())
+                                                    return false;
+                                                for (int f : fields)
+                                                    values.append(rows->value(row, f));
+                                                ++row;
+                                                return true;
+                                            });
+        }
+        total += copied;
+        if (progress)
+            progress(table, copied);
+    }
+    return total;
+}
+
+qint64 copyEveryTable(Database& source, Database& destination, const ImportProgress& progress) {
+    const QStringList tables = source.tables();
+    qint64 total = 0;
+    QStringList others = tables;
+    if (!findTable(tables, QStringLiteral("rsite")).isEmpty()) {
+        total += copyHdb(source, destination, progress);
+        // copyHdb has taken the HDB's own tables.
+        const QStringList hdbTables = QStringList{QStringLiteral("rsite")} + hdbValueTables();
+        others.removeIf(
+            [&](const QString& t) { return hdbTables.contains(t, Qt::CaseInsensitive); });
+    }
+    return total + copyTables(source, destination, others, progress);
+}
+
+} // namespace rp
