@@ -5,6 +5,7 @@
 #include "Error.h"
 #include "PostgresDatabase.h"
 #include "SqliteDatabase.h"
+#include "WorkbookDatabase.h"
 
 namespace rp {
 
@@ -16,7 +17,7 @@ std::shared_ptr<Database> openDatabase(const QString& connectionString) {
     case BackendKind::PostgreSql:
         return std::make_shared<PostgresDatabase>(PostgresSettings::from(cs));
     case BackendKind::Workbook:
-        throw Error(QStringLiteral("Excel workbook databases are not supported yet."));
+        return std::make_shared<WorkbookDatabase>(cs.databasePath());
     case BackendKind::Access:
         return std::make_shared<AccessDatabase>(cs.databasePath());
     }

@@ -56,8 +56,9 @@ private slots:
                                 << "is a folder";
         QTest::newRow("postgres without a database") << "Provider=PostgreSQL;Host=localhost"
                                                      << "names no PostgreSQL database";
-        QTest::newRow("workbook later") << "Driver={Microsoft Excel Driver (*.xls)};DBQ=@DIR@/x.xls"
-                                        << "not supported";
+        QTest::newRow("missing workbook")
+            << "Driver={Microsoft Excel Driver (*.xls)};DBQ=@DIR@/x.xls"
+            << "x.xls\" does not exist";
         QTest::newRow("access later") << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=@DIR@/x.mdb"
                                       << "not supported";
     }

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+namespace rp {
+
+// The file behind a workbook database and the rules for replacing it: never while another
+// program has it open (its lock file beside it) or after another program changed it, a one-time
+// backup NAME.bak.xlsx before the first change, and a new file written beside the old one and
+// renamed over it, so that a failure at any point leaves the old file as it was.
+class WorkbookFile {
+public:
+    // Remembers the file's size and time, to notice another program's changes.
+    explicit WorkbookFile(const QString& path);
+
+    const QString& path() const { return m_path; }
+    static QString backupPath(const QString& path);
+    // The lock files by which LibreOffice (.~lock.NAME#) and Excel (~$NAME) mark a file open.
+    static QStringList lockFiles(const QString& path);
+
+    // Replaces the file with what write() puts at the path it is given. Throws rp::Error, with the
+    // old file untouched, when the file is open elsewhere, was changed elsewhere, is read-only,
+    // the backup cannot be made, or write() throws.
+    void replace(const std::function<void(const QString& newFile)>& write);
+
+private:
+    struct Stamp {
+        qint64 size = -1;
+        QDateTime modified;
+        bool operator==(const Stamp&) const = default;
+    };
+    static Stamp stampOf(const QString& path);
+
+    QString m_path;
+    Stamp m_stamp;
+};
+
+} // namespace rp

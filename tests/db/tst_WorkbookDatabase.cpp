@@ -1,0 +1,389 @@
+#include "XlsxFixtures.h"
+#include "XlsxRows.h"
+#include "db/Database.h"
+#include "db/Error.h"
+#include "db/JetDate.h"
+#include "db/RecordSet.h"
+#include "db/WorkbookFile.h"
+#include "db/XlsxReader.h"
+#include "db/XlsxTableWriter.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace rp;
+using namespace rp::test;
+
+namespace {
+
+QDateTime day(int d, int h = 0, int min = 0) {
+    return naiveDateTime(QDate(1999, 3, d), QTime(h, min));
+}
+
+QString connectionFor(const QString& path) {
+    return QStringLiteral("Driver={Microsoft Excel Driver (*.xls)};DBQ=%1;ReadOnly=False;HDR=Yes;")
+        .arg(path);
+}
+
+QByteArray fingerprint(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+template <class F> QString errorOf(F&& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return {};
+}
+
+// An HDB workbook as the program's writer makes it: rsite, rday and a notes sheet of mixed cells.
+void writeHdbWorkbook(const QString& path) {
+    XlsxTableWriter writer(path);
+    writer.addSheet(QStringLiteral("rsite"),
+                    {"site_id", "station_id", "site_name", "datatype_site_id", "datatype_name",
+                     "unit_name", "datatype_id"},
+                    QList<QVariantList>{
+                        {1.0, "09234500", "Green River", 1001.0, "FLOW", "CFS", 19.0},
+                        {1.0, "09234500", "Green River", 1002.0, "STORAGE", "ACRE-FEET", 17.0},
+                    });
+    writer.addSheet(QStringLiteral("rday"), {"datatype_site_id", "date_time", "value", "source"},
+                    QList<QVariantList>{
+                        {1001.0, day(5), 12.5, "A"},
+                        {1001.0, day(6), 1.0, "A"},
+                        {1001.0, day(7), 14.25, QVariant()},
+                        {1002.0, day(5), 3000.0, "E"},
+                    });
+    writer.addSheet(QStringLiteral("notes"), {"what", "when"},
+                    QList<QVariantList>{{"checked", day(8, 9, 30)}, {42.0, QVariant()}});
+    writer.close();
+}
+
+QList<QVariantList> sheetOf(const QString& path, const QString& sheet) {
+    return XlsxReader(path).readSheet(sheet);
+}
+
+} // namespace
+
+class TestWorkbookDatabase : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    int m_count = 0;
+
+    // A fresh HDB workbook for each test.
+    QString newWorkbook() {
+        const QString path = m_dir.filePath(QStringLiteral("hdb%1.xlsx").arg(++m_count));
+        writeHdbWorkbook(path);
+        return path;
+    }
+
+private slots:
+    void sheetsBecomeTypedTables() {
+        const auto db = openDatabase(connectionFor(newWorkbook()));
+        QCOMPARE(db->tables(), QStringList({"notes", "rday", "rsite"}));
+        QVERIFY(db->readOnlyReason().isEmpty());
+        const auto rs = db->open(QStringLiteral("SELECT * FROM [rday$] WHERE datatype_site_id=1001 "
+                                                "AND date_time BETWEEN #05-Mar-1999# AND "
+                                                "#06-Mar-1999# ORDER BY date_time;"),
+                                 LockType::ReadOnly);
+        QCOMPARE(rs->fieldNames(),
+                 QStringList({"datatype_site_id", "date_time", "value", "source"}));
+        QCOMPARE(rs->recordCount(), 2);
+        QCOMPARE(rs->fieldType(0), FieldType::Integer);
+        QCOMPARE(rs->fieldType(1), FieldType::DateTime);
+        QCOMPARE(rs->fieldType(2), FieldType::Real);
+        QCOMPARE(rs->value(0, 0), QVariant(qlonglong(1001)));
+        QCOMPARE(rs->value(0, 1), QVariant(day(5)));
+        QCOMPARE(rs->value(1, 2), QVariant(1.0));
+        const auto sites = db->open(QStringLiteral("SELECT DISTINCT site_id, site_name FROM "
+                                                   "[rsite$]"),
+                                    LockType::ReadOnly);
+        QCOMPARE(sites->recordCount(), 1);
+        QCOMPARE(sites->value(0, 0), QVariant(qlonglong(1)));
+    }
+
+    void gridEditIsWrittenBackWithOneBackup() {
+        const QString path = newWorkbook();
+        const QByteArray original = fingerprint(path);
+        const QString backup = WorkbookFile::backupPath(path);
+        QVERIFY(backup.endsWith(QStringLiteral(".bak.xlsx")));
+        const auto db = openDatabase(connectionFor(path));
+        auto rs = db->open(QStringLiteral("SELECT * FROM [rday$] WHERE datatype_site_id=1001 "
+                                          "ORDER BY date_time"),
+                           LockType::Optimistic);
+        QVERIFY(rs->isUpdatable());
+        rs->setAbsolutePosition(2);
+        rs->setValue(2, 99.5);
+        rs->update();
+        QCOMPARE(fingerprint(backup), original);
+        QCOMPARE(sheetOf(path, QStringLiteral("rday")).at(2).at(2), QVariant(99.5));
+
+        // A second change keeps the first backup: it holds the workbook as it was first found.
+        rs->moveFirst();
+        rs->deleteCurrent();
+        QCOMPARE(fingerprint(backup), original);
+        const QList<QVariantList> rows = sheetOf(path, QStringLiteral("rday"));
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rowsDifference(rows.mid(1, 1), {{1001.0, day(6), 99.5, "A"}}), QString());
+        // Sheets keep their order, the other sheets their cells.
+        QCOMPARE(XlsxReader(path).sheetNames(), QStringList({"rsite", "rday", "notes"}));
+        QCOMPARE(rowsDifference(sheetOf(path, QStringLiteral("notes")),
+                                {{"what", "when"}, {"checked", day(8, 9, 30)}, {42.0}}),
+                 QString());
+    }
+
+    void actionStatementsAreWrittenBack_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<qint64>("changed");
+        QTest::addColumn<int>("rdayRows");
+        QTest::newRow("delete") << "DELETE FROM [rday$] WHERE value=1" << qint64(1) << 3;
+        QTest::newRow("delete star")
+            << "Delete * from [rday$] WHERE datatype_site_id=1001" << qint64(3) << 1;
+        QTest::newRow("insert") << "INSERT INTO [rday$] (datatype_site_id, date_time, value) "
+                                   "VALUES (1001, #08-Mar-1999#, 7)"
+                                << qint64(1) << 5;
+        QTest::newRow("update") << "UPDATE [rday$] SET value=value*2 WHERE datatype_site_id=1002"
+                                << qint64(1) << 4;
+    }
+    void actionStatementsAreWrittenBack() {
+        QFETCH(QString, statement);
+        QFETCH(qint64, changed);
+        QFETCH(int, rdayRows);
+        const QString path = newWorkbook();
+        const auto db = openDatabase(connectionFor(path));
+        QCOMPARE(db->execute(statement), changed);
+        QCOMPARE(sheetOf(path, QStringLiteral("rday")).size(), rdayRows + 1);
+        QVERIFY(QFile::exists(WorkbookFile::backupPath(path)));
+        // The file reads back as the same tables.
+        const auto again = openDatabase(connectionFor(path));
+        const auto rs =
+            again->open(QStringLiteral("SELECT COUNT(*) FROM [rday$]"), LockType::ReadOnly);
+        QCOMPARE(rs->value(0, 0).toInt(), rdayRows);
+    }
+
+    void readingNeverWrites() {
+        const QString path = newWorkbook();
+        const QByteArray before = fingerprint(path);
+        const auto db = openDatabase(connectionFor(path));
+        db->open(QStringLiteral("SELECT * FROM [rday$]"), LockType::Optimistic);
+        QCOMPARE(db->execute(QStringLiteral("DELETE FROM [rday$] WHERE value=-1")), qint64(0));
+        QCOMPARE(fingerprint(path), before);
+        QVERIFY(!QFile::exists(WorkbookFile::backupPath(path)));
+    }
+
+    void tablesMadeAndDroppedByStatements() {
+        const QString path = newWorkbook();
+        const auto db = openDatabase(connectionFor(path));
+        db->execute(QStringLiteral("CREATE TABLE flows AS SELECT * FROM [rday$] WHERE "
+                                   "datatype_site_id=1001"));
+        QCOMPARE(XlsxReader(path).sheetNames(), QStringList({"rsite", "rday", "notes", "flows"}));
+        const QList<QVariantList> flows = sheetOf(path, QStringLiteral("flows"));
+        QCOMPARE(flows.size(), 4);
+        QCOMPARE(flows.at(1).at(1), QVariant(day(5)));
+        db->execute(QStringLiteral("DROP TABLE notes"));
+        QCOMPARE(XlsxReader(path).sheetNames(), QStringList({"rsite", "rday", "flows"}));
+    }
+
+    void transactionWritesOnceAtCommit() {
+        const QString path = newWorkbook();
+        const auto db = openDatabase(connectionFor(path));
+        db->beginTransaction();
+        db->insertRow(QStringLiteral("rday"), {"datatype_site_id", "date_time", "value"},
+                      {1001, day(9), 5.0});
+        db->insertRow(QStringLiteral("rday"), {"datatype_site_id", "date_time", "value"},
+                      {1001, day(10), 6.0});
+        QCOMPARE(sheetOf(path, QStringLiteral("rday")).size(), 5); // not yet
+        db->commit();
+        QCOMPARE(sheetOf(path, QStringLiteral("rday")).size(), 7);
+
+        const QByteArray before = fingerprint(path);
+        db->beginTransaction();
+        db->execute(QStringLiteral("DELETE FROM [rday$]"));
+        db->rollback();
+        QCOMPARE(fingerprint(path), before);
+        const auto rs =
+            db->open(QStringLiteral("SELECT COUNT(*) FROM [rday$]"), LockType::ReadOnly);
+        QCOMPARE(rs->value(0, 0).toInt(), 6);
+    }
+
+    // A workbook open elsewhere, or changed elsewhere since it was read, is not overwritten; the
+    // change is taken back in memory too, and the grid keeps the edit so it can be tried again.
+    void busyOrChangedWorkbookLosesNothing_data() {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("LibreOffice lock") << "libreoffice"
+                                          << "open in another program";
+        QTest::newRow("Excel lock") << "excel"
+                                    << "open in another program";
+        QTest::newRow("changed by another program") << "changed"
+                                                    << "changed by another program";
+    }
+    void busyOrChangedWorkbookLosesNothing() {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, message);
+        const QString path = newWorkbook();
+        const auto db = openDatabase(connectionFor(path));
+        auto rs = db->open(QStringLiteral("SELECT * FROM [rday$] ORDER BY date_time, "
+                                          "datatype_site_id"),
+                           LockType::Optimistic);
+        QString lock;
+        if (obstacle == QLatin1String("changed")) {
+            QTest::qWait(20); // a new modification time
+            writeHdbWorkbook(path + QStringLiteral(".other"));
+            QFile::remove(path);
+            QVERIFY(QFile::rename(path + QStringLiteral(".other"), path));
+        } else {
+            lock = WorkbookFile::lockFiles(path).at(obstacle == QLatin1String("excel") ? 1 : 0);
+            QFile f(lock);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("user,host;");
+        }
+        const QByteArray before = fingerprint(path);
+
+        rs->setValue(2, 77.0);
+        const QString error = errorOf([&] { rs->update(); });
+        QVERIFY2(error.contains(message), qPrintable(error));
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QCOMPARE(fingerprint(path), before);
+        QCOMPARE(rs->value(2), QVariant(77.0)); // still pending
+        const auto check = db->open(QStringLiteral("SELECT value FROM [rday$] WHERE value=77"),
+                                    LockType::ReadOnly);
+        QCOMPARE(check->recordCount(), 0);
+        QVERIFY(!errorOf([&] { db->execute(QStringLiteral("DELETE FROM [rday$]")); }).isEmpty());
+        QCOMPARE(
+            db->open(QStringLiteral("SELECT * FROM [rday$]"), LockType::ReadOnly)->recordCount(),
+            4);
+
+        if (!lock.isEmpty()) {
+            // Closed elsewhere: the same edit now goes through.
+            QVERIFY(QFile::remove(lock));
+            rs->update();
+            QCOMPARE(rowsDifference(sheetOf(path, QStringLiteral("rday")).mid(1, 1),
+                                    {{1001.0, day(5), 77.0, "A"}}),
+                     QString());
+        }
+    }
+
+    void damagedWorkbooksAreClearErrors_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a zip") << QByteArray("site_id,name\n1,x\n") << "hdb.xlsx"
+                                   << "damaged or not an .xlsx file";
+        QTest::newRow("empty") << QByteArray() << "hdb.xlsx"
+                               << "damaged or not an .xlsx file";
+        QTest::newRow("not an xls") << QByteArray("hello") << "hdb.xls"
+                                    << "damaged or not an .xls file";
+        QTest::newRow("missing") << QByteArray("-") << "elsewhere.xlsx"
+                                 << "does not exist";
+    }
+    void damagedWorkbooksAreClearErrors() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        if (bytes != "-") {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        const QString error = errorOf([&] { openDatabase(connectionFor(dir.filePath(name))); });
+        QVERIFY2(error.contains(message), qPrintable(error));
+    }
+
+    void truncatedWorkbookIsAClearError() {
+        const QString path = newWorkbook();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray whole = f.readAll();
+        f.close();
+        for (const qsizetype keep : {whole.size() / 3, whole.size() * 2 / 3, whole.size() - 22}) {
+            const QString cut = m_dir.filePath(QStringLiteral("cut.xlsx"));
+            QFile out(cut);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(whole.left(keep));
+            out.close();
+            const QString error = errorOf([&] { openDatabase(connectionFor(cut)); });
+            QVERIFY2(error.contains(cut), qPrintable(error));
+        }
+    }
+
+    void workbookMadeByLibreOffice() {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("rday.csv"));
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("datatype_site_id,date_time,value,source\n"
+                "1001,1999-03-05,12.5,A\n"
+                "1001,1999-03-06,13,A\n"
+                "1001,1999-03-07,14,\n");
+        f.close();
+        const QString xlsx = convertWithLibreOffice(csv, dir.path());
+        if (xlsx.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed or could not convert the CSV file");
+        const QByteArray original = fingerprint(xlsx);
+        const auto db = openDatabase(connectionFor(xlsx));
+        auto rs = db->open(QStringLiteral("SELECT * FROM [rday$] WHERE datatype_site_id=1001 AND "
+                                          "date_time BETWEEN #06-Mar-1999# AND #07-Mar-1999# "
+                                          "ORDER BY date_time;"),
+                           LockType::Optimistic);
+        QCOMPARE(rs->recordCount(), 2);
+        QCOMPARE(rs->value(0, 1), QVariant(day(6)));
+        rs->setValue(2, 13.75);
+        rs->update();
+        QCOMPARE(fingerprint(WorkbookFile::backupPath(xlsx)), original);
+        QCOMPARE(rowsDifference(sheetOf(xlsx, QStringLiteral("rday")),
+                                {{"datatype_site_id", "date_time", "value", "source"},
+                                 {1001.0, day(5), 12.5, "A"},
+                                 {1001.0, day(6), 13.75, "A"},
+                                 {1001.0, day(7), 14.0}}),
+                 QString());
+    }
+
+    void legacyXlsIsReadOnly() {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("rday.csv"));
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("datatype_site_id,date_time,value\n1001,1999-03-05,12.5\n1001,1999-03-06,13\n");
+        f.close();
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed; no .xls file can be made");
+        QProcess p;
+        p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.path() +
+                              QStringLiteral("/lo-profile"),
+                          QStringLiteral("--headless"),
+                          QStringLiteral("--infilter=CSV:44,34,76,1,,1033,false,true"),
+                          QStringLiteral("--convert-to"), QStringLiteral("xls"),
+                          QStringLiteral("--outdir"), dir.path(), csv});
+        QVERIFY(p.waitForFinished(180000));
+        const QString xls = dir.filePath(QStringLiteral("rday.xls"));
+        if (!QFile::exists(xls))
+            QSKIP("LibreOffice could not write an .xls file");
+        const QByteArray before = fingerprint(xls);
+        const auto db = openDatabase(connectionFor(xls));
+        QVERIFY(db->readOnlyReason().contains(QLatin1String(".xlsx")));
+        const auto rs = db->open(QStringLiteral("SELECT * FROM [rday$] ORDER BY date_time"),
+                                 LockType::ReadOnly);
+        QCOMPARE(rs->recordCount(), 2);
+        QCOMPARE(rs->value(1, 1), QVariant(day(6)));
+        QCOMPARE(rs->value(0, 2), QVariant(12.5));
+        const QString error =
+            errorOf([&] { db->execute(QStringLiteral("DELETE FROM [rday$] WHERE value=13")); });
+        QCOMPARE(error, db->readOnlyReason());
+        QCOMPARE(
+            db->open(QStringLiteral("SELECT * FROM [rday$]"), LockType::ReadOnly)->recordCount(),
+            2);
+        QCOMPARE(fingerprint(xls), before);
+        QVERIFY(!QFile::exists(WorkbookFile::backupPath(xls)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorkbookDatabase)
+#include "tst_WorkbookDatabase.moc"
