@@ -101,9 +101,29 @@ WorkbookDatabase::Mark WorkbookDatabase::mark() {
     return {sqlite3_total_changes64(handle()), sqlite3_column_int64(schema.get(), 0)};
 }
 
+void WorkbookDatabase::refresh() {
+    if (m_inTransaction || !m_file.changedOnDisk())
+        return;
+    // Until the new file reads well, every statement meets its message again (nothing is written).
+    SqliteDatabase::beginTransaction();
+    try {
+        for (const QString& table : SqliteDatabase::tables())
+            SqliteDatabase::executeNative(QStringLiteral("DROP TABLE %1").arg(quoted(table)));
+        SqliteDatabase::commit();
+    } catch (const Error&) {
+        SqliteDatabase::rollback();
+        throw;
+    }
+    m_sheets.clear();
+    m_emptySheets.clear();
+    load(m_file.path());
+    m_file.markRead();
+}
+
 template <class F> auto WorkbookDatabase::guarded(F&& call) {
     if (m_inTransaction)
         return call(); // written at commit
+    refresh();
     SqliteDatabase::executeNative(QStringLiteral("SAVEPOINT rp_workbook"));
     try {
         const Mark before = mark();
@@ -127,7 +147,13 @@ qint64 WorkbookDatabase::execute(const QString& jetSql) {
     return guarded([&] { return SqliteDatabase::execute(jetSql); });
 }
 
+QStringList WorkbookDatabase::tables() {
+    refresh();
+    return SqliteDatabase::tables();
+}
+
 void WorkbookDatabase::beginTransaction() {
+    refresh();
     SqliteDatabase::beginTransaction();
     m_inTransaction = true;
     m_transactionMark = mark();

@@ -12,7 +12,10 @@ namespace rp {
 // sheet rday). Every change that reaches the database (an action statement, a saved edit, a bulk
 // load, a committed transaction) writes the whole workbook back at once (WorkbookFile); when that
 // fails the change is taken back in memory too, so memory and file always agree and the user can
-// try again. A legacy .xls workbook is read-only: changes are refused with readOnlyReason().
+// try again. A workbook written since it was read (by another connection, say the one an own
+// action statement runs on, or by another program) is read again before the next statement or
+// change, so nothing is shown stale and no one's change is overwritten. A legacy .xls workbook is
+// read-only: changes are refused with readOnlyReason().
 class WorkbookDatabase : public SqliteDatabase {
 public:
     // Throws rp::Error when the file is missing, damaged or holds a sheet that cannot be a table.
@@ -24,6 +27,7 @@ public:
 
     std::unique_ptr<RecordSet> open(const QString& jetSql, LockType lock) override;
     qint64 execute(const QString& jetSql) override;
+    QStringList tables() override;
 
     void beginTransaction() override;
     void commit() override;
@@ -50,6 +54,8 @@ private:
     // and takes the change back when that fails.
     template <class F> auto guarded(F&& call);
     void load(const QString& path);
+    // Reads the workbook again when it was written since (outside a transaction).
+    void refresh();
     // Writes the workbook (or refuses on a read-only one) after a change.
     void save();
     void writeTo(const QString& newFile);

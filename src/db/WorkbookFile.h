@@ -20,6 +20,12 @@ public:
     // The lock files by which LibreOffice (.~lock.NAME#) and Excel (~$NAME) mark a file open.
     static QStringList lockFiles(const QString& path);
 
+    // True when the file is no longer as it was when read or last written (another connection or
+    // another program wrote it).
+    bool changedOnDisk() const { return !(stampOf(m_path) == m_stamp); }
+    // Takes the file as it is now as the one read.
+    void markRead() { m_stamp = stampOf(m_path); }
+
     // Replaces the file with what write() puts at the path it is given. Throws rp::Error, with the
     // old file untouched, when the file is open elsewhere, was changed elsewhere, is read-only,
     // the backup cannot be made, or write() throws.
