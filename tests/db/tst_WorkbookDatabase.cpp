@@ -1,9 +1,11 @@
 #include "XlsxFixtures.h"
 #include "XlsxRows.h"
+#include "db/Browsing.h"
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/JetDate.h"
 #include "db/RecordSet.h"
+#include "db/RunQuery.h"
 #include "db/WorkbookFile.h"
 #include "db/XlsxReader.h"
 #include "db/XlsxTableWriter.h"
@@ -45,13 +47,14 @@ template <class F> QString errorOf(F&& f) {
 // An HDB workbook as the program's writer makes it: rsite, rday and a notes sheet of mixed cells.
 void writeHdbWorkbook(const QString& path) {
     XlsxTableWriter writer(path);
-    writer.addSheet(QStringLiteral("rsite"),
-                    {"site_id", "station_id", "site_name", "datatype_site_id", "datatype_name",
-                     "unit_name", "datatype_id"},
-                    QList<QVariantList>{
-                        {1.0, "09234500", "Green River", 1001.0, "FLOW", "CFS", 19.0},
-                        {1.0, "09234500", "Green River", 1002.0, "STORAGE", "ACRE-FEET", 17.0},
-                    });
+    writer.addSheet(
+        QStringLiteral("rsite"),
+        {"site_id", "station_id", "site_name", "state", "reach_id", "datatype_site_id",
+         "datatype_name", "unit_name", "datatype_id"},
+        QList<QVariantList>{
+            {1.0, "09234500", "Green River", "UT", 3.0, 1001.0, "FLOW", "CFS", 19.0},
+            {1.0, "09234500", "Green River", "UT", 3.0, 1002.0, "STORAGE", "ACRE-FEET", 17.0},
+        });
     writer.addSheet(QStringLiteral("rday"), {"datatype_site_id", "date_time", "value", "source"},
                     QList<QVariantList>{
                         {1001.0, day(5), 12.5, "A"},
@@ -289,6 +292,72 @@ private slots:
                                  {1001.0, day(7), 15.0},
                                  {1002.0, day(5), 3000.0, "E"}}),
                  QString());
+    }
+
+    // The main window's road through a workbook HDB: site list, parameters with data, GO with
+    // editing allowed, an edit, an own action statement on its own connection, GO again.
+    void queriesOfTheMainWindow() {
+        const QString path = newWorkbook();
+        QueryState state;
+        state.connectionString =
+            QStringLiteral("Driver={Microsoft Excel Driver (*.xls)};DBQ=%1").arg(path);
+        std::shared_ptr<Database> cached; // the window keeps its connection
+        const auto connect = [&](const QString& connection) {
+            if (!cached)
+                cached = openDatabase(connection);
+            return cached;
+        };
+        const auto run = [&](RunQueryInput input) {
+            input.connect = connect;
+            return runQuery(input, state);
+        };
+
+        RunQueryInput list;
+        list.sidon = true;
+        state.text4 = siteListStatement();
+        RunQueryResult result = run(list);
+        QVERIFY2(result.outcome == RunQueryResult::Outcome::Opened, qPrintable(result.message));
+        QVERIFY(result.statement.contains(QLatin1String("FROM [rsite$]")));
+        QVERIFY(state.excel);
+        QCOMPARE(result.recordSet->recordCount(), 1);
+        QCOMPARE(result.recordSet->value(0, 2), QVariant(QStringLiteral("Green River")));
+
+        state.text4 = parameterListWithDataStatement(QStringLiteral("1"), TimeStep::Day,
+                                                     QStringLiteral("01-Mar-1999"),
+                                                     QStringLiteral("31-Mar-1999"));
+        result = run(list);
+        QVERIFY2(result.outcome == RunQueryResult::Outcome::Opened, qPrintable(result.message));
+        QCOMPARE(result.recordSet->recordCount(), 2);
+
+        RunQueryInput go;
+        go.allowEdit = true;
+        go.text1 = QStringLiteral("1001");
+        go.text2 = QStringLiteral("05-Mar-1999");
+        go.text3 = QStringLiteral("07-Mar-1999");
+        go.step = TimeStep::Day;
+        result = run(go);
+        QVERIFY2(result.outcome == RunQueryResult::Outcome::Opened, qPrintable(result.message));
+        QVERIFY(result.statement.contains(QLatin1String("FROM [rday$] WHERE")));
+        QCOMPARE(result.editable, std::optional<bool>(true));
+        QCOMPARE(state.stepCount, 1);
+        QCOMPARE(result.recordSet->recordCount(), 3);
+        result.recordSet->setAbsolutePosition(3);
+        result.recordSet->setValue(2, 14.5);
+        result.recordSet->update();
+        QCOMPARE(sheetOf(path, QStringLiteral("rday")).at(3).at(2), QVariant(14.5));
+
+        RunQueryInput own;
+        own.check1 = true;
+        state.text4 = QStringLiteral("DELETE FROM rday WHERE value=1");
+        result = run(own);
+        QCOMPARE(result.outcome, RunQueryResult::Outcome::Executed);
+        QCOMPARE(result.message, QStringLiteral("FINISHED: DELETE FROM RDAY WHERE VALUE=1"));
+        QCOMPARE(sheetOf(path, QStringLiteral("rday")).size(), 4);
+
+        result = run(go);
+        QVERIFY2(result.outcome == RunQueryResult::Outcome::Opened, qPrintable(result.message));
+        QCOMPARE(result.recordSet->recordCount(), 2);
+        QCOMPARE(result.recordSet->value(1, 2), QVariant(14.5));
     }
 
     void damagedWorkbooksAreClearErrors_data() {
