@@ -1,11 +1,15 @@
 #include "app/Form1.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rivelpost"));
     QApplication::setOrganizationName(QStringLiteral("Rivelpost"));
+    QApplication::setDesktopFileName(QStringLiteral("rivelpost"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("rivelpost"), QIcon(QStringLiteral(":/rivelpost.svg"))));
     rp::Form1 window;
     window.startUp();
     window.show();
