@@ -12,7 +12,11 @@ SettingsFile SettingsFile::read(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw Error(
             QStringLiteral("Cannot read the settings file %1: %2").arg(path, file.errorString()));
-    const QString text = QString::fromLatin1(file.readAll());
+    return parse(file.readAll());
+}
+
+SettingsFile SettingsFile::parse(const QByteArray& bytes) {
+    const QString text = QString::fromLatin1(bytes);
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r')))
@@ -27,10 +31,15 @@ SettingsFile SettingsFile::read(const QString& path) {
     return settings;
 }
 
-void SettingsFile::write(const QString& path) const {
+QByteArray SettingsFile::bytes() const {
     QByteArray bytes = connectionString.trimmed().toLatin1() + "\r\n";
     if (hasBackdrop)
         bytes += backdrop.toLatin1() + "\r\n";
+    return bytes;
+}
+
+void SettingsFile::write(const QString& path) const {
+    const QByteArray bytes = this->bytes();
     QSaveFile file(path);
     // The connection string may hold a password: the file is for its owner's eyes only, also
     // when it replaces one that others could read.

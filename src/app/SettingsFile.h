@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace rp {
@@ -13,6 +14,10 @@ struct SettingsFile {
 
     // Throws rp::Error when the file cannot be read.
     static SettingsFile read(const QString& path);
+    // The settings held by the file's bytes.
+    static SettingsFile parse(const QByteArray& bytes);
+    // The file's bytes: the lines that are set, each ended by CR LF.
+    QByteArray bytes() const;
     // Replaces the file atomically; throws rp::Error when it cannot be written.
     void write(const QString& path) const;
 };

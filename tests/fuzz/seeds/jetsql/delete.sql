@@ -1,0 +1,1 @@
+Delete * from [rday] where Year(date_time) = 2010 -- old

@@ -1,0 +1,1 @@
+SELECT TOP 5 site_name & ' (' & state & ')', DateAdd("m", 1, date_time) FROM [Sheet1$] /* c */ WHERE value LIKE 'a*' AND x=True;

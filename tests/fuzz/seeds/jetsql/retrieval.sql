@@ -1,0 +1,1 @@
+SELECT * FROM rday WHERE datatype_site_id=1 AND date_time BETWEEN #05-Mar-1999# AND #12-Mar-1999# ORDER BY date_time;

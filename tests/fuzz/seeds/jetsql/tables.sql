@@ -1,0 +1,1 @@
+SELECT Name FROM MSysObjects WHERE Type=1 AND Flags=0;
