@@ -31,8 +31,13 @@ QString findCaseInsensitive(const QString& folder, const QString& name) {
 QString AppPaths::programFolder() {
     if (!overriddenFolder().isEmpty())
         return overriddenFolder();
-    const QString executableFolder = QCoreApplication::applicationDirPath();
-    if (!executableFolder.isEmpty() && QFileInfo(executableFolder).isWritable())
+    return programFolderFor(QCoreApplication::applicationDirPath());
+}
+
+QString AppPaths::programFolderFor(const QString& executableFolder) {
+    const bool installed =
+        QFileInfo(executableFolder + QStringLiteral("/../share/rivelpost")).isDir();
+    if (!executableFolder.isEmpty() && !installed && QFileInfo(executableFolder).isWritable())
         return executableFolder;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);

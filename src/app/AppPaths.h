@@ -9,6 +9,10 @@ namespace rp {
 class AppPaths {
 public:
     static QString programFolder();
+    // The program folder for an executable in `executableFolder`. An installed program (bin/
+    // beside share/rivelpost/) always uses the per-user data folder: as root its folder is
+    // writable too, and user files do not belong in /usr/bin.
+    static QString programFolderFor(const QString& executableFolder);
     // Tests and tools point the program at another folder; an empty text restores the default.
     static void setProgramFolder(const QString& folder);
 
