@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,6 +36,13 @@ W* place(W* widget, const char* name, int left, int top, int width, int height) 
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(twipsRect(left, top, width, height));
     return widget;
+}
+
+// A keyboard shortcut for a command button, named in its tool tip.
+void addShortcut(QPushButton* button, const QKeySequence& keys) {
+    button->setShortcut(keys);
+    button->setToolTip(
+        QStringLiteral("%1 (%2)").arg(button->toolTip(), keys.toString(QKeySequence::NativeText)));
 }
 
 } // namespace
@@ -122,6 +130,9 @@ void Form1::buildControls() {
     m_passwordButton = addRowButton("PasswordButton", QStringLiteral("Connection"),
                                     QStringLiteral("Set connection string to database"), 9360, 900);
     m_helpButton = addRowButton("cmdHELP", QStringLiteral("Help"), QString(), 10320, 620);
+    addShortcut(m_siteIDbutton, QKeySequence(Qt::CTRL | Qt::Key_L));
+    addShortcut(m_getButton, QKeySequence(Qt::Key_F5));
+    addShortcut(m_viewGraphButton, QKeySequence(Qt::CTRL | Qt::Key_G));
     m_rowButtons = {m_siteIDbutton, m_sdidWdataButton, m_getButton,      m_viewGraphButton,
                     m_tablesButton, m_sdidButton,      m_passwordButton, m_helpButton};
     for (QPushButton* button : {m_sdidWdataButton, m_getButton, m_sdidButton})

@@ -41,12 +41,14 @@ void tst_Form1StartUp::controlsAtDesign() {
         bool enabled;
     };
     const Expected buttons[] = {
-        {"siteIDbutton", "SITE LIST", "Retrieve list of stations", 1920, true},
+        {"siteIDbutton", "SITE LIST", "Retrieve list of stations (Ctrl+L)", 1920, true},
         {"SDIDwdatabutton", "PARAMETERS w/data",
          "Show parameters for selected station with data for time step selected", 2880, false},
-        {"Getbutton", "GO", "Retrieve selected parameter or execute SQL if checked", 4680, false},
+        {"Getbutton", "GO", "Retrieve selected parameter or execute SQL if checked (F5)", 4680,
+         false},
         {"ViewGraphbutton", "Graph/Table",
-         "View retrieved data as graph, table, column or send to Excel Workbook", 5640, true},
+         "View retrieved data as graph, table, column or send to Excel Workbook (Ctrl+G)", 5640,
+         true},
         {"TablesButton", "DB Tables", "Retrieve list of tables in database", 6720, true},
         {"SDIDbutton", "PARAMETERS /all", "Show all parameters regardless if data available", 7680,
          false},
