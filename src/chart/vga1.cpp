@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/MessageBoxDialogs.h"
 #include "app/Twips.h"
+#include "app/WindowGeometry.h"
 #include "backdrop/BackdropPainter.h"
 #include "chart/ChartLine.h"
 #include "chart/ChartView.h"
@@ -15,6 +16,7 @@
 #include <QChart>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QHideEvent>
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinterInfo>
@@ -92,9 +94,31 @@ vga1::vga1(Vga1Services services, QWidget* parent)
     connect(m_listPrinters, &QListWidget::itemClicked, this, &vga1::printerChosen);
 
     loadBackdrop();
+    // Where the user left the window last time; the screen it was on may be gone, which
+    // restoreGeometry() allows for.
+    restoreGeometry(WindowGeometry::load(objectName()));
 }
 
-vga1::~vga1() = default;
+vga1::~vga1() {
+    // Ending the program destroys the window without hiding it first.
+    if (isVisible())
+        rememberGeometry();
+}
+
+void vga1::rememberGeometry() {
+    try {
+        WindowGeometry::save(objectName(), saveGeometry());
+    } catch (const Error& e) {
+        // Losing the window's place is no reason to interrupt the user.
+        qWarning("%s", qPrintable(e.message()));
+    }
+}
+
+void vga1::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous())
+        rememberGeometry();
+    QWidget::hideEvent(event);
+}
 
 QStringList vga1::optionItems() {
     return {

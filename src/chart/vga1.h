@@ -82,6 +82,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void loadBackdrop();
@@ -99,6 +100,7 @@ private:
     void toggle3d();
     void announceState();
     void message(const QString& text);
+    void rememberGeometry();
 
     Vga1Services m_services;
     ChartModel m_model;
