@@ -3,13 +3,15 @@
 #include "AppPaths.h"
 #include "MessageBoxDialogs.h"
 #include "Navigator.h"
+#include "ProgressWindow.h"
 #include "RecordSetModel.h"
 #include "SettingsFile.h"
+#include "db/Database.h"
 #include "db/DateForm.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
-#include "series/GraphTableCommand.h"
 #include "edit/GridEditing.h"
+#include "series/GraphTableCommand.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTableView>
 #include <QTimer>
@@ -228,10 +231,19 @@ void Form1::runGuarded(const std::function<void()>& command) {
     if (m_commandRunning)
         return;
     m_commandRunning = true;
+    // Statements that run longer than half a second show their progress and can be cancelled.
+    ProgressWindow progress(this, QStringLiteral("Working..."));
+    m_commandProgress = progress.callback();
+    const auto endProgress = qScopeGuard([this] {
+        m_commandProgress = {};
+        if (m_database)
+            m_database->setProgress({});
+    });
     try {
         command();
     } catch (const Error& e) {
         m_commandRunning = false;
+        progress.finish();
         message(e.message());
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlStates.h"
+#include "db/Progress.h"
 #include "db/TimeStep.h"
 
 #include <QDate>
@@ -222,6 +223,8 @@ private:
     QString m_seriesFilePath;
 
     std::shared_ptr<Database> m_database;
+    // The running command's progress, handed to the database it queries.
+    Progress m_commandProgress;
     QString m_databaseConnection;
     std::unique_ptr<RecordSet> m_recordSet;
 };

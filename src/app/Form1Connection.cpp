@@ -6,6 +6,7 @@
 #include "ConnectionCommand.h"
 #include "ContigRunner.h"
 #include "HelpCommand.h"
+#include "ProgressWindow.h"
 #include "RecordSetModel.h"
 #include "SqliteCompactor.h"
 #include "WidgetPrompts.h"
@@ -71,6 +72,8 @@ void Form1::connectionCommand() {
     WidgetPrompts widgetPrompts(this);
     ProcessContigRunner processContig;
     SqliteCompactor compactor;
+    ProgressWindow progress(this, QStringLiteral("Compacting the database..."));
+    compactor.setProgress(progress.callback());
     CommandView view(*this);
     ConnectionCommand(m_services.prompts ? *m_services.prompts : widgetPrompts, view,
                       m_services.contig ? *m_services.contig : processContig, compactor)

@@ -35,9 +35,12 @@ void Form1::showResult(std::unique_ptr<RecordSet> recordSet, std::shared_ptr<Dat
 }
 
 std::shared_ptr<Database> Form1::connectionFor(const QString& connectionString) {
-    if (m_database && !m_databaseConnection.isEmpty() && m_databaseConnection == connectionString)
-        return m_database;
-    return openDatabase(connectionString);
+    std::shared_ptr<Database> database =
+        m_database && !m_databaseConnection.isEmpty() && m_databaseConnection == connectionString
+            ? m_database
+            : openDatabase(connectionString);
+    database->setProgress(m_commandProgress);
+    return database;
 }
 
 void Form1::focusGrid() {

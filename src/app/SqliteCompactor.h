@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MaintenanceRules.h"
+#include "db/Progress.h"
 
 #include <QString>
 
@@ -23,6 +24,9 @@ public:
 
     // Throws rp::Error with a message that says where the database is.
     CompactionResult compact(const QString& path, const MaintenanceNames& names);
+    // Called while the copy is written (the total is unknown); false stops it, leaving the
+    // database unchanged.
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
 
 protected:
     virtual void vacuumInto(const QString& source, const QString& target);
@@ -32,8 +36,11 @@ protected:
     // Moves a file; with replace an existing target is replaced in one step.
     virtual bool renameFile(const QString& from, const QString& to, bool replace);
 
+    const Progress& progress() const { return m_progress; }
+
 private:
     void swapIn(const QString& path, const MaintenanceNames& names);
+    Progress m_progress;
 };
 
 // The lines PRAGMA integrity_check gives for the file; {"ok"} for a sound database.

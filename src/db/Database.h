@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Progress.h"
 #include "RecordSet.h"
 #include "SqlDialect.h"
 
@@ -39,6 +40,11 @@ public:
     // Why nothing can be written through this connection (an Access file, say), in words a user
     // reads; empty when the database takes changes.
     virtual QString readOnlyReason() const { return {}; }
+
+    // Long statements report here while they run (total unknown); a false answer interrupts the
+    // statement, which then throws rp::Error. Backends that cannot report ignore it. An empty
+    // callback ends the reporting.
+    virtual void setProgress(Progress progress) { (void)progress; }
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;

@@ -50,8 +50,10 @@ public:
                       const std::function<bool(QVariantList& row)>& next) override;
 
     sqlite3* handle() const { return m_handle; }
+    void setProgress(Progress progress) override;
 
 private:
+    static int progressTick(void* self);
     // The table as the schema names it, when the name is a table; empty otherwise.
     QString tableNamed(const QString& name);
     // The one table every column of a prepared query comes from, unchanged; empty otherwise.
@@ -66,6 +68,8 @@ private:
     QSqlDatabase m_db;
     sqlite3* m_handle = nullptr;
     std::unique_ptr<SqlDialect> m_dialect;
+    Progress m_progress;
+    qint64 m_progressSteps = 0;
 };
 
 } // namespace rp
