@@ -2,6 +2,7 @@
 
 #include "ChartCommand.h"
 #include "AcreFeetCommand.h"
+#include "ApplyUpdateCommand.h"
 #include "CompactCommand.h"
 #include "DemoDbCommand.h"
 #include "DumpCommand.h"
@@ -42,6 +43,7 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<AcreFeetCommand>());
     m_commands.push_back(std::make_unique<ImportCommand>());
     m_commands.push_back(std::make_unique<XlsxCommand>());
+    m_commands.push_back(std::make_unique<ApplyUpdateCommand>());
     m_selfContained.push_back(
         {QStringLiteral("chart"), QStringLiteral("draw series files as a PNG or PDF chart"),
          runChartCommand});

@@ -1,6 +1,7 @@
 // The desktop's file dialog, text viewer and printer behind the Graph/Table dialog.
 #include "Form2Services.h"
 
+#include "ApplyUpdateDialog.h"
 #include "TextPrinting.h"
 #include "TextViewer.h"
 #include "db/Error.h"
@@ -54,6 +55,8 @@ void fillDesktopServices(Form2Services& services) {
         services.view = viewFile;
     if (!services.print)
         services.print = printFile;
+    if (!services.confirmUpdate)
+        services.confirmUpdate = ApplyUpdateDialog::confirm;
 }
 
 } // namespace rp

@@ -69,6 +69,9 @@ void Form2::buildControls() {
                        240, 2460, 1200, 420);
     m_command2 = place(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("Command2"),
                        4440, 2460, 1200, 420);
+    auto* apply = place(new QPushButton(QStringLiteral("Apply workbook\u2026"), this),
+                        QStringLiteral("ApplyWorkbook"), 1560, 2460, 2760, 420);
+    apply->setToolTip(QStringLiteral("Write an edited update workbook to the database"));
     setFixedSize(twipsToPixels(6000), twipsToPixels(3060));
 
     auto* group = new QButtonGroup(this);
@@ -82,6 +85,7 @@ void Form2::buildControls() {
     connect(m_xlsOut, &QCheckBox::clicked, this, &Form2::excelClicked);
     connect(m_table, &QCheckBox::clicked, this, &Form2::tableClicked);
     connect(m_command1, &QPushButton::clicked, this, &Form2::go);
+    connect(apply, &QPushButton::clicked, this, &Form2::applyWorkbook);
     connect(m_command2, &QPushButton::clicked, this, [this] {
         hide();
         if (QWidget* main = parentWidget()) {
@@ -165,6 +169,18 @@ void Form2::message(const QString& text) {
 
 void Form2::notAvailable(const QString& what) {
     message(QStringLiteral("%1 is not available yet.").arg(what));
+}
+
+void Form2::applyWorkbook() {
+    if (!m_services.applyWorkbook) {
+        notAvailable(QStringLiteral("Applying an update workbook"));
+        return;
+    }
+    try {
+        m_services.applyWorkbook(this, m_services);
+    } catch (const Error& e) {
+        message(e.message());
+    }
 }
 
 void Form2::go() {

@@ -29,6 +29,8 @@ public:
 
     // Go, as its button runs it.
     void go();
+    // "Apply workbook...": writes an edited update workbook to the database.
+    void applyWorkbook();
     // Shows the file dialog for a file name; true with `path` set to the chosen name (trimmed),
     // false with `path` unchanged when the user cancels.
     bool fOpenFile(QString& path, const QString& filter, const QString& title,

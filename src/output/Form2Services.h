@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -41,6 +42,12 @@ struct Form2Services {
     std::function<void(const QString& path, bool isReport)> spreadsheet;
     // The spreadsheet export into the update workbook.
     std::function<void(const QString& path)> update;
+    // "Apply workbook...": an edited update sheet written to the database, using the dialog's
+    // own file dialog, messages and confirmation.
+    std::function<void(QWidget* parent, Form2Services& dialog)> applyWorkbook;
+    // Asks whether to write the changes listed; the desktop's dialog when empty.
+    std::function<bool(QWidget* parent, const QString& summary, const QStringList& changes)>
+        confirmUpdate;
     // Where the daily table hands its monthly and yearly aggregates; none when empty.
     std::function<AggregateSink*()> aggregates;
 };

@@ -11,6 +11,7 @@
 #include "db/Error.h"
 #include "db/RecordSet.h"
 #include "output/Form2.h"
+#include "output/SpreadsheetServices.h"
 #include "reports/AggregateRows.h"
 #include "reports/AggregateSinkFactory.h"
 
@@ -63,6 +64,15 @@ GraphTableCommand::GraphTableCommand(Form1& main) : QObject(&main), m_main(main)
             m_session.seriesCount = count;
             m_session.cumulative = sums;
         });
+    SpreadsheetHooks sheets;
+    sheets.folder = [] { return AppPaths::programFolder(); };
+    sheets.valuesPerDay = [this] { return m_session.valuesPerDay; };
+    sheets.connectionString = [this] { return m_main.connectionString(); };
+    sheets.releaseWorkbookDatabase = [this] { m_main.releaseResult(); };
+    sheets.opener = [this](const QString& path) {
+        (openWorkbook ? openWorkbook : openInDesktopApplication)(path);
+    };
+    fillSpreadsheetServices(m_services, sheets);
 }
 
 GraphTableCommand::~GraphTableCommand() = default;

@@ -32,6 +32,8 @@ public:
     Form2Services& form2Services() { return m_services; }
     // The Yes/No question of the table dump; the desktop's message box when empty.
     std::function<bool(QWidget* parent, const QString& title, const QString& text)> askYesNo;
+    // Shows a written export workbook; the desktop's spreadsheet application when empty.
+    std::function<void(const QString& path)> openWorkbook;
 
 signals:
     // The series file was written and the dialog is shown.

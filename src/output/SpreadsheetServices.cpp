@@ -1,0 +1,98 @@
+// The Graph/Table dialog's spreadsheet services on one export session.
+#include "SpreadsheetServices.h"
+
+#include "ApplyUpdate.h"
+#include "UpdateWorkbook.h"
+#include "app/UserDialogs.h"
+#include "db/Database.h"
+#include "db/Error.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace rp {
+
+namespace {
+
+// The session starts on first use, when the program's folder is settled.
+struct Shared {
+    SpreadsheetHooks hooks;
+    std::shared_ptr<ExportSession> session;
+    QString lastUpdateBook; // the workbook and sheet the last update filled
+    QString lastUpdateSheet;
+
+    ExportSession& get() {
+        if (!session->workbookPath().isEmpty() || !hooks.folder)
+            return *session;
+        *session = ExportSession(hooks.folder(), hooks.opener);
+        return *session;
+    }
+};
+
+void applyWorkbook(Shared& shared, QWidget* parent, Form2Services& services) {
+    const bool updated = !shared.lastUpdateBook.isEmpty();
+    const QString preset = updated ? shared.lastUpdateBook
+                                   : QDir(shared.hooks.folder ? shared.hooks.folder() : QString())
+                                         .filePath(QLatin1String(updateWorkbookName));
+    const auto chosen = services.chooseFile(
+        parent, preset, QStringLiteral("Select the update workbook file"), QStringLiteral("xlsx"));
+    if (!chosen || chosen->trimmed().isEmpty())
+        return;
+    const QString path = chosen->trimmed();
+    const bool sameBook = updated && QFileInfo(path) == QFileInfo(shared.lastUpdateBook);
+    const UpdateSheet sheet =
+        readUpdateSheet(path, sameBook ? shared.lastUpdateSheet : QStringLiteral("Sheet1"));
+    const auto database = openDatabase(sheet.connection);
+    const UpdatePlan plan = planUpdate(*database, sheet);
+    if (plan.changes.empty()) {
+        services.dialogs->message(parent, QStringLiteral("%1 of %2 changes nothing in %3.")
+                                              .arg(sheet.sheetName, path, plan.table));
+        return;
+    }
+    if (!services.confirmUpdate ||
+        !services.confirmUpdate(parent, updatePlanSummary(plan), updatePlanLines(plan)))
+        return;
+    applyUpdatePlan(*database, plan);
+    services.dialogs->message(parent, updatePlanSummary(plan) + QStringLiteral(": written."));
+}
+
+} // namespace
+
+void openInDesktopApplication(const QString& path) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        throw Error(
+            QStringLiteral("No application opens %1; the workbook is written there.").arg(path));
+}
+
+std::shared_ptr<ExportSession> fillSpreadsheetServices(Form2Services& services,
+                                                       SpreadsheetHooks hooks) {
+    if (!hooks.opener)
+        hooks.opener = openInDesktopApplication;
+    auto shared = std::make_shared<Shared>();
+    shared->session = std::make_shared<ExportSession>(QString(), hooks.opener);
+    shared->hooks = std::move(hooks);
+    services.spreadsheet = [shared](const QString& path, bool isReport) {
+        const int perDay = shared->hooks.valuesPerDay ? shared->hooks.valuesPerDay() : 0;
+        shared->get().exportFile(path, isReport, perDay);
+    };
+    services.update = [shared](const QString& path) {
+        const int perDay = shared->hooks.valuesPerDay ? shared->hooks.valuesPerDay() : 0;
+        const QString connection =
+            shared->hooks.connectionString ? shared->hooks.connectionString() : QString();
+        ExportSession& session = shared->get();
+        session.exportUpdate(path, perDay, connection);
+        shared->lastUpdateBook = session.workbookPath();
+        shared->lastUpdateSheet = session.sheetName();
+        // A workbook database must let go of its file for the spreadsheet application.
+        if (isWorkbookConnection(connection) && shared->hooks.releaseWorkbookDatabase)
+            shared->hooks.releaseWorkbookDatabase();
+    };
+    services.applyWorkbook = [shared](QWidget* parent, Form2Services& dialogServices) {
+        applyWorkbook(*shared, parent, dialogServices);
+    };
+    return shared->session;
+}
+
+} // namespace rp

@@ -1,0 +1,272 @@
+// The update workbook round trip: UPDATE fills DBedit.xlsx, the user edits column B, and the
+// edited sheet is written back to a temporary SQLite HDB.
+#include "SpreadsheetCheck.h"
+#include "db/Database.h"
+#include "db/Error.h"
+#include "db/HdbSchema.h"
+#include "output/ApplyUpdate.h"
+#include "output/ExportSession.h"
+#include "output/UpdateWorkbook.h"
+#include "output/XlsxWorkbookWriter.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace rp;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+// Runs Python with openpyxl on the workbook: `edit` is Python acting on `ws`, the named sheet.
+bool editWithOpenpyxl(const QString& book, const QString& sheet, const QString& edit) {
+    QProcess python;
+    const QString script = QStringLiteral("import sys, openpyxl\n"
+                                          "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                                          "ws = wb[sys.argv[2]]\n") +
+                           edit + QStringLiteral("\nwb.save(sys.argv[1])\n");
+    python.start(QLatin1String(test::systemPython), {QStringLiteral("-c"), script, book, sheet});
+    return python.waitForFinished(60000) && python.exitCode() == 0;
+}
+
+// An HDB with five daily values of parameter 1011, 1 to 5 March 1999, source 1.
+struct DailyHdb {
+    QTemporaryDir dir;
+    QString connection;
+    std::shared_ptr<Database> db;
+
+    DailyHdb() {
+        connection = QStringLiteral("Provider=SQLite;Data Source=%1")
+                         .arg(dir.filePath(QStringLiteral("hdb.sqlite")));
+        db = createHdb(connection);
+        for (int day = 1; day <= 5; ++day)
+            db->executeNative(
+                QStringLiteral("INSERT INTO rday VALUES (1011, '1999-03-0%1 00:00:00', %1, 1)")
+                    .arg(day));
+    }
+
+    // date (yyyy-MM-dd) -> "value/source", from the database.
+    QMap<QString, QString> rows() const {
+        QMap<QString, QString> out;
+        const auto rs = db->open(QStringLiteral("SELECT date_time, value, source FROM rday WHERE "
+                                                "datatype_site_id=1011 ORDER BY date_time;"),
+                                 LockType::ReadOnly);
+        for (qsizetype r = 0; r < rs->recordCount(); ++r)
+            out.insert(rs->value(r, 0).toDateTime().date().toString(Qt::ISODate),
+                       QStringLiteral("%1/%2").arg(rs->displayText(r, 1), rs->displayText(r, 2)));
+        return out;
+    }
+
+    QString seriesFile() const {
+        const QString path = dir.filePath(QStringLiteral("lastout.txt"));
+        QByteArray text = "2 1011 KERN R NR KERNVILLE\r\nDAILY DISCHARGE, CFS\r\n";
+        for (int day = 1; day <= 5; ++day)
+            text += QStringLiteral("0%1 MAR 1999 %1\r\n").arg(day).toLatin1();
+        writeFile(path, text);
+        return path;
+    }
+};
+
+// A sheet laid out as an update sheet, with the cells given (row, column from 0).
+QString bookWith(const QTemporaryDir& dir, const std::vector<SheetCell>& cells) {
+    SpreadsheetSheet sheet;
+    sheet.name = QStringLiteral("Sheet1");
+    sheet.cells = cells;
+    const QString path = dir.filePath(QStringLiteral("bad.xlsx"));
+    writeSpreadsheetWorkbook(path, {sheet});
+    return path;
+}
+
+} // namespace
+
+class tst_UpdateWorkbook : public QObject {
+    Q_OBJECT
+
+private slots:
+    void updateFillsTheTemplate();
+    void roundTrip();
+    void unchangedSheetChangesNothing();
+    void badSheet_data();
+    void badSheet();
+    void workbookConnection_data();
+    void workbookConnection();
+    void cliAppliesAndDryRuns();
+};
+
+void tst_UpdateWorkbook::updateFillsTheTemplate() {
+    RP_REQUIRE_OPENPYXL();
+    DailyHdb hdb;
+    QStringList opened;
+    ExportSession session(hdb.dir.path(), [&](const QString& path) { opened.append(path); });
+    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+    const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
+    QCOMPARE(opened, QStringList{book});
+    QCOMPARE(session.sheetName(), QStringLiteral("Sheet1"));
+
+    const QJsonObject read = test::readWorkbookCells(book);
+    const QJsonObject f2 = test::cellOf(read, "Sheet1", "F2");
+    QCOMPARE(f2.value("value").toString(), hdb.connection);
+    QCOMPARE(f2.value("colour").toString(), QStringLiteral("FFFFFFFF"));
+    QCOMPARE(test::cellOf(read, "Sheet1", "A1").value("value").toString(),
+             QStringLiteral("2 1011 KERN R NR KERNVILLE"));
+    QCOMPARE(test::cellOf(read, "Sheet1", "B15").value("value").toDouble(), 5.0);
+    // The template's note stays where it was.
+    QVERIFY(test::cellOf(read, "Sheet1", "D4").value("value").toString().contains("update"));
+    QVERIFY(!test::zipPart(book, QStringLiteral("xl/charts/chart1.xml")).isEmpty());
+
+    // A second update while the workbook is as written goes to the next sheet.
+    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+    QCOMPARE(session.sheetName(), QStringLiteral("Sheet2"));
+    const QJsonObject again = test::readWorkbookCells(book);
+    QCOMPARE(test::cellOf(again, "Sheet2", "F2").value("value").toString(), hdb.connection);
+    QCOMPARE(test::cellOf(again, "Sheet1", "B11").value("value").toDouble(), 1.0);
+}
+
+void tst_UpdateWorkbook::roundTrip() {
+    RP_REQUIRE_OPENPYXL();
+    DailyHdb hdb;
+    ExportSession session(hdb.dir.path(), {});
+    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+    const QString book = session.workbookPath();
+    // The user changes 2 and 3 March, empties 5 March and writes a note in column D.
+    QVERIFY(editWithOpenpyxl(book, QStringLiteral("Sheet1"),
+                             QStringLiteral("ws['B12'] = 20\nws['B13'] = 30.5\nws['B15'] = None\n"
+                                            "ws['D20'] = 'checked'")));
+
+    const UpdateSheet sheet = readUpdateSheet(book, QStringLiteral("Sheet1"));
+    QCOMPARE(sheet.connection, hdb.connection);
+    QCOMPARE(sheet.key, 1011);
+    QCOMPARE(sheet.step, TimeStep::Day);
+    const UpdatePlan plan = planUpdate(*hdb.db, sheet);
+    QCOMPARE(plan.count(UpdateChange::Kind::Add), 0);
+    QCOMPARE(plan.count(UpdateChange::Kind::Change), 2);
+    QCOMPARE(plan.count(UpdateChange::Kind::Remove), 1);
+    QCOMPARE(updatePlanLines(plan),
+             QStringList({"changed  02-Mar-1999  2 -> 20", "changed  03-Mar-1999  3 -> 30.5",
+                          "removed  05-Mar-1999  (was 5)"}));
+    applyUpdatePlan(*hdb.db, plan);
+
+    const QMap<QString, QString> expected{{"1999-03-01", "1/1"},
+                                          {"1999-03-02", "20/5"},
+                                          {"1999-03-03", "30.5/5"},
+                                          {"1999-03-04", "4/1"}};
+    QCOMPARE(hdb.rows(), expected);
+
+    // The workbook was saved by another program: the next update starts again at Sheet1 of
+    // DBedit.xlsx, replacing columns A and B and keeping the user's note.
+    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+    QCOMPARE(session.sheetName(), QStringLiteral("Sheet1"));
+    const QJsonObject read = test::readWorkbookCells(book);
+    QCOMPARE(test::cellOf(read, "Sheet1", "D20").value("value").toString(),
+             QStringLiteral("checked"));
+    QCOMPARE(test::cellOf(read, "Sheet1", "B12").value("value").toDouble(), 2.0);
+    QCOMPARE(test::cellOf(read, "Sheet1", "F2").value("colour").toString(),
+             QStringLiteral("FFFFFFFF"));
+}
+
+void tst_UpdateWorkbook::unchangedSheetChangesNothing() {
+    DailyHdb hdb;
+    ExportSession session(hdb.dir.path(), {});
+    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+    const UpdatePlan plan =
+        planUpdate(*hdb.db, readUpdateSheet(session.workbookPath(), QStringLiteral("Sheet1")));
+    QVERIFY(plan.changes.empty());
+}
+
+void tst_UpdateWorkbook::badSheet_data() {
+    QTest::addColumn<QVariant>("a1");
+    QTest::addColumn<QVariant>("f2");
+    QTest::addColumn<QVariant>("a11");
+    QTest::addColumn<QVariant>("b11");
+    QTest::addColumn<QString>("named"); // what the message names
+    const QVariant conn = QStringLiteral("Provider=SQLite;Data Source=x.sqlite");
+    const QVariant day = QDateTime(QDate(1999, 3, 1), QTime(0, 0), Qt::UTC);
+    QTest::newRow("A1 without a key")
+        << QVariant("2 KERN R") << conn << day << QVariant(1.0) << QStringLiteral("A1");
+    QTest::newRow("A1 with SQL in the key")
+        << QVariant("2 1;DROP TABLE rday") << conn << day << QVariant(1.0) << QStringLiteral("A1");
+    QTest::newRow("no connection")
+        << QVariant("2 1011 X") << QVariant() << day << QVariant(1.0) << QStringLiteral("F2");
+    QTest::newRow("text for a value")
+        << QVariant("2 1011 X") << conn << day << QVariant("abc") << QStringLiteral("B11");
+    QTest::newRow("a value without a date")
+        << QVariant("2 1011 X") << conn << QVariant() << QVariant(1.0) << QStringLiteral("A11");
+    QTest::newRow("no date") << QVariant("2 1011 X") << conn << QVariant("yesterday")
+                             << QVariant(1.0) << QStringLiteral("A11");
+}
+
+void tst_UpdateWorkbook::badSheet() {
+    QFETCH(QVariant, a1);
+    QFETCH(QVariant, f2);
+    QFETCH(QVariant, a11);
+    QFETCH(QVariant, b11);
+    QFETCH(QString, named);
+    QTemporaryDir dir;
+    const QString book = bookWith(
+        dir, {{0, 0, a1, false}, {1, 5, f2, false}, {10, 0, a11, false}, {10, 1, b11, false}});
+    try {
+        readUpdateSheet(book, QStringLiteral("Sheet1"));
+        QFAIL("the sheet was read");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(named), qPrintable(e.message()));
+    }
+}
+
+void tst_UpdateWorkbook::workbookConnection_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<bool>("workbook");
+    QTest::newRow("Excel driver") << QStringLiteral(
+                                         "Driver={Microsoft Excel Driver (*.xls)};DBQ=c:\\hdb.xls")
+                                  << true;
+    QTest::newRow("any letter case")
+        << QStringLiteral("provider=x;extended properties=excel 8.0") << true;
+    QTest::newRow("SQLite") << QStringLiteral("Provider=SQLite;Data Source=/tmp/hdb.sqlite")
+                            << false;
+    QTest::newRow("not a connection string") << QStringLiteral("garbage") << false;
+}
+
+void tst_UpdateWorkbook::workbookConnection() {
+    QFETCH(QString, connection);
+    QFETCH(bool, workbook);
+    QCOMPARE(isWorkbookConnection(connection), workbook);
+}
+
+void tst_UpdateWorkbook::cliAppliesAndDryRuns() {
+    RP_REQUIRE_OPENPYXL();
+    DailyHdb hdb;
+    ExportSession session(hdb.dir.path(), {});
+    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+    const QString book = session.workbookPath();
+    QVERIFY(editWithOpenpyxl(
+        book, QStringLiteral("Sheet1"),
+        QStringLiteral("ws['B11'] = 7\nws['A16'] = ws['A15'].value.replace(day=6)\n"
+                       "ws['A16'].number_format = 'dd-mmm-yyyy'\nws['B16'] = 6")));
+    const auto run = [&](const QStringList& extra) {
+        QProcess cli;
+        cli.start(QStringLiteral(RIVELPOST_CLI),
+                  QStringList{QStringLiteral("apply-update"), book} + extra);
+        cli.waitForFinished(60000);
+        return std::make_pair(cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()));
+    };
+    const auto dry = run({QStringLiteral("--dry-run")});
+    QCOMPARE(dry.first, 0);
+    QVERIFY2(dry.second.contains(QLatin1String("1 row added, 1 changed, 0 removed")),
+             qPrintable(dry.second));
+    QCOMPARE(hdb.rows().value(QStringLiteral("1999-03-01")), QStringLiteral("1/1"));
+
+    const auto wet = run({QStringLiteral("--sheet"), QStringLiteral("Sheet1")});
+    QCOMPARE(wet.first, 0);
+    QCOMPARE(hdb.rows().value(QStringLiteral("1999-03-01")), QStringLiteral("7/5"));
+    QCOMPARE(hdb.rows().value(QStringLiteral("1999-03-06")), QStringLiteral("6/5"));
+
+    const auto missing = run({QStringLiteral("--sheet"), QStringLiteral("Sheet9")});
+    QVERIFY(missing.first != 0);
+}
+
+QTEST_GUILESS_MAIN(tst_UpdateWorkbook)
+#include "tst_UpdateWorkbook.moc"
