@@ -14,6 +14,12 @@ namespace rp::test {
 
 inline const char* systemPython = "/usr/bin/python3";
 
+inline void writeFile(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
 // {"sheets": [...], "cells": {sheet: {"A1": {type, value, format, colour, align}}},
 // "widthA": {sheet: width}}; an empty object (and a failed check) when openpyxl cannot read it.
 inline QJsonObject readWorkbookCells(const QString& path, int rows = 40) {

@@ -18,12 +18,6 @@ using namespace rp;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
 // A series file: the header lines, then the data lines as given (CR LF ends).
 QByteArray seriesText(const QByteArray& line1, const QByteArray& line2,
                       const QList<QByteArray>& lines) {
@@ -59,6 +53,15 @@ QByteArray unitSeries() {
                          .toLatin1());
     lines.append("06 Mar 1999 00:00 9");
     return seriesText("4 1011 KERN R NR KERNVILLE", "UNIT VALUES DISCHARGE, CFS", lines);
+}
+
+// The series file `text` exported into a new workbook in `dir`; its path.
+QString exportSeries(const QTemporaryDir& dir, const QByteArray& text) {
+    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
+    const QString book = dir.filePath(QStringLiteral("out.xlsx"));
+    test::writeFile(input, text);
+    writeExportWorkbook(input, false, -1, book);
+    return book;
 }
 
 QString attribute(const QByteArray& xml, const char* element) {
@@ -148,7 +151,7 @@ void tst_SpreadsheetExport::seriesDateSerial() {
 void tst_SpreadsheetExport::unreadableDateNamesTheLine() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("lastout.txt"));
-    writeFile(path, seriesText("2 1 X", "DAILY X", {"01 MAR 1999 1", "3O MAR 1999 2"}));
+    test::writeFile(path, seriesText("2 1 X", "DAILY X", {"01 MAR 1999 1", "3O MAR 1999 2"}));
     try {
         readSeriesColumns(path, 0);
         QFAIL("a line without a date was read");
@@ -160,9 +163,9 @@ void tst_SpreadsheetExport::unreadableDateNamesTheLine() {
 void tst_SpreadsheetExport::valuesPerDayOfUnitFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("unit.txt"));
-    writeFile(path, unitSeries());
+    test::writeFile(path, unitSeries());
     QCOMPARE(valuesPerDayOfSeriesFile(path), 8);
-    writeFile(path, dailySeries());
+    test::writeFile(path, dailySeries());
     QCOMPARE(valuesPerDayOfSeriesFile(path), 0);
 }
 
@@ -184,10 +187,7 @@ void tst_SpreadsheetExport::seriesSheet() {
     QFETCH(QString, a11);
     QFETCH(QString, format);
     QTemporaryDir dir;
-    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
-    const QString book = dir.filePath(QStringLiteral("out.xlsx"));
-    writeFile(input, text);
-    writeExportWorkbook(input, false, -1, book);
+    const QString book = exportSeries(dir, text);
 
     const QJsonObject read = test::readWorkbookCells(book);
     QCOMPARE(read.value(QStringLiteral("sheets")).toArray().size(), 3);
@@ -227,10 +227,7 @@ void tst_SpreadsheetExport::seriesChart() {
     QFETCH(QString, spacing);
     QFETCH(int, lastRow);
     QTemporaryDir dir;
-    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
-    const QString book = dir.filePath(QStringLiteral("out.xlsx"));
-    writeFile(input, text);
-    writeExportWorkbook(input, false, -1, book);
+    const QString book = exportSeries(dir, text);
 
     const QByteArray xml = test::zipPart(book, QStringLiteral("xl/charts/chart1.xml"));
     QVERIFY(!xml.isEmpty());
@@ -272,8 +269,8 @@ void tst_SpreadsheetExport::monthlyTableTitleRow() {
     const QString series = dir.filePath(QStringLiteral("lastout.txt"));
     const QString report = dir.filePath(QStringLiteral("lasttable.txt"));
     const QString book = dir.filePath(QStringLiteral("out.xlsx"));
-    writeFile(series, seriesText("1 1011 KERN R", "MONTHLY DISCHARGE, CFS",
-                                 {"01 JAN 2000 3", "01 FEB 2000 4.5", "01 MAR 2000 "}));
+    test::writeFile(series, seriesText("1 1011 KERN R", "MONTHLY DISCHARGE, CFS",
+                                       {"01 JAN 2000 3", "01 FEB 2000 4.5", "01 MAR 2000 "}));
     ReportOptions options;
     options.excel = true;
     writeReportFile(series, report, options);
@@ -307,7 +304,7 @@ void tst_SpreadsheetExport::sessionCountsSheets() {
     RP_REQUIRE_OPENPYXL();
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("lastout.txt"));
-    writeFile(input, dailySeries());
+    test::writeFile(input, dailySeries());
     QStringList opened;
     ExportSession session(dir.path(), [&](const QString& path) { opened.append(path); });
     for (int i = 1; i <= 5; ++i) {
@@ -333,7 +330,7 @@ void tst_SpreadsheetExport::sessionCountsSheets() {
 void tst_SpreadsheetExport::sessionStartsAfreshWhenTheWorkbookIsGone() {
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("lastout.txt"));
-    writeFile(input, dailySeries());
+    test::writeFile(input, dailySeries());
     ExportSession session(dir.path(), {});
     session.exportFile(input, false, 0);
     session.exportFile(input, false, 0);
@@ -348,11 +345,11 @@ void tst_SpreadsheetExport::sessionStartsAfreshWhenTheWorkbookIsGone() {
 void tst_SpreadsheetExport::sessionNeverOverwritesAWorkbookSavedElsewhere() {
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("lastout.txt"));
-    writeFile(input, dailySeries());
+    test::writeFile(input, dailySeries());
     ExportSession session(dir.path(), {});
     session.exportFile(input, false, 0);
     const QString first = session.workbookPath();
-    writeFile(first, "saved by the spreadsheet application");
+    test::writeFile(first, "saved by the spreadsheet application");
     session.exportFile(input, false, 0);
     QCOMPARE(session.xlfcount(), 1);
     QCOMPARE(session.workbookPath(), dir.filePath(QStringLiteral("Book2.xlsx")));

@@ -6,6 +6,7 @@
 #include "db/HdbSchema.h"
 #include "output/ApplyUpdate.h"
 #include "output/ExportSession.h"
+#include "output/SpreadsheetServices.h"
 #include "output/UpdateWorkbook.h"
 #include "output/XlsxWorkbookWriter.h"
 
@@ -16,12 +17,6 @@
 using namespace rp;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
 
 // Runs Python with openpyxl on the workbook: `edit` is Python acting on `ws`, the named sheet.
 bool editWithOpenpyxl(const QString& book, const QString& sheet, const QString& edit) {
@@ -67,7 +62,7 @@ struct DailyHdb {
         QByteArray text = "2 1011 KERN R NR KERNVILLE\r\nDAILY DISCHARGE, CFS\r\n";
         for (int day = 1; day <= 5; ++day)
             text += QStringLiteral("0%1 MAR 1999 %1\r\n").arg(day).toLatin1();
-        writeFile(path, text);
+        test::writeFile(path, text);
         return path;
     }
 };
@@ -96,6 +91,8 @@ private slots:
     void workbookConnection_data();
     void workbookConnection();
     void cliAppliesAndDryRuns();
+    void servicesReleaseAWorkbookDatabase_data();
+    void servicesReleaseAWorkbookDatabase();
 };
 
 void tst_UpdateWorkbook::updateFillsTheTemplate() {
@@ -266,6 +263,36 @@ void tst_UpdateWorkbook::cliAppliesAndDryRuns() {
 
     const auto missing = run({QStringLiteral("--sheet"), QStringLiteral("Sheet9")});
     QVERIFY(missing.first != 0);
+}
+
+void tst_UpdateWorkbook::servicesReleaseAWorkbookDatabase_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<int>("released");
+    QTest::newRow("workbook database")
+        << QStringLiteral("Driver={Microsoft Excel Driver (*.xls)};DBQ=/tmp/hdb.xls") << 1;
+    QTest::newRow("SQLite") << QStringLiteral("Provider=SQLite;Data Source=/tmp/hdb.sqlite") << 0;
+}
+
+void tst_UpdateWorkbook::servicesReleaseAWorkbookDatabase() {
+    QFETCH(QString, connection);
+    QFETCH(int, released);
+    DailyHdb hdb;
+    int releases = 0;
+    QStringList opened;
+    SpreadsheetHooks hooks;
+    hooks.folder = [&] { return hdb.dir.path(); };
+    hooks.connectionString = [&] { return connection; };
+    hooks.releaseWorkbookDatabase = [&] { ++releases; };
+    hooks.opener = [&](const QString& path) { opened.append(path); };
+    Form2Services services;
+    const auto session = fillSpreadsheetServices(services, hooks);
+    services.update(hdb.seriesFile());
+    QCOMPARE(releases, released);
+    // A SAVE export after it goes on in the update workbook, as the next sheet.
+    services.spreadsheet(hdb.seriesFile(), false);
+    QCOMPARE(releases, released);
+    QCOMPARE(opened, QStringList(2, hdb.dir.filePath(QStringLiteral("DBedit.xlsx"))));
+    QCOMPARE(session->sheetName(), QStringLiteral("Sheet2"));
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateWorkbook)
