@@ -8,6 +8,7 @@
 #include "chart/vga1.h"
 #include "db/Database.h"
 #include "db/HdbImport.h"
+#include "db/XlsxReader.h"
 #include "output/Form2.h"
 #include "series/GraphTableCommand.h"
 
@@ -146,6 +147,18 @@ void tst_WholeJourney::journey() {
     QVERIFY(chart->model().cumulative());
     QVERIFY(chart->model().yAxis.logarithmic);
     QCOMPARE(dialogs.messages, QStringList());
+
+    // SAVE with Excel: the series in the export workbook, shown by the spreadsheet program.
+    QStringList opened;
+    window.graphTable()->openWorkbook = [&](const QString& path) { opened.append(path); };
+    s.graphTable([](Form2* form) { tick(form, "XLSout"); });
+    QCOMPARE(dialogs.messages, QStringList());
+    QCOMPARE(opened, QStringList{demo.folder.filePath(QStringLiteral("Book1.xlsx"))});
+    const QList<QVariantList> sheet = XlsxReader(opened[0]).readSheet(QStringLiteral("Sheet1"));
+    QCOMPARE(sheet.value(0).value(0).toString(),
+             QStringLiteral("2 1041 KERN RIVER BLW ISABELLA DAM CA"));
+    QCOMPARE(sheet.value(10).value(0).toDateTime().date(), QDate(2012, 1, 1));
+    QCOMPARE(sheet.size(), 10 + 366);
 
     // Monthly and yearly values of the first gauge written back from its daily table, in place
     // of none.
