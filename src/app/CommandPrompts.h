@@ -17,6 +17,8 @@ public:
                                         const QStringList& recent) = 0;
     // A question with Yes and No buttons; true for Yes.
     virtual bool askYesNo(const QString& title, const QString& text) = 0;
+    // A file dialog for a file to be made, starting at a suggested path; empty when cancelled.
+    virtual QString askNewFile(const QString& title, const QString& suggestedPath) = 0;
     // A message with an OK button; an empty title leaves the program's name.
     virtual void message(const QString& title, const QString& text) = 0;
     // A one-line box holding a selectable text to copy; its answer is not used.

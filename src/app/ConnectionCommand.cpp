@@ -1,5 +1,6 @@
 #include "ConnectionCommand.h"
 
+#include "AccessConversion.h"
 #include "AppPaths.h"
 #include "CommandPrompts.h"
 #include "ConnectionRules.h"
@@ -22,6 +23,7 @@ void ConnectionCommand::run() {
     m_view.setCaption(QStringLiteral("Database Connection..."));
     try {
         ask(savedCaption);
+        AccessConversion(m_prompts, m_view).offer();
     } catch (const Error& e) {
         m_prompts.message(QString(), e.message());
     }

@@ -2,6 +2,7 @@
 
 #include "ConnectionInputDialog.h"
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -33,6 +34,14 @@ bool WidgetPrompts::askYesNo(const QString& title, const QString& text) {
     ArrowCursor arrow;
     return QMessageBox::question(m_parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+QString WidgetPrompts::askNewFile(const QString& title, const QString& suggestedPath) {
+    ArrowCursor arrow;
+    return QFileDialog::getSaveFileName(
+        m_parent, title, suggestedPath,
+        QStringLiteral("SQLite HDB (*.sqlite *.sqlite3 *.db *.hdb);;"
+                       "All files (*)"));
 }
 
 void WidgetPrompts::message(const QString& title, const QString& text) {

@@ -14,6 +14,7 @@ public:
     QString askConnectionString(const QString& title, const QString& prompt,
                                 const QString& defaultAnswer, const QStringList& recent) override;
     bool askYesNo(const QString& title, const QString& text) override;
+    QString askNewFile(const QString& title, const QString& suggestedPath) override;
     void message(const QString& title, const QString& text) override;
     void offerText(const QString& title, const QString& prompt, const QString& text) override;
 

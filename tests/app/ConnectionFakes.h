@@ -23,6 +23,10 @@ public:
         asked.append(QStringLiteral("question %1 | %2").arg(title, text));
         return yesNo.isEmpty() ? false : yesNo.takeFirst();
     }
+    QString askNewFile(const QString& title, const QString& suggestedPath) override {
+        asked.append(QStringLiteral("new file %1 | %2").arg(title, suggestedPath));
+        return newFile;
+    }
     void message(const QString& title, const QString& text) override {
         asked.append(QStringLiteral("message %1 | %2").arg(title, text));
     }
@@ -32,6 +36,7 @@ public:
 
     QString answer;    // the connection input's answer; empty is Cancel
     QList<bool> yesNo; // answers to the questions, in order; No when used up
+    QString newFile;   // the file dialog's answer; empty is Cancel
     QStringList asked; // every box shown, in order
     QStringList recentShown;
 };

@@ -1,0 +1,112 @@
+#include "AccessConversion.h"
+
+#include "AppPaths.h"
+#include "CommandPrompts.h"
+#include "RecentConnections.h"
+#include "SettingsFile.h"
+#include "db/AccessFileCheck.h"
+#include "db/ConnectionString.h"
+#include "db/Error.h"
+#include "db/HdbImport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+namespace rp {
+
+namespace {
+
+// The Access file a connection string names, when it is one this program can read.
+QString readableAccessFile(const QString& connectionString) {
+    if (connectionString.isEmpty())
+        return {};
+    try {
+        const ConnectionString cs = ConnectionString::parse(connectionString);
+        if (cs.backendKind() != BackendKind::Access)
+            return {};
+        checkAccessFile(cs.databasePath());
+        return cs.databasePath();
+    } catch (const Error&) {
+        // No Access file to convert: connecting to it reports the problem in its own words.
+        return {};
+    }
+}
+
+} // namespace
+
+AccessConversion::AccessConversion(CommandPrompts& prompts, ConnectionView& view)
+    : m_prompts(prompts), m_view(view) {}
+
+QString AccessConversion::suggestedPath(const QString& accessPath) {
+    const QFileInfo info(accessPath);
+    const QDir folder = info.absoluteDir();
+    QString path = folder.filePath(info.completeBaseName() + QStringLiteral(".sqlite"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder.filePath(QStringLiteral("%1_%2.sqlite").arg(info.completeBaseName()).arg(n));
+    return path;
+}
+
+QString AccessConversion::offer() {
+    if (!AppPaths::settingsFileExists())
+        return {};
+    const QString current = SettingsFile::read(AppPaths::settingsFilePath()).connectionString;
+    const QString accessPath = readableAccessFile(current);
+    if (accessPath.isEmpty())
+        return {};
+    const QString shown = QDir::toNativeSeparators(accessPath);
+    if (!m_prompts.askYesNo(QLatin1String(title),
+                            QStringLiteral("%1 is an Access database, which this program reads "
+                                           "but does not change. Convert it to a new SQLite HDB, "
+                                           "which it can edit?")
+                                .arg(shown)))
+        return {};
+    const QString target =
+        m_prompts.askNewFile(QLatin1String(title), suggestedPath(accessPath)).trimmed();
+    if (target.isEmpty())
+        return {};
+    const QString connection = QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(target);
+
+    const QString caption = m_view.caption();
+    m_view.setBusy(true);
+    m_view.setCaption(QStringLiteral("Converting %1...").arg(shown));
+    m_view.processEvents();
+    QElapsedTimer shownSince;
+    shownSince.start();
+    qint64 copied = 0;
+    try {
+        copied = importHdb(current, connection, [&](const QString& table, qint64 rows) {
+            // The caption tells how far it has got, a few times a second at most.
+            if (shownSince.elapsed() < 250)
+                return;
+            shownSince.restart();
+            m_view.setCaption(QStringLiteral("Converting %1: %2 rows").arg(table).arg(rows));
+            m_view.processEvents();
+        });
+    } catch (const Error&) {
+        m_view.setCaption(caption);
+        m_view.setBusy(false);
+        throw;
+    }
+    m_view.setCaption(caption);
+    m_view.setBusy(false);
+
+    if (!m_prompts.askYesNo(QLatin1String(title),
+                            QStringLiteral("%1 rows were copied into %2. Use the new SQLite HDB "
+                                           "from now on?")
+                                .arg(copied)
+                                .arg(QDir::toNativeSeparators(target))))
+        return {};
+    switchTo(connection);
+    return connection;
+}
+
+void AccessConversion::switchTo(const QString& connectionString) {
+    SettingsFile settings = SettingsFile::read(AppPaths::settingsFilePath());
+    settings.connectionString = connectionString;
+    settings.write(AppPaths::settingsFilePath());
+    m_view.setConnectionString(connectionString);
+    RecentConnections::inProgramFolder().add(connectionString);
+}
+
+} // namespace rp
