@@ -261,6 +261,13 @@ void tst_SpreadsheetExport::seriesChart() {
 
     const QByteArray drawing = test::zipPart(book, QStringLiteral("xl/drawings/drawing1.xml"));
     QVERIFY(drawing.contains("name=\"Chart 1\""));
+    // Moved 250 pt right and 54.75 pt up from column C, row 5 (pixel 174, 80 at 96 dpi): 507, 7,
+    // which is 13 pixels into column H (A is 110 pixels wide, the others 64) and 7 into row 1;
+    // 480 x 288 pixels scaled 1.22 x 1.74 end 22.6 pixels into column Q and 8.1 into row 26.
+    QVERIFY(drawing.contains("<xdr:from><xdr:col>7</xdr:col><xdr:colOff>123825</xdr:colOff>"
+                             "<xdr:row>0</xdr:row><xdr:rowOff>66675</xdr:rowOff></xdr:from>"));
+    QVERIFY(drawing.contains("<xdr:to><xdr:col>16</xdr:col><xdr:colOff>215265</xdr:colOff>"
+                             "<xdr:row>25</xdr:row><xdr:rowOff>77343</xdr:rowOff></xdr:to>"));
 }
 
 void tst_SpreadsheetExport::monthlyTableTitleRow() {
