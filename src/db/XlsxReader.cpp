@@ -20,6 +20,22 @@ bool typeIs(const QString& type, QStringView last) {
     return type.endsWith(QLatin1Char('/') + last.toString(), Qt::CaseInsensitive);
 }
 
+// Excel writes characters XML cannot hold (CR, control characters) as _xHHHH_.
+QString decodeEscapes(QString text) {
+    qsizetype at = text.indexOf(QLatin1String("_x"));
+    while (at >= 0 && at + 7 <= text.size()) {
+        bool ok = false;
+        const ushort code = text.mid(at + 2, 4).toUShort(&ok, 16);
+        if (ok && text.at(at + 6) == u'_') {
+            text.replace(at, 7, QChar(code));
+            at = text.indexOf(QLatin1String("_x"), at + 1);
+        } else {
+            at = text.indexOf(QLatin1String("_x"), at + 2);
+        }
+    }
+    return text;
+}
+
 // The text of an <si> or <is> element: its <t> parts, plain or in runs, without phonetic hints.
 QString readRichText(QXmlStreamReader& xml) {
     QString text;
@@ -32,7 +48,7 @@ QString readRichText(QXmlStreamReader& xml) {
                 ++phonetic;
                 ++depth;
             } else if (xml.name() == u"t" && phonetic == 0) {
-                text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                text += decodeEscapes(xml.readElementText(QXmlStreamReader::IncludeChildElements));
             } else {
                 ++depth;
             }

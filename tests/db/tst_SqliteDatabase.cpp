@@ -59,8 +59,9 @@ private slots:
         QTest::newRow("missing workbook")
             << "Driver={Microsoft Excel Driver (*.xls)};DBQ=@DIR@/x.xls"
             << "x.xls\" does not exist";
-        QTest::newRow("access later") << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=@DIR@/x.mdb"
-                                      << "not supported";
+        QTest::newRow("missing Access file")
+            << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=@DIR@/x.mdb"
+            << "x.mdb does not exist";
     }
     void badConnectionsAreClearErrors() {
         QFETCH(QString, connection);

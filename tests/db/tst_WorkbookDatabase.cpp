@@ -424,7 +424,9 @@ private slots:
                                           "ORDER BY date_time;"),
                            LockType::Optimistic);
         QCOMPARE(rs->recordCount(), 2);
+        QCOMPARE(rs->value(0, 0), QVariant(qlonglong(1001)));
         QCOMPARE(rs->value(0, 1), QVariant(day(6)));
+        QCOMPARE(rs->value(0, 2), QVariant(13.0));
         rs->setValue(2, 13.75);
         rs->update();
         QCOMPARE(fingerprint(WorkbookFile::backupPath(xlsx)), original);
@@ -465,6 +467,8 @@ private slots:
         QCOMPARE(rs->recordCount(), 2);
         QCOMPARE(rs->value(1, 1), QVariant(day(6)));
         QCOMPARE(rs->value(0, 2), QVariant(12.5));
+        QCOMPARE(rs->value(1, 2), QVariant(13.0));
+        QCOMPARE(rs->value(0, 0), QVariant(qlonglong(1001)));
         const QString error =
             errorOf([&] { db->execute(QStringLiteral("DELETE FROM [rday$] WHERE value=13")); });
         QCOMPARE(error, db->readOnlyReason());

@@ -70,11 +70,15 @@ private slots:
         b = HandMadeWorkbook();
         b.sharedStrings =
             "<si><t>plain</t></si><si><r><t>ri</t></r><r><rPr/><t>ch</t></r>"
-            "<rPh><t>IGNORED</t></rPh></si><si><t xml:space=\"preserve\"> sp </t></si>";
+            "<rPh><t>IGNORED</t></rPh></si><si><t xml:space=\"preserve\"> sp </t></si>"
+            "<si><t>a_x000D__x000A_b_x41_ _x004G_</t></si>";
         b.sheets = {{"sst", "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>2</v></c><c r=\"B1\" t=\"s\">"
-                            "<v>1</v></c><c r=\"C1\" t=\"s\"><v>0</v></c></row>"}};
+                            "<v>1</v></c><c r=\"C1\" t=\"s\"><v>0</v></c><c r=\"D1\" t=\"s\">"
+                            "<v>3</v></c></row>"}};
         QTest::newRow("shared strings, rich text and phonetic hints")
-            << b << QList<QVariantList>{{text(" sp "), text("rich"), text("plain")}};
+            << b
+            << QList<QVariantList>{
+                   {text(" sp "), text("rich"), text("plain"), text("a\r\nb_x41_ _x004G_")}};
 
         b = HandMadeWorkbook();
         b.numFmts = "<numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\"/>"
