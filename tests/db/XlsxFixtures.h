@@ -110,23 +110,28 @@ struct HandMadeWorkbook {
     }
 };
 
-// Converts a CSV file to an .xlsx with LibreOffice (dates read month-first, en-US); returns the
-// path of the workbook, or an empty string when LibreOffice is missing or fails.
-inline QString convertWithLibreOffice(const QString& csvPath, const QString& outDir) {
+// A workbook made by LibreOffice from CSV text (dates read month-first, en-US), in outDir under
+// the name table.FORMAT (format "xlsx" or "xls"), so that its one sheet is named table; an empty
+// string when LibreOffice is missing or fails.
+inline QString workbookByLibreOffice(const QString& outDir, const QString& table,
+                                     const QByteArray& csv,
+                                     const QString& format = QStringLiteral("xlsx")) {
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty())
+    const QString csvPath = QDir(outDir).filePath(table + QStringLiteral(".csv"));
+    QFile file(csvPath);
+    if (soffice.isEmpty() || !file.open(QIODevice::WriteOnly))
         return {};
+    file.write(csv);
+    file.close();
     QProcess p;
     p.start(
         soffice,
         {QStringLiteral("-env:UserInstallation=file://") + outDir + QStringLiteral("/lo-profile"),
          QStringLiteral("--headless"), QStringLiteral("--infilter=CSV:44,34,76,1,,1033,false,true"),
-         QStringLiteral("--convert-to"), QStringLiteral("xlsx"), QStringLiteral("--outdir"), outDir,
-         csvPath});
+         QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), outDir, csvPath});
     if (!p.waitForFinished(180000) || p.exitCode() != 0)
         return {};
-    const QString out =
-        QDir(outDir).filePath(QFileInfo(csvPath).completeBaseName() + QStringLiteral(".xlsx"));
+    const QString out = QDir(outDir).filePath(table + QLatin1Char('.') + format);
     return QFile::exists(out) ? out : QString();
 }
 

@@ -406,15 +406,11 @@ private slots:
 
     void workbookMadeByLibreOffice() {
         QTemporaryDir dir;
-        const QString csv = dir.filePath(QStringLiteral("rday.csv"));
-        QFile f(csv);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("datatype_site_id,date_time,value,source\n"
-                "1001,1999-03-05,12.5,A\n"
-                "1001,1999-03-06,13,A\n"
-                "1001,1999-03-07,14,\n");
-        f.close();
-        const QString xlsx = convertWithLibreOffice(csv, dir.path());
+        const QString xlsx = workbookByLibreOffice(dir.path(), QStringLiteral("rday"),
+                                                   "datatype_site_id,date_time,value,source\n"
+                                                   "1001,1999-03-05,12.5,A\n"
+                                                   "1001,1999-03-06,13,A\n"
+                                                   "1001,1999-03-07,14,\n");
         if (xlsx.isEmpty())
             QSKIP("LibreOffice (soffice) is not installed or could not convert the CSV file");
         const QByteArray original = fingerprint(xlsx);
@@ -440,25 +436,12 @@ private slots:
 
     void legacyXlsIsReadOnly() {
         QTemporaryDir dir;
-        const QString csv = dir.filePath(QStringLiteral("rday.csv"));
-        QFile f(csv);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("datatype_site_id,date_time,value\n1001,1999-03-05,12.5\n1001,1999-03-06,13\n");
-        f.close();
-        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-        if (soffice.isEmpty())
-            QSKIP("LibreOffice (soffice) is not installed; no .xls file can be made");
-        QProcess p;
-        p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.path() +
-                              QStringLiteral("/lo-profile"),
-                          QStringLiteral("--headless"),
-                          QStringLiteral("--infilter=CSV:44,34,76,1,,1033,false,true"),
-                          QStringLiteral("--convert-to"), QStringLiteral("xls"),
-                          QStringLiteral("--outdir"), dir.path(), csv});
-        QVERIFY(p.waitForFinished(180000));
-        const QString xls = dir.filePath(QStringLiteral("rday.xls"));
-        if (!QFile::exists(xls))
-            QSKIP("LibreOffice could not write an .xls file");
+        const QString xls = workbookByLibreOffice(
+            dir.path(), QStringLiteral("rday"),
+            "datatype_site_id,date_time,value\n1001,1999-03-05,12.5\n1001,1999-03-06,13\n",
+            QStringLiteral("xls"));
+        if (xls.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed or could not write an .xls file");
         const QByteArray before = fingerprint(xls);
         const auto db = openDatabase(connectionFor(xls));
         QVERIFY(db->readOnlyReason().contains(QLatin1String(".xlsx")));

@@ -267,15 +267,11 @@ private slots:
 
     void madeByLibreOffice() {
         QTemporaryDir dir;
-        const QString csv = dir.filePath(QStringLiteral("rday.csv"));
-        QFile f(csv);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("datatype_site_id,date_time,value,source\n"
-                "1001,1999-03-05,12.5,A\n"
-                "1001,1999-03-06 06:15:00,13,\n"
-                "1002,03/07/1999,,\"x, y\"\n");
-        f.close();
-        const QString xlsx = convertWithLibreOffice(csv, dir.path());
+        const QString xlsx = workbookByLibreOffice(dir.path(), QStringLiteral("rday"),
+                                                   "datatype_site_id,date_time,value,source\n"
+                                                   "1001,1999-03-05,12.5,A\n"
+                                                   "1001,1999-03-06 06:15:00,13,\n"
+                                                   "1002,03/07/1999,,\"x, y\"\n");
         if (xlsx.isEmpty())
             QSKIP("LibreOffice (soffice) is not installed or could not convert the CSV file");
         const XlsxReader reader(xlsx);
