@@ -94,7 +94,10 @@ qint64 copyTables(Database& source, Database& destination, const QStringList& ta
     return total;
 }
 
-qint64 copyEveryTable(Database& source, Database& destination, const ImportProgress& progress) {
+namespace {
+
+// copyEveryTable without its savepoint.
+qint64 copyEveryTableIn(Database& source, Database& destination, const ImportProgress& progress) {
     const QStringList tables = source.tables();
     qint64 total = 0;
     QStringList others = tables;
@@ -106,6 +109,23 @@ qint64 copyEveryTable(Database& source, Database& destination, const ImportProgr
             [&](const QString& t) { return hdbTables.contains(t, Qt::CaseInsensitive); });
     }
     return total + copyTables(source, destination, others, progress);
+}
+
+} // namespace
+
+qint64 copyEveryTable(Database& source, Database& destination, const ImportProgress& progress) {
+    // One savepoint around it all: a new SQLite file then commits (and syncs) once, not once
+    // per table; inside a server's transaction it nests.
+    destination.executeNative(QStringLiteral("SAVEPOINT rp_copy_every_table"));
+    try {
+        const qint64 copied = copyEveryTableIn(source, destination, progress);
+        destination.executeNative(QStringLiteral("RELEASE rp_copy_every_table"));
+        return copied;
+    } catch (const Error&) {
+        destination.executeNative(
+            QStringLiteral("ROLLBACK TO rp_copy_every_table; RELEASE rp_copy_every_table"));
+        throw;
+    }
 }
 
 } // namespace rp

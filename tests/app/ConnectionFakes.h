@@ -41,6 +41,27 @@ public:
     QStringList recentShown;
 };
 
+// What the Connection command did to the main window.
+class RecordingView : public ConnectionView {
+public:
+    QString caption() const override { return m_caption; }
+    void setCaption(const QString& caption) override {
+        m_caption = caption;
+        captions.append(caption);
+    }
+    void setConnectionString(const QString& connectionString) override {
+        connections.append(connectionString);
+    }
+    void setBusy(bool busy) override { events.append(busy ? "busy" : "idle"); }
+    void releaseDatabase() override { events.append("release"); }
+    void finish() override { events.append("finish"); }
+
+    QString m_caption = QStringLiteral("Rivelpos 0.1.0");
+    QStringList captions;
+    QStringList connections;
+    QStringList events;
+};
+
 // Stands in for rivelpost-contig: writes the report given for "-a" (analysis) or for a
 // defragmenting run, and remembers the calls.
 class ScriptedContig : public ContigRunner {

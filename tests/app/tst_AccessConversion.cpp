@@ -19,26 +19,6 @@ using namespace rp::test;
 
 namespace {
 
-class CaptionView : public ConnectionView {
-public:
-    QString caption() const override { return m_caption; }
-    void setCaption(const QString& caption) override {
-        m_caption = caption;
-        captions.append(caption);
-    }
-    void setConnectionString(const QString& connectionString) override {
-        connections.append(connectionString);
-    }
-    void setBusy(bool busy) override { events.append(busy ? "busy" : "idle"); }
-    void releaseDatabase() override { events.append("release"); }
-    void finish() override { events.append("finish"); }
-
-    QString m_caption = QStringLiteral("Rivelpost");
-    QStringList captions;
-    QStringList connections;
-    QStringList events;
-};
-
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
@@ -57,7 +37,7 @@ private slots:
         m_folder = std::make_unique<QTemporaryDir>();
         AppPaths::setProgramFolder(m_folder->path());
         prompts = ScriptedPrompts();
-        view = CaptionView();
+        view = RecordingView();
         contig = ScriptedContig();
     }
     void cleanup() {
@@ -95,7 +75,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_folder;
     ScriptedPrompts prompts;
-    CaptionView view;
+    RecordingView view;
     ScriptedContig contig;
 };
 
@@ -121,7 +101,7 @@ void tst_AccessConversion::convertsAndSwitches() {
     // Line 1 names the new file; the backdrop line stays.
     QCOMPARE(settingsText(), connection + QStringLiteral("\r\n 255 ; 0 \r\n"));
     QVERIFY(view.captions.contains(QStringLiteral("Converting %1...").arg(mdb)));
-    QCOMPARE(view.caption(), QStringLiteral("Rivelpost"));
+    QCOMPARE(view.caption(), QStringLiteral("Rivelpos 0.1.0"));
     QVERIFY(view.events.contains(QStringLiteral("busy")));
     QCOMPARE(view.events.last(), QStringLiteral("finish"));
 
@@ -180,7 +160,7 @@ void tst_AccessConversion::failedConversionLeavesTheConnection() {
              qPrintable(prompts.asked.last()));
     QCOMPARE(readAll(target), QByteArray("mine"));
     QCOMPARE(settingsText(), before);
-    QCOMPARE(view.caption(), QStringLiteral("Rivelpost"));
+    QCOMPARE(view.caption(), QStringLiteral("Rivelpos 0.1.0"));
     QVERIFY(view.events.contains(QStringLiteral("idle")));
 }
 

@@ -15,26 +15,6 @@ using namespace rp::test;
 
 namespace {
 
-class RecordingView : public ConnectionView {
-public:
-    QString caption() const override { return m_caption; }
-    void setCaption(const QString& caption) override {
-        m_caption = caption;
-        captions.append(caption);
-    }
-    void setConnectionString(const QString& connectionString) override {
-        connections.append(connectionString);
-    }
-    void setBusy(bool busy) override { events.append(busy ? "busy" : "idle"); }
-    void releaseDatabase() override { events.append("release"); }
-    void finish() override { events.append("finish"); }
-
-    QString m_caption = QStringLiteral("Rivelpos 0.1.0");
-    QStringList captions;
-    QStringList connections;
-    QStringList events;
-};
-
 const QString prompt = QStringLiteral(
     "Enter new connection string or press Cancel to Compact and Repair Access database:");
 

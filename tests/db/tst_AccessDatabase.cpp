@@ -14,15 +14,6 @@ using namespace rp;
 
 namespace {
 
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no error>");
-}
-
 QVariant scalar(Database& db, const QString& sql) {
     const auto set = db.open(sql, LockType::ReadOnly);
     return set->isEmpty() ? QVariant() : set->value(0, 0);
@@ -218,7 +209,7 @@ private slots:
         QVERIFY(!db->readOnlyReason().isEmpty());
         const QStringList key{QStringLiteral("OrderID")};
         const QVariantList keyValue{10331};
-        const QString error = errorOf([&] {
+        const QString error = rp::test::errorMessageOf([&] {
             if (what == QLatin1String("execute"))
                 db->execute(QStringLiteral("DELETE * FROM Orders"));
             else if (what == QLatin1String("open delete"))
@@ -311,7 +302,7 @@ private slots:
             });
         QVERIFY(!path.isEmpty());
         std::shared_ptr<Database> db;
-        const QString error = errorOf([&] { db = openAccess(path); });
+        const QString error = rp::test::errorMessageOf([&] { db = openAccess(path); });
         if (db) {
             // The reader got through: what it gives is readable.
             QVERIFY(!db->tables().isEmpty());
@@ -325,7 +316,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = damagedCopy(source, dir, QStringLiteral("cut.mdb"),
                                          [](QByteArray& bytes) { bytes.truncate(400 * 2048); });
-        const QString error = errorOf([&] { openAccess(path); });
+        const QString error = rp::test::errorMessageOf([&] { openAccess(path); });
         QVERIFY2(error.contains(QStringLiteral("damaged")) ||
                      error.contains(QStringLiteral("cannot be read")),
                  qPrintable(error));

@@ -16,12 +16,17 @@ using namespace rp;
 namespace {
 
 QString checkError(const QString& path) {
-    try {
-        checkAccessFile(path);
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no error>");
+    return rp::test::errorMessageOf([&] { checkAccessFile(path); });
+}
+
+// The bytes as a file named name in dir.
+QString written(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(bytes);
+    return path;
 }
 
 QByteArray jetHeader(const char* kind, char version, int pages, int pageSize) {
@@ -53,11 +58,7 @@ private slots:
         QFETCH(int, pageSize);
         QFETCH(QString, name);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("x.mdb"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
+        const QString path = written(dir, QStringLiteral("x.mdb"), bytes);
         const AccessFileFormat format = checkAccessFile(path);
         QCOMPARE(format.pageSize, pageSize);
         QCOMPARE(format.name, name);
@@ -98,12 +99,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("bad.mdb"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        const QString error = checkError(path);
+        const QString error = checkError(written(dir, QStringLiteral("bad.mdb"), bytes));
         QVERIFY2(error.contains(message), qPrintable(error));
         QVERIFY2(error.contains(QStringLiteral("bad.mdb")), qPrintable(error));
     }

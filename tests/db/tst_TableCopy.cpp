@@ -1,4 +1,5 @@
 #include "SmallHdb.h"
+#include "TestSupport.h"
 
 #include "db/Database.h"
 #include "db/Error.h"
@@ -24,15 +25,6 @@ void addNotes(Database& db) {
         "photo BLOB);"
         "INSERT INTO \"Gauge Notes ä\" VALUES (1, '1999-03-05 07:15:00', 2.5, 'ice', x'00ff'),"
         "(2, '9999-12-31 00:00:00', NULL, 'far future', NULL)"));
-}
-
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no error>");
 }
 
 } // namespace
@@ -114,7 +106,7 @@ private slots:
         }
         SqliteDatabase source(sourcePath);
         const QString target = dir.filePath(QStringLiteral("copy.sqlite"));
-        const QString error = errorOf(
+        const QString error = rp::test::errorMessageOf(
             [&] { buildNewHdbFile(target, [&](Database& to) { copyEveryTable(source, to); }); });
         QVERIFY2(error.contains(QStringLiteral("UNIQUE")), qPrintable(error));
         QVERIFY(!QFileInfo::exists(target));

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "db/Error.h"
+
 #include <QDir>
 #include <QString>
 #include <QTest>
+#include <functional>
 
 namespace rp::test {
 
@@ -10,6 +13,16 @@ namespace rp::test {
 inline QString sharedDataFile(const QString& name) {
     const QString path = QDir(QStringLiteral(RIVELPOST_SHARED_DATA)).filePath(name);
     return QFileInfo::exists(path) ? path : QString();
+}
+
+// The message of the rp::Error that f throws, or "<no error>".
+inline QString errorMessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const rp::Error& e) {
+        return e.message();
+    }
+    return QStringLiteral("<no error>");
 }
 
 } // namespace rp::test
