@@ -15,6 +15,9 @@ namespace {
 
 constexpr int maxColumns = 16384;
 constexpr int maxRows = 1048576;
+// Cells held for one sheet, gaps included: far beyond any HDB, short of exhausting memory when a
+// hostile file scatters single cells over the whole grid.
+constexpr qint64 maxHeldCells = 8'000'000;
 
 bool typeIs(const QString& type, QStringView last) {
     return type.endsWith(QLatin1Char('/') + last.toString(), Qt::CaseInsensitive);
@@ -217,6 +220,7 @@ QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
     QXmlStreamReader xml(package.read(part));
     int rowNumber = 0;
     int nextColumn = 0;
+    qint64 held = 0;
     const auto badReference = [&](QStringView ref) {
         return Error(QStringLiteral("The workbook \"%1\" is damaged: part \"%2\" names the cell "
                                     "\"%3\", which is outside a sheet.")
@@ -274,8 +278,16 @@ QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
             while (rows.size() < row)
                 rows.append(QVariantList());
             QVariantList& cells = rows[row - 1];
-            while (cells.size() <= column)
-                cells.append(QVariant());
+            if (cells.size() <= column) {
+                held += column + 1 - cells.size();
+                if (held > maxHeldCells)
+                    throw Error(QStringLiteral("The worksheet part \"%1\" of the workbook \"%2\" "
+                                               "holds more cells (gaps included) than one sheet "
+                                               "can bring in: %3.")
+                                    .arg(part, package.path())
+                                    .arg(maxHeldCells));
+                cells.resize(column + 1);
+            }
             cells[column] = value;
         }
     }
