@@ -95,7 +95,7 @@ struct XlsxReader::Parts {
     void readSharedStrings(const QString& part);
     void readStyles(const QString& part);
     QList<QVariantList> readSheet(const QString& part) const;
-    QVariant cellValue(const QString& type, int style, const QString& v, const QString& inlineText,
+    QVariant cellValue(QStringView type, int style, const QString& v, const QString& inlineText,
                        bool hasInline, const QString& part, QStringView ref) const;
 };
 
@@ -175,7 +175,7 @@ void XlsxReader::Parts::readStyles(const QString& part) {
         throw package.xmlError(part, xml);
 }
 
-QVariant XlsxReader::Parts::cellValue(const QString& type, int style, const QString& v,
+QVariant XlsxReader::Parts::cellValue(QStringView type, int style, const QString& v,
                                       const QString& inlineText, bool hasInline,
                                       const QString& part, QStringView ref) const {
     const auto damaged = [&](const QString& what) {
@@ -241,7 +241,7 @@ QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
                 rows.append(QVariantList());
         } else if (xml.name() == u"c") {
             const QXmlStreamAttributes a = xml.attributes();
-            const QString ref = a.value(QLatin1String("r")).toString();
+            const QStringView ref = a.value(QLatin1String("r"));
             int column = nextColumn;
             int row = qMax(rowNumber, 1);
             if (!ref.isEmpty() && !parseCellReference(ref, column, row))
@@ -249,7 +249,7 @@ QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
             if (column >= maxColumns || row > maxRows)
                 throw badReference(ref);
             nextColumn = column + 1;
-            const QString type = a.value(QLatin1String("t")).toString();
+            const QStringView type = a.value(QLatin1String("t"));
             const int style =
                 a.hasAttribute(QLatin1String("s")) ? a.value(QLatin1String("s")).toInt() : -1;
             QString v;
