@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace rp {
+
+// How work run in a child process ended.
+struct IsolatedOutcome {
+    enum class Kind {
+        Finished, // exited; exitCode says how
+        Crashed,  // killed by signal
+        Stuck     // said nothing for longer than the silence limit, and was killed
+    };
+    Kind kind = Kind::Finished;
+    int exitCode = 0;
+    int signal = 0;
+    QString failure; // the last "E" line it reported
+};
+
+// Runs work in a child process of its own, for a library that may crash or loop on bad input.
+// The child's standard output and error go nowhere; work reports on the descriptor it is given,
+// in lines: "P<count>\t<name>" reach progress, "E<message>" becomes the outcome's failure; its
+// result is the exit code. A progress callback that throws stops the child and passes the
+// exception on. Throws rp::Error when no process can be started.
+IsolatedOutcome runIsolated(const std::function<int(int reportFd)>& work,
+                            const std::function<void(const QString& name, qint64 count)>& progress,
+                            int silenceLimitMs);
+
+} // namespace rp
