@@ -29,6 +29,12 @@ QString sampleFile(benchmark::State& state) {
     return path;
 }
 
+void reportRows(benchmark::State& state, qint64 rows) {
+    state.counters["rows"] = double(rows);
+    state.counters["rows_per_second"] =
+        benchmark::Counter(double(rows), benchmark::Counter::kIsIterationInvariantRate);
+}
+
 qint64 rowsOf(rp::Database& database) {
     qint64 rows = 0;
     for (const QString& table : database.tables())
@@ -52,9 +58,7 @@ void BM_OpenAccessFile(benchmark::State& state) {
         rows = rowsOf(database);
         state.ResumeTiming();
     }
-    state.counters["rows"] = double(rows);
-    state.counters["rows_per_second"] =
-        benchmark::Counter(double(rows), benchmark::Counter::kIsIterationInvariantRate);
+    reportRows(state, rows);
 }
 BENCHMARK(BM_OpenAccessFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -74,9 +78,7 @@ void BM_ImportAccessFile(benchmark::State& state) {
         QFile::remove(target);
         state.ResumeTiming();
     }
-    state.counters["rows"] = double(rows);
-    state.counters["rows_per_second"] =
-        benchmark::Counter(double(rows), benchmark::Counter::kIsIterationInvariantRate);
+    reportRows(state, rows);
 }
 BENCHMARK(BM_ImportAccessFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -101,9 +103,7 @@ void BM_ConvertHdbOf100kValueRows(benchmark::State& state) {
         QFile::remove(target);
         state.ResumeTiming();
     }
-    state.counters["rows"] = double(rows);
-    state.counters["rows_per_second"] =
-        benchmark::Counter(double(rows), benchmark::Counter::kIsIterationInvariantRate);
+    reportRows(state, rows);
 }
 BENCHMARK(BM_ConvertHdbOf100kValueRows)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -310,17 +310,6 @@ private slots:
             QVERIFY2(error.contains(QStringLiteral("damaged.mdb")), qPrintable(error));
         }
     }
-
-    void truncatedFileSaysDamaged() {
-        RP_REQUIRE_SHARED_DATA(source, QStringLiteral("mdb/nwind.mdb"));
-        QTemporaryDir dir;
-        const QString path = damagedCopy(source, dir, QStringLiteral("cut.mdb"),
-                                         [](QByteArray& bytes) { bytes.truncate(400 * 2048); });
-        const QString error = rp::test::errorMessageOf([&] { openAccess(path); });
-        QVERIFY2(error.contains(QStringLiteral("damaged")) ||
-                     error.contains(QStringLiteral("cannot be read")),
-                 qPrintable(error));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAccessDatabase)
