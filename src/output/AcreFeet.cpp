@@ -30,14 +30,18 @@ QList<QByteArray> splitLines(const QByteArray& in) {
     return lines;
 }
 
-double monthFactor(const QString& line) {
+double monthFactor(const QString& line, int number) {
     if (line.size() < 6)
         return 1;
     const qsizetype at = monthTable.indexOf(QStringView(line).mid(3, 3));
     if (at < 3 || at % 3 != 0)
         return 1;
     const int month = static_cast<int>(at / 3);
-    return acreFeetMonthDays(month, static_cast<int>(leadingNumber(QStringView(line).mid(7, 4))));
+    // Four characters give at most 9999, unless they hold an exponent ("1d99").
+    const double year = leadingNumber(QStringView(line).mid(7, 4));
+    if (!(std::fabs(year) < 10000))
+        fail(number, QStringLiteral("\"%1\" is not a year.").arg(line.mid(7, 4)));
+    return acreFeetMonthDays(month, static_cast<int>(year));
 }
 
 QString volumeText(double value) {
@@ -105,7 +109,7 @@ bool convertToAcreFeet(const QByteArray& in, QByteArray& out) {
                 fail(number, QStringLiteral("\"%1\" is not a number.").arg(text));
             value *= factor;
             if (code == 1)
-                value *= monthFactor(line);
+                value *= monthFactor(line, number);
             result += volumeText(value).toLatin1();
         }
         result += "\r\n";

@@ -119,6 +119,11 @@ void tst_AcreFeet::malformed_data() {
                                 << "Line 4";
     QTest::newRow("number with trailing text")
         << lines({"2 1", "DAILY Q, CFS", "01 MAR 1999 12x"}) << "Line 3";
+    // Found by fuzzing: the year went through int unchecked.
+    QTest::newRow("monthly year with an exponent")
+        << lines({"1 1", "MONTHLY Q, CFS", "01 JAN 1999 3", "01 FEB 1d99 12.5"}) << "Line 4";
+    QTest::newRow("monthly year with an e exponent")
+        << lines({"1 1", "MONTHLY Q, CFS", "01 FEB 1e99 12.5"}) << "Line 3";
 }
 
 void tst_AcreFeet::malformed() {
