@@ -35,8 +35,8 @@ QString readableAccessFile(const QString& connectionString) {
 
 } // namespace
 
-AccessConversion::AccessConversion(CommandPrompts& prompts, ConnectionView& view)
-    : m_prompts(prompts), m_view(view) {}
+AccessConversion::AccessConversion(CommandPrompts& prompts, ConnectionView& view, Progress progress)
+    : m_prompts(prompts), m_view(view), m_progress(std::move(progress)) {}
 
 QString AccessConversion::suggestedPath(const QString& accessPath) {
     const QFileInfo info(accessPath);
@@ -74,8 +74,18 @@ QString AccessConversion::offer() {
     QElapsedTimer shownSince;
     shownSince.start();
     qint64 copied = 0;
+    qint64 rowsBefore = 0; // of the tables done
+    QString lastTable;
+    qint64 lastRows = 0;
     try {
         copied = importHdb(current, connection, [&](const QString& table, qint64 rows) {
+            if (table != lastTable) {
+                rowsBefore += lastRows;
+                lastTable = table;
+            }
+            lastRows = rows;
+            if (m_progress && !m_progress(rowsBefore + rows, 0))
+                throw Error(QStringLiteral("The conversion was cancelled; no file was made."));
             // The caption tells how far it has got, a few times a second at most.
             if (shownSince.elapsed() < 250)
                 return;

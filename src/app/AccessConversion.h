@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Progress.h"
+
 #include <QString>
 
 namespace rp {
@@ -13,7 +15,9 @@ class ConnectionView;
 // connection to the new file.
 class AccessConversion {
 public:
-    AccessConversion(CommandPrompts& prompts, ConnectionView& view);
+    // progress, when given, learns the rows copied so far and can cancel: nothing is then left
+    // of the new file.
+    AccessConversion(CommandPrompts& prompts, ConnectionView& view, Progress progress = {});
 
     // Reads the connection string from the settings file. Returns the new connection string when
     // the user converted and switched to it (the settings file then names it), else empty.
@@ -31,6 +35,7 @@ private:
 
     CommandPrompts& m_prompts;
     ConnectionView& m_view;
+    Progress m_progress;
 };
 
 } // namespace rp

@@ -23,7 +23,7 @@ void ConnectionCommand::run() {
     m_view.setCaption(QStringLiteral("Database Connection..."));
     try {
         ask(savedCaption);
-        AccessConversion(m_prompts, m_view).offer();
+        AccessConversion(m_prompts, m_view, m_conversionProgress).offer();
     } catch (const Error& e) {
         m_prompts.message(QString(), e.message());
     }

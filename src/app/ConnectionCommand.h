@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Progress.h"
+
 #include <QString>
 
 namespace rp {
@@ -17,6 +19,8 @@ public:
                       SqliteCompactor& compactor);
     // Reports every failure through the prompts and always ends with the view's finish.
     void run();
+    // Told of the rows copied while an Access database is converted to SQLite; may cancel it.
+    void setConversionProgress(Progress progress) { m_conversionProgress = std::move(progress); }
 
 private:
     void ask(const QString& savedCaption);
@@ -25,6 +29,7 @@ private:
     ConnectionView& m_view;
     ContigRunner& m_contig;
     SqliteCompactor& m_compactor;
+    Progress m_conversionProgress;
 };
 
 } // namespace rp

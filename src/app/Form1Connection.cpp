@@ -75,9 +75,11 @@ void Form1::connectionCommand() {
     ProgressWindow progress(this, QStringLiteral("Compacting the database..."));
     compactor.setProgress(progress.callback());
     CommandView view(*this);
-    ConnectionCommand(m_services.prompts ? *m_services.prompts : widgetPrompts, view,
-                      m_services.contig ? *m_services.contig : processContig, compactor)
-        .run();
+    ConnectionCommand command(m_services.prompts ? *m_services.prompts : widgetPrompts, view,
+                              m_services.contig ? *m_services.contig : processContig, compactor);
+    ProgressWindow conversion(this, QStringLiteral("Converting to SQLite..."));
+    command.setConversionProgress(conversion.callback());
+    command.run();
 }
 
 void Form1::helpCommand() {

@@ -49,6 +49,7 @@ private slots:
     void declined_data();
     void declined();
     void failedConversionLeavesTheConnection();
+    void cancelledConversionLeavesNothing();
     void suggestedPath();
     void mainWindowBrowsesAndRefusesEdits();
 
@@ -64,9 +65,11 @@ private:
         settings.write((accessConnection(path) + QStringLiteral("\r\n 255 ; 0 \r\n")).toLatin1());
         return path;
     }
-    void runCommand() {
+    void runCommand(Progress progress = {}) {
         SqliteCompactor compactor;
-        ConnectionCommand(prompts, view, contig, compactor).run();
+        ConnectionCommand command(prompts, view, contig, compactor);
+        command.setConversionProgress(std::move(progress));
+        command.run();
     }
     QString settingsText() const {
         return QString::fromLatin1(
@@ -162,6 +165,34 @@ void tst_AccessConversion::failedConversionLeavesTheConnection() {
     QCOMPARE(settingsText(), before);
     QCOMPARE(view.caption(), QStringLiteral("Rivelpos 0.1.0"));
     QVERIFY(view.events.contains(QStringLiteral("idle")));
+}
+
+void tst_AccessConversion::cancelledConversionLeavesNothing() {
+    RP_REQUIRE_SHARED_DATA(source, QStringLiteral("mdb/nwind.mdb"));
+    QVERIFY(!prepare(source).isEmpty());
+    const QString before = settingsText();
+    prompts.yesNo = {true, true};
+    prompts.newFile = m_folder->filePath(QStringLiteral("hydro.sqlite"));
+    qint64 lastDone = -1;
+    bool rising = true;
+    // Cancel once a thousand rows are done.
+    runCommand([&](qint64 done, qint64) {
+        rising = rising && done >= lastDone;
+        lastDone = done;
+        return done < 1000;
+    });
+
+    QVERIFY(rising);
+    QVERIFY(lastDone >= 1000);
+    QCOMPARE(prompts.asked.last(),
+             QStringLiteral("message  | The conversion was cancelled; no file was made."));
+    QCOMPARE(settingsText(), before);
+    // Neither the new file nor a part of it.
+    QCOMPARE(QDir(m_folder->path())
+                 .entryList({QStringLiteral("*.sqlite*"), QStringLiteral("*.part")},
+                            QDir::Files | QDir::Hidden),
+             QStringList());
+    QCOMPARE(view.caption(), QStringLiteral("Rivelpos 0.1.0"));
 }
 
 void tst_AccessConversion::suggestedPath() {
