@@ -108,5 +108,3 @@ void BM_ConvertHdbOf100kValueRows(benchmark::State& state) {
 BENCHMARK(BM_ConvertHdbOf100kValueRows)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-BENCHMARK_MAIN();

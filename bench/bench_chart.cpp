@@ -3,7 +3,6 @@
 // and a repaint after zooming to a month (target under 100 ms). Long series are drawn reduced to
 // the smallest and largest value per pixel column.
 
-#include "app/AppPaths.h"
 #include "chart/ChartModel.h"
 #include "chart/ChartView.h"
 #include "chart/SeriesReduction.h"
@@ -105,17 +104,3 @@ BENCHMARK(BM_ChartModelLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Reduction)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FileToFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RepaintAfterZoom)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir programFolder;
-    rp::AppPaths::setProgramFolder(programFolder.path());
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -9,7 +9,6 @@
 #include "app/UserDialogs.h"
 #include "db/RecordSet.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -121,15 +120,3 @@ void BM_ScrollToLastRow(benchmark::State& state) {
 
 BENCHMARK(BM_GoFirstRows)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScrollToLastRow)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -8,7 +8,6 @@
 #include "series/SeriesFile.h"
 #include "series/SeriesRetrieval.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -70,11 +69,3 @@ void BM_SeriesFileOfUnitRecords(benchmark::State& state) {
 BENCHMARK(BM_SeriesFileOfUnitRecords)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -128,5 +128,3 @@ void BM_PostgresParametersWithData(benchmark::State& state) {
 BENCHMARK(BM_PostgresParametersWithData)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -7,7 +7,6 @@
 #include "db/JetSql.h"
 #include "db/SqliteDatabase.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -100,14 +99,3 @@ void BM_RawSqliteStep(benchmark::State& state) {
 
 BENCHMARK(BM_RecordSetFill)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RawSqliteStep)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv) {
-    // The Qt SQL driver is a plugin; it needs the application object to be found.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -148,5 +148,3 @@ void BM_HourlyTableOneYear(benchmark::State& state) {
 BENCHMARK(BM_HourlyTableOneYear)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -7,7 +7,6 @@
 #include "db/XlsxReader.h"
 #include "db/XlsxTableWriter.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -75,11 +74,3 @@ void BM_WriteBackOneChange100kRows(benchmark::State& state) {
 BENCHMARK(BM_WriteBackOneChange100kRows)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -7,7 +7,6 @@
 #include "output/SpreadsheetExport.h"
 #include "series/SeriesRetrieval.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -36,11 +35,3 @@ void BM_SpreadsheetExportUnitSeries(benchmark::State& state) {
 BENCHMARK(BM_SpreadsheetExportUnitSeries)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
