@@ -85,6 +85,12 @@ Form1::Form1(Services services, QWidget* parent)
 }
 
 Form1::~Form1() {
+    // The grid's editing watches the grid's events and reads this window's members: it goes
+    // first, before the members and the grid it reads.
+    m_model->setEditHistory(nullptr);
+    m_model->setNewRowStarter({});
+    delete m_editing;
+    m_editing = nullptr;
     // The model must not read a record set that is going away.
     m_model->setRecordSet(nullptr, false);
 }

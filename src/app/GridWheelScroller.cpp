@@ -13,7 +13,8 @@ GridWheelScroller::GridWheelScroller(QAbstractItemView* view) : QObject(view), m
 }
 
 bool GridWheelScroller::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_view->viewport() || event->type() != QEvent::Wheel)
+    // The event's type first: the view may be halfway through its destruction.
+    if (event->type() != QEvent::Wheel || watched != m_view->viewport())
         return QObject::eventFilter(watched, event);
     const auto* wheel = static_cast<QWheelEvent*>(event);
     // Sideways turns are the grid's own business.

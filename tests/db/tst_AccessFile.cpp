@@ -34,8 +34,11 @@ QByteArray jetHeader(const char* kind, char version, int pages, int pageSize) {
     const QByteArray head = QByteArray("\0\1\0\0", 4) + QByteArray(kind) + QByteArray(1, '\0');
     bytes.replace(0, head.size(), head);
     bytes[0x14] = version;
-    bytes[2 * pageSize] = 0x02;
-    bytes[2 * pageSize + 1] = 0x01;
+    // The table catalogue's page marker, when the file is long enough to hold that page.
+    if (bytes.size() > 2 * pageSize + 1) {
+        bytes[2 * pageSize] = 0x02;
+        bytes[2 * pageSize + 1] = 0x01;
+    }
     return bytes;
 }
 
