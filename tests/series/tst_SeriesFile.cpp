@@ -220,6 +220,12 @@ void tst_SeriesFile::failedWriteKeepsPreviousFile() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
              crlfLines({"2 1001 Kern River", "DAILY DISCHARGE, CFS", "01 MAR 1999 1"}));
+    // Nothing of the failed attempt is left beside it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lastout.txt"});
+    // A folder that cannot take the file: a message, and no file.
+    QVERIFY_THROWS_EXCEPTION(
+        Error, writeSeriesFile(*good, {TimeStep::Day, "01-Mar-1999", "02-Mar-1999", flow},
+                               dir.filePath("missing/lastout.txt")));
 }
 
 QTEST_GUILESS_MAIN(tst_SeriesFile)
