@@ -2,6 +2,7 @@
 
 #include "JetDate.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>

@@ -71,13 +71,4 @@ void appendUnitDateField(QByteArray& out, qint64 msecs) {
     out += ' ';
 }
 
-void appendUnitDateField(QByteArray& out, const QDateTime& when) {
-    appendDate(out, when.date(), false);
-    const QTime time = when.time();
-    appendTwo(out, time.hour());
-    out += ':';
-    appendTwo(out, time.minute());
-    out += ' ';
-}
-
 } // namespace rp

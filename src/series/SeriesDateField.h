@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QDate>
-#include <QDateTime>
 
 namespace rp {
 
@@ -13,9 +12,8 @@ namespace rp {
 void appendDayField(QByteArray& out, QDate date);
 // "05 MAR 1999 07:00 " (18 characters).
 void appendHourField(QByteArray& out, QDate date, int hour);
-// "05 Mar 1999 07:15 " (18 characters; the month is not in capitals).
-void appendUnitDateField(QByteArray& out, const QDateTime& when);
-// The same from naive milliseconds since 1970-01-01, without building a date.
+// "05 Mar 1999 07:15 " (18 characters; the month is not in capitals) from naive milliseconds
+// since 1970-01-01.
 void appendUnitDateField(QByteArray& out, qint64 msecs);
 
 } // namespace rp

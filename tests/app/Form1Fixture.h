@@ -72,6 +72,55 @@ struct DemoProgramFolder {
     }
 };
 
+// Drives a main window by its controls, as a person does: for journeys on the demo HDB.
+struct WindowDriver {
+    Form1& window;
+
+    QAbstractItemModel* model() const { return window.dataGrid()->model(); }
+    int rowOf(int column, const QString& text) const {
+        for (int r = 0; r < model()->rowCount(); ++r)
+            if (model()->index(r, column).data().toString() == text)
+                return r;
+        return -1;
+    }
+    void click(const char* name) {
+        QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+    }
+    void doubleClickRow(int row) {
+        QTableView* grid = window.dataGrid();
+        const QModelIndex index = model()->index(row, 0);
+        grid->scrollTo(index);
+        const QPoint at = grid->visualRect(index).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    }
+    // Start-up, show, and wait for the first activation's site list.
+    bool start() {
+        QSignalSpy replaced(&window, &Form1::resultReplaced);
+        window.startUp();
+        window.show();
+        return QTest::qWaitFor([&] { return replaced.count() >= 2; });
+    }
+    // A double-click on the site in the list shown (then PARAMETERS w/data when asked), and GO on
+    // the parameter between the dates. False when the site or the parameter is not listed.
+    bool retrieve(const QString& site, const QString& parameter, const QString& from,
+                  const QString& to, bool parametersWithData = false) {
+        const int siteRow = rowOf(2, site);
+        if (siteRow < 0)
+            return false;
+        doubleClickRow(siteRow);
+        if (parametersWithData)
+            click("SDIDwdatabutton");
+        const int parameterRow = rowOf(2, parameter);
+        if (parameterRow < 0)
+            return false;
+        window.dataGrid()->setCurrentIndex(model()->index(parameterRow, 0));
+        window.setDateTexts(from, to);
+        click("Getbutton");
+        return true;
+    }
+};
+
 // A main window in a temporary program folder, on the small browsing HDB, with today fixed at
 // 1 Feb 2010.
 class Form1Fixture {

@@ -24,46 +24,16 @@ private slots:
 
 namespace {
 
-// Drives the main window by its controls, as a person does.
-struct Session {
-    Form1& window;
-    RecordingDialogs& dialogs;
-
-    QAbstractItemModel* model() const { return window.dataGrid()->model(); }
-    int rowOf(int column, const QString& text) const {
-        for (int r = 0; r < model()->rowCount(); ++r)
-            if (model()->index(r, column).data().toString() == text)
-                return r;
-        return -1;
-    }
-    void click(const char* name) {
-        QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
-    }
-    void doubleClick(int row) {
-        QTableView* grid = window.dataGrid();
-        const QModelIndex index = model()->index(row, 0);
-        grid->scrollTo(index);
-        const QPoint at = grid->visualRect(index).center();
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    }
+// The main window driven as a person does, with the steps this journey repeats.
+struct Session : WindowDriver {
     // SITE LIST, a double-click on the site, PARAMETERS w/data, then GO on its daily discharge.
     bool retrieveDailyDischarge(const QString& site) {
         click("siteIDbutton");
-        const int siteRow = rowOf(2, site);
-        if (siteRow < 0)
-            return false;
-        doubleClick(siteRow);
-        click("SDIDwdatabutton");
-        const int parameter = rowOf(2, QStringLiteral("DISCHARGE"));
-        if (parameter < 0)
-            return false;
-        window.dataGrid()->setCurrentIndex(model()->index(parameter, 0));
         QTest::mouseClick(window.findChild<QRadioButton*>(QStringLiteral("Option1_2")),
                           Qt::LeftButton);
-        window.setDateTexts(QStringLiteral("01-Jan-2012"), QStringLiteral("31-Dec-2012"));
-        click("Getbutton");
-        return model()->rowCount() == 366;
+        return retrieve(site, QStringLiteral("DISCHARGE"), QStringLiteral("01-Jan-2012"),
+                        QStringLiteral("31-Dec-2012"), true) &&
+               model()->rowCount() == 366;
     }
     // Graph/Table, then Go with what `choose` sets in the dialog.
     Form2* graphTable(const std::function<void(Form2*)>& choose) {
@@ -114,11 +84,8 @@ void tst_WholeJourney::journey() {
     QStringList viewed;
     services.view = [&](QWidget*, const QString& path) { viewed.append(path); };
     services.today = [] { return QDate(2013, 1, 15); };
-    QSignalSpy replaced(&window, &Form1::resultReplaced);
-    window.startUp();
-    window.show();
-    QTRY_COMPARE(replaced.count(), 2);
-    Session s{window, dialogs};
+    Session s{{window}};
+    QVERIFY(s.start());
     QVERIFY(s.rowOf(2, QStringLiteral("KERN RIVER NR KERNVILLE CA")) >= 0);
 
     // GO on the daily discharge, then a table in the viewer.

@@ -27,29 +27,12 @@ void tst_WriteBackJourney::tableWritesAggregates() {
     Form1 window(demo.services(&dialogs));
     window.graphTable()->form2Services().view = [](QWidget*, const QString&) {};
     window.graphTable()->form2Services().today = [] { return QDate(2013, 1, 15); };
-    QSignalSpy replaced(&window, &Form1::resultReplaced);
-    window.startUp();
-    window.show();
-    QTRY_COMPARE(replaced.count(), 2);
-
-    QTableView* grid = window.dataGrid();
-    QAbstractItemModel* model = grid->model();
-    const auto rowOf = [&](int column, const QString& text) {
-        for (int r = 0; r < model->rowCount(); ++r)
-            if (model->index(r, column).data().toString() == text)
-                return r;
-        return -1;
-    };
-    const int site = rowOf(2, QStringLiteral("KERN RIVER NR KERNVILLE CA"));
-    QVERIFY(site >= 0);
-    const QPoint at = grid->visualRect(model->index(site, 0)).center();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    const int discharge = rowOf(2, QStringLiteral("DISCHARGE"));
-    QVERIFY(discharge >= 0);
-    grid->setCurrentIndex(model->index(discharge, 0));
-    window.setDateTexts(QStringLiteral("01-Jan-2012"), QStringLiteral("31-Dec-2012"));
-    QTest::mouseClick(window.findChild<QPushButton*>("Getbutton"), Qt::LeftButton);
+    test::WindowDriver driver{window};
+    QVERIFY(driver.start());
+    QVERIFY(driver.retrieve(QStringLiteral("KERN RIVER NR KERNVILLE CA"),
+                            QStringLiteral("DISCHARGE"), QStringLiteral("01-Jan-2012"),
+                            QStringLiteral("31-Dec-2012")));
+    QAbstractItemModel* model = driver.model();
     QCOMPARE(model->rowCount(), 366);
     const QString parameter = window.modeText().trimmed();
 
