@@ -7,7 +7,9 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <atomic>
+#include <cerrno>
 #include <libpq-fe.h>
+#include <poll.h>
 #include <vector>
 
 namespace rp {
@@ -104,8 +106,16 @@ PgResult PostgresDatabase::run(const QString& sql, const QVariantList& parameter
         values.push_back(postgresText(p));
     for (const auto& v : values)
         pointers.push_back(v ? v->constData() : nullptr);
-    PgResult result(PQexecParams(m_conn, text.constData(), int(pointers.size()), nullptr,
-                                 pointers.data(), nullptr, nullptr, 0));
+    PgResult result;
+    if (!m_progress) {
+        result.reset(PQexecParams(m_conn, text.constData(), int(pointers.size()), nullptr,
+                                  pointers.data(), nullptr, nullptr, 0));
+    } else {
+        if (!PQsendQueryParams(m_conn, text.constData(), int(pointers.size()), nullptr,
+                               pointers.data(), nullptr, nullptr, 0))
+            throw serverError(QString::fromUtf8(PQerrorMessage(m_conn)));
+        result = awaitResult();
+    }
     if (!result)
         throw serverError(QString::fromUtf8(PQerrorMessage(m_conn)));
     const ExecStatusType status = PQresultStatus(result.get());
@@ -136,12 +146,59 @@ qint64 PostgresDatabase::execute(const QString& jetSql) {
 
 void PostgresDatabase::executeNative(const QString& sql) {
     // PQexec, unlike a parameterised run, takes several statements at once (schema scripts).
-    PgResult result(PQexec(m_conn, sql.toUtf8().constData()));
+    PgResult result;
+    if (!m_progress) {
+        result.reset(PQexec(m_conn, sql.toUtf8().constData()));
+    } else {
+        if (!PQsendQuery(m_conn, sql.toUtf8().constData()))
+            throw serverError(QString::fromUtf8(PQerrorMessage(m_conn)));
+        result = awaitResult();
+    }
     if (!result)
         throw serverError(QString::fromUtf8(PQerrorMessage(m_conn)));
     const ExecStatusType status = PQresultStatus(result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY)
         throw serverError(QString::fromUtf8(PQresultErrorMessage(result.get())));
+}
+
+PgResult PostgresDatabase::awaitResult() {
+    const int socket = PQsocket(m_conn);
+    qint64 reports = 0;
+    while (PQisBusy(m_conn)) {
+        pollfd wait{socket, POLLIN, 0};
+        // A short wait keeps Cancel prompt; the server's answer ends it at once.
+        if (::poll(&wait, 1, 40) < 0 && errno != EINTR)
+            break;
+        if (!PQconsumeInput(m_conn))
+            break;
+        if (PQisBusy(m_conn) && !m_progress(++reports, 0)) {
+            cancelRunning();
+            throw Error(QStringLiteral("The statement was cancelled; nothing of it was kept."));
+        }
+    }
+    // As PQexec does: the last result, or the first that failed.
+    PgResult kept;
+    bool failed = false;
+    while (PgResult next{PQgetResult(m_conn)}) {
+        if (failed)
+            continue;
+        const ExecStatusType status = PQresultStatus(next.get());
+        failed = status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE;
+        kept = std::move(next);
+    }
+    return kept;
+}
+
+void PostgresDatabase::cancelRunning() {
+    if (PGcancel* cancel = PQgetCancel(m_conn)) {
+        char reason[256];
+        PQcancel(cancel, reason, sizeof reason);
+        PQfreeCancel(cancel);
+    }
+    // The server answers the cancelled statement with an error, which is read and dropped so the
+    // connection is ready for the next one.
+    while (PgResult(PQgetResult(m_conn))) {
+    }
 }
 
 QStringList PostgresDatabase::tables() {

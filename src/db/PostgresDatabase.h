@@ -34,6 +34,9 @@ public:
     qint64 execute(const QString& jetSql) override;
     void executeNative(const QString& sql) override;
     QStringList tables() override;
+    // While a statement waits on the server the callback hears of it every few hundredths of a
+    // second; a false answer cancels the statement on the server.
+    void setProgress(Progress progress) override { m_progress = std::move(progress); }
 
     void beginTransaction() override;
     void commit() override;
@@ -63,6 +66,10 @@ private:
                      QVariantList& parameters) const;
     QString columnList(const QStringList& columns) const;
     Error serverError(const QString& what) const;
+    // The result of a statement sent without waiting, reporting progress meanwhile.
+    PgResult awaitResult();
+    // Cancels the running statement and reads what is left of it.
+    void cancelRunning();
 
     QString m_location;
     QString m_password; // kept only to be struck out of server messages
@@ -70,6 +77,7 @@ private:
     QSqlDatabase m_db;
     pg_conn* m_conn = nullptr;
     std::unique_ptr<SqlDialect> m_dialect;
+    Progress m_progress;
 };
 
 } // namespace rp

@@ -2,6 +2,7 @@
 #include "db/Error.h"
 #include "db/RecordSet.h"
 #include "db/SqliteDatabase.h"
+#include "BackendHdb.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,6 +31,8 @@ private slots:
     void queryReportsAndStops_data();
     void queryReportsAndStops();
     void compactionStopsLeavingTheDatabase();
+    void serverStatementReportsAndCancels_data();
+    void serverStatementReportsAndCancels();
 };
 
 void tst_DatabaseProgress::queryReportsAndStops_data() {
@@ -92,6 +95,62 @@ void tst_DatabaseProgress::compactionStopsLeavingTheDatabase() {
     // Unhindered, it compacts.
     compactor.setProgress([](qint64, qint64) { return true; });
     QVERIFY(compactor.compact(path, names).replaced);
+}
+
+void tst_DatabaseProgress::serverStatementReportsAndCancels_data() {
+    QTest::addColumn<QString>("sql"); // native; runs for a few tenths of a second, or for long
+    QTest::addColumn<int>("stopAfter");
+    QTest::addColumn<bool>("viaOpen");
+    QTest::newRow("runs to the end")
+        << QStringLiteral("SELECT pg_sleep(0.4)") << -1 << false;
+    // A script runs as one transaction: the delete before the cancelled sleep is undone too.
+    QTest::newRow("script stopped")
+        << QStringLiteral("DELETE FROM t; SELECT pg_sleep(60)") << 2 << false;
+    QTest::newRow("query stopped at once")
+        << QStringLiteral("SELECT x FROM t, pg_sleep(60)") << 0 << true;
+}
+
+void tst_DatabaseProgress::serverStatementReportsAndCancels() {
+    QFETCH(QString, sql);
+    QFETCH(int, stopAfter);
+    QFETCH(bool, viaOpen);
+    test::BackendHdb hdb(QStringLiteral("PostgreSQL"));
+    if (!hdb.available())
+        QSKIP("no PostgreSQL server (RIVELPOST_TEST_PG)");
+    Database& db = *hdb.db();
+    db.executeNative(QStringLiteral("CREATE TABLE t AS SELECT x FROM generate_series(1, 500) x"));
+    int reports = 0;
+    db.setProgress([&](qint64 done, qint64 total) {
+        ++reports;
+        if (done != reports || total != 0)
+            return false;
+        return stopAfter < 0 || reports <= stopAfter;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const auto run = [&] {
+        if (viaOpen)
+            db.open(sql, LockType::ReadOnly);
+        else
+            db.executeNative(sql);
+    };
+    if (stopAfter < 0) {
+        run();
+        QVERIFY2(reports >= 2, qPrintable(QString::number(reports)));
+    } else {
+        try {
+            run();
+            QFAIL("the statement was not cancelled");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("cancelled")), qPrintable(e.message()));
+        }
+        QCOMPARE(reports, stopAfter + 1);
+        // The server stopped the statement rather than running it out.
+        QVERIFY(clock.elapsed() < 30000);
+    }
+    // The connection goes on with whole statements, and nothing of a cancelled one was kept.
+    db.setProgress({});
+    QCOMPARE(db.open(QStringLiteral("SELECT x FROM t"), LockType::ReadOnly)->recordCount(), 500);
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseProgress)
