@@ -80,30 +80,68 @@ SpreadsheetSheet& ExportSession::nextSheet(bool update) {
     return m_sheets.back();
 }
 
-void ExportSession::exportFile(const QString& path, bool isReport, int valuesPerDay) {
-    // Read first: an unreadable input leaves the session as it was.
-    SpreadsheetSheet content = exportSheet(path, isReport, valuesPerDay);
-    SpreadsheetSheet& sheet = nextSheet(false);
-    content.name = sheet.name;
-    sheet = std::move(content);
-    save();
+namespace {
+
+// Reading the input takes about a quarter of an export, writing the workbook the rest.
+constexpr qint64 exportSteps = 1000;
+constexpr qint64 readingSteps = exportSteps / 4;
+
+} // namespace
+
+void ExportSession::keepingStateOnFailure(const std::function<void()>& exportWork) {
+    const QString path = m_path;
+    const int count = m_xlfcount;
+    const QDateTime writtenAt = m_writtenAt;
+    const qint64 writtenSize = m_writtenSize;
+    std::vector<SpreadsheetSheet> sheets = m_sheets;
+    try {
+        exportWork();
+    } catch (...) {
+        m_path = path;
+        m_xlfcount = count;
+        m_writtenAt = writtenAt;
+        m_writtenSize = writtenSize;
+        m_sheets = std::move(sheets);
+        throw;
+    }
+}
+
+void ExportSession::exportFile(const QString& path, bool isReport, int valuesPerDay,
+                               const Progress& progress) {
+    // Read first: an unreadable input leaves even the workbook untouched.
+    SpreadsheetSheet content = exportSheet(path, isReport, valuesPerDay,
+                                           progressStage(progress, 0, readingSteps, exportSteps));
+    keepingStateOnFailure([&] {
+        SpreadsheetSheet& sheet = nextSheet(false);
+        content.name = sheet.name;
+        sheet = std::move(content);
+        save(progressStage(progress, readingSteps, exportSteps, exportSteps));
+    });
+    show();
 }
 
 void ExportSession::exportUpdate(const QString& seriesPath, int valuesPerDay,
-                                 const QString& connection) {
-    SeriesColumns series = readSeriesColumns(seriesPath, valuesPerDay);
-    SpreadsheetSheet& sheet = nextSheet(true);
-    prepareUpdateSheet(sheet, connection);
-    sheet.series = std::move(series);
-    sheet.wideColumnA = true;
-    save();
+                                 const QString& connection, const Progress& progress) {
+    SeriesColumns series = readSeriesColumns(
+        seriesPath, valuesPerDay, progressStage(progress, 0, readingSteps, exportSteps));
+    keepingStateOnFailure([&] {
+        SpreadsheetSheet& sheet = nextSheet(true);
+        prepareUpdateSheet(sheet, connection);
+        sheet.series = std::move(series);
+        sheet.wideColumnA = true;
+        save(progressStage(progress, readingSteps, exportSteps, exportSteps));
+    });
+    show();
 }
 
-void ExportSession::save() {
-    writeSpreadsheetWorkbook(m_path, m_sheets);
+void ExportSession::save(const Progress& progress) {
+    writeSpreadsheetWorkbook(m_path, m_sheets, progress);
     const QFileInfo written(m_path);
     m_writtenAt = written.lastModified();
     m_writtenSize = written.size();
+}
+
+void ExportSession::show() {
     if (m_opener)
         m_opener(m_path);
 }

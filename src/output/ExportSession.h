@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SpreadsheetSheet.h"
+#include "db/Progress.h"
 
 #include <QDateTime>
 #include <QString>
@@ -23,11 +24,15 @@ public:
     ExportSession(QString folder, Opener opener);
 
     // SAVE with Excel: the series file, or the report when `isReport`, onto the next sheet.
-    void exportFile(const QString& path, bool isReport, int valuesPerDay);
+    // An export that fails or is stopped through `progress` leaves the session and its workbook
+    // as they were.
+    void exportFile(const QString& path, bool isReport, int valuesPerDay,
+                    const Progress& progress = {});
     // UPDATE: the series onto the next sheet of the update workbook (DBedit.xlsx in the folder,
     // made from the template when missing): columns A and B and the chart replaced, F2 the
     // connection string in white, other cells kept.
-    void exportUpdate(const QString& seriesPath, int valuesPerDay, const QString& connection);
+    void exportUpdate(const QString& seriesPath, int valuesPerDay, const QString& connection,
+                      const Progress& progress = {});
 
     int xlfcount() const { return m_xlfcount; }
     // The workbook in use; empty before the first export.
@@ -42,7 +47,10 @@ private:
     bool workbookStillOurs() const;
     void startNewWorkbook();
     void openUpdateWorkbook();
-    void save();
+    void save(const Progress& progress);
+    void show();
+    // Runs one export; when it throws, the session is put back as it was.
+    void keepingStateOnFailure(const std::function<void()>& exportWork);
 
     QString m_folder;
     Opener m_opener;

@@ -142,7 +142,8 @@ std::optional<double> seriesDateSerial(QByteArrayView field) {
     return days + (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 
-SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay) {
+SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay,
+                                const Progress& progress) {
     const QByteArray data = readWhole(path);
     const std::vector<QByteArrayView> lines = splitLines(data);
     if (lines.size() < 2)
@@ -166,7 +167,10 @@ SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay) {
     columns.dates.reserve(count);
     columns.values.reserve(count);
     columns.kinds.reserve(count);
+    ProgressSteps steps(progress, static_cast<qint64>(count),
+                        QStringLiteral("The export was cancelled; nothing was written."));
     for (size_t i = 2; i < lines.size(); ++i) {
+        steps.step();
         const QByteArrayView line = lines[i];
         const auto date = seriesDateSerial(line.first(std::min(width, line.size())));
         if (!date)
@@ -194,6 +198,7 @@ SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay) {
                                        QString::fromLatin1(text));
         }
     }
+    steps.report();
     return columns;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SpreadsheetSheet.h"
+#include "db/Progress.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -17,8 +18,9 @@ std::optional<double> seriesDateSerial(QByteArrayView field);
 // data line from its first 11 characters (17 for hourly and unit series) and the trimmed value
 // text after it, and the chart's titles and axis. `valuesPerDay` spaces the labels of a unit
 // series. Throws rp::Error when the file cannot be read, lacks its header lines or holds a date
-// that cannot be read (naming the line).
-SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay);
+// that cannot be read (naming the line), or when `progress` is told to stop.
+SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay,
+                                const Progress& progress = {});
 
 // Unit values on the first day of a unit series file, as the hand-off counts them; 0 for other
 // time steps.

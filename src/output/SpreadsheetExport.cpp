@@ -6,13 +6,14 @@
 
 namespace rp {
 
-SpreadsheetSheet exportSheet(const QString& input, bool isReport, int valuesPerDay) {
+SpreadsheetSheet exportSheet(const QString& input, bool isReport, int valuesPerDay,
+                             const Progress& progress) {
     SpreadsheetSheet sheet;
     if (isReport)
         sheet = readReportSheet(input);
     else
-        sheet.series = readSeriesColumns(input, valuesPerDay < 0 ? valuesPerDayOfSeriesFile(input)
-                                                                 : valuesPerDay);
+        sheet.series = readSeriesColumns(
+            input, valuesPerDay < 0 ? valuesPerDayOfSeriesFile(input) : valuesPerDay, progress);
     sheet.wideColumnA = true;
     return sheet;
 }

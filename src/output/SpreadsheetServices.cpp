@@ -31,6 +31,14 @@ struct Shared {
     }
 };
 
+void watched(const Shared& shared, const QString& label,
+             const std::function<void(const Progress&)>& work) {
+    if (shared.hooks.withProgress)
+        shared.hooks.withProgress(label, work);
+    else
+        work({});
+}
+
 void applyWorkbook(Shared& shared, QWidget* parent, Form2Services& services) {
     const bool updated = !shared.lastUpdateBook.isEmpty();
     const QString preset = updated ? shared.lastUpdateBook
@@ -75,14 +83,20 @@ std::shared_ptr<ExportSession> fillSpreadsheetServices(Form2Services& services,
     shared->hooks = std::move(hooks);
     services.spreadsheet = [shared](const QString& path, bool isReport) {
         const int perDay = shared->hooks.valuesPerDay ? shared->hooks.valuesPerDay() : 0;
-        shared->get().exportFile(path, isReport, perDay);
+        ExportSession& session = shared->get();
+        watched(*shared, QStringLiteral("Writing the workbook..."), [&](const Progress& progress) {
+            session.exportFile(path, isReport, perDay, progress);
+        });
     };
     services.update = [shared](const QString& path) {
         const int perDay = shared->hooks.valuesPerDay ? shared->hooks.valuesPerDay() : 0;
         const QString connection =
             shared->hooks.connectionString ? shared->hooks.connectionString() : QString();
         ExportSession& session = shared->get();
-        session.exportUpdate(path, perDay, connection);
+        watched(*shared, QStringLiteral("Writing the update workbook..."),
+                [&](const Progress& progress) {
+                    session.exportUpdate(path, perDay, connection, progress);
+                });
         shared->lastUpdateBook = session.workbookPath();
         shared->lastUpdateSheet = session.sheetName();
         // A workbook database must let go of its file for the spreadsheet application.

@@ -17,6 +17,10 @@ struct SpreadsheetHooks {
     std::function<void()> releaseWorkbookDatabase;
     // Shows a written workbook; the desktop's spreadsheet application when empty.
     ExportSession::Opener opener;
+    // Runs an export with the progress the user sees under `label`; without it exports run
+    // unwatched.
+    std::function<void(const QString& label, const std::function<void(const Progress&)>& work)>
+        withProgress;
 };
 
 // Sets the dialog's spreadsheet, update and apply-workbook services to one export session that

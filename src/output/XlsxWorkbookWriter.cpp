@@ -99,8 +99,9 @@ double serialOf(const QDateTime& when) {
 
 class SheetWriter {
 public:
-    SheetWriter(lxw_worksheet* sheet, const Formats& formats, const SpreadsheetSheet& content)
-        : m_sheet(sheet), m_formats(formats), m_content(content) {}
+    SheetWriter(lxw_worksheet* sheet, const Formats& formats, const SpreadsheetSheet& content,
+                ProgressSteps& steps)
+        : m_sheet(sheet), m_formats(formats), m_content(content), m_steps(steps) {}
 
     void write() {
         if (m_content.rightAligned) {
@@ -132,6 +133,7 @@ public:
             writeText(1, 0, series->line2, nullptr, cells, next);
             lxw_format* dates = dateFormat(m_formats, *series);
             for (; seriesIndex < seriesRows; ++seriesIndex) {
+                m_steps.step();
                 const int row = seriesFirstRow + static_cast<int>(seriesIndex);
                 writeCellsBefore(cells, next, row);
                 writeSeriesRow(row, *series, seriesIndex, dates);
@@ -230,6 +232,7 @@ private:
     lxw_worksheet* m_sheet;
     const Formats& m_formats;
     const SpreadsheetSheet& m_content;
+    ProgressSteps& m_steps;
 };
 
 lxw_chart_font font(bool bold) {
@@ -342,7 +345,8 @@ ChartPlacement seriesChartPlacement() {
     return place;
 }
 
-void writeSpreadsheetWorkbook(const QString& path, const std::vector<SpreadsheetSheet>& sheets) {
+void writeSpreadsheetWorkbook(const QString& path, const std::vector<SpreadsheetSheet>& sheets,
+                              const Progress& progress) {
     if (sheets.empty())
         throw Error(QStringLiteral("A workbook needs at least one sheet."));
     QTemporaryDir scratch;
@@ -359,6 +363,13 @@ void writeSpreadsheetWorkbook(const QString& path, const std::vector<Spreadsheet
     if (!book)
         throw Error(QStringLiteral("The workbook cannot be started in %1.").arg(scratch.path()));
     std::vector<ChartFinish> finishes;
+    // The rows take about half the time, packing the file (which reports nothing) the rest.
+    constexpr qint64 whole = 1000;
+    qint64 rows = 0;
+    for (const SpreadsheetSheet& content : sheets)
+        rows += content.series ? content.series->size() : 0;
+    const QString cancelled = QStringLiteral("The export was cancelled; nothing was written.");
+    ProgressSteps steps(progressStage(progress, 0, whole / 2, whole), rows, cancelled);
     try {
         const Formats formats = makeFormats(book);
         for (const SpreadsheetSheet& content : sheets) {
@@ -367,17 +378,20 @@ void writeSpreadsheetWorkbook(const QString& path, const std::vector<Spreadsheet
             if (!sheet)
                 throw Error(QStringLiteral("The workbook cannot take a sheet named \"%1\".")
                                 .arg(content.name));
-            SheetWriter(sheet, formats, content).write();
+            SheetWriter(sheet, formats, content, steps).write();
             if (content.series && content.series->size() > 0) {
                 insertChart(book, sheet, content.name, *content.series);
                 finishes.push_back(finishOf(*content.series));
             }
         }
+        steps.report();
     } catch (...) {
         workbook_close(book); // frees it; the half-written file stays in the scratch folder
         throw;
     }
     check(workbook_close(book), QStringLiteral("closing"));
+    if (progress && !progress(whole * 9 / 10, whole))
+        throw Error(cancelled);
 
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SpreadsheetSheet.h"
+#include "db/Progress.h"
 
 #include <QString>
 #include <vector>
@@ -20,7 +21,9 @@ ChartPlacement seriesChartPlacement();
 
 // Writes the sheets as an .xlsx workbook with a line chart on every sheet that holds a series,
 // then finishes the charts (date axis, plot-area gradient, one font) in the written file. The
-// file at `path` is replaced whole; a failure leaves the previous one. Throws rp::Error.
-void writeSpreadsheetWorkbook(const QString& path, const std::vector<SpreadsheetSheet>& sheets);
+// file at `path` is replaced whole; a failure, or a stop asked through `progress`, leaves the
+// previous one. Throws rp::Error.
+void writeSpreadsheetWorkbook(const QString& path, const std::vector<SpreadsheetSheet>& sheets,
+                              const Progress& progress = {});
 
 } // namespace rp

@@ -5,6 +5,7 @@
 #include "TableDump.h"
 #include "app/AppPaths.h"
 #include "app/Form1.h"
+#include "app/ProgressWindow.h"
 #include "chart/GraphDesktopServices.h"
 #include "chart/GraphWindowRunner.h"
 #include "db/Database.h"
@@ -71,6 +72,11 @@ GraphTableCommand::GraphTableCommand(Form1& main) : QObject(&main), m_main(main)
     sheets.releaseWorkbookDatabase = [this] { m_main.releaseResult(); };
     sheets.opener = [this](const QString& path) {
         (openWorkbook ? openWorkbook : openInDesktopApplication)(path);
+    };
+    sheets.withProgress = [this](const QString& label,
+                                 const std::function<void(const Progress&)>& work) {
+        ProgressWindow progress(m_form2 ? static_cast<QWidget*>(m_form2) : &m_main, label);
+        work(progress.callback());
     };
     fillSpreadsheetServices(m_services, sheets);
 }
@@ -139,9 +145,13 @@ void GraphTableCommand::handOffSeries() {
     const QString path = seriesFile();
     {
         Busy busy(m_main.dataGrid());
+        ProgressWindow progress(&m_main, QStringLiteral("Handing the series over..."));
+        // Written first: a failed or cancelled hand-off leaves the dialog and its file as they
+        // were.
+        const int perDay = writeSeriesFile(*records, request, path, progress.callback());
+        progress.finish();
         dialog->applyHandOff(handOffStates(request.step, header, m_session));
-        m_session.valuesPerDay = 0;
-        m_session.valuesPerDay = writeSeriesFile(*records, request, path);
+        m_session.valuesPerDay = perDay;
     }
     dialog->show();
     dialog->activateWindow();

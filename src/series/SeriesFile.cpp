@@ -94,11 +94,12 @@ qint64 nearestDay(qint64 msecs) {
     return (day + daysFrom1899) % 2 == 0 ? day : day + 1;
 }
 
-int writeUnitLines(const RecordSet& records, LineSink& sink) {
+int writeUnitLines(const RecordSet& records, LineSink& sink, ProgressSteps& steps) {
     const qsizetype count = records.recordCount();
     qint64 firstDay = 0;
     int perDay = 0;
     for (qsizetype row = 0; row < count; ++row) {
+        steps.step();
         const qint64 when = recordMSecs(records, row);
         if (row == 0)
             firstDay = nearestDay(when);
@@ -114,11 +115,13 @@ int writeUnitLines(const RecordSet& records, LineSink& sink) {
     return perDay;
 }
 
-void writeGapFilled(const RecordSet& records, const SeriesRequest& request, LineSink& sink) {
+void writeGapFilled(const RecordSet& records, const SeriesRequest& request, LineSink& sink,
+                    ProgressSteps& steps) {
     SeriesSlots table(request.step, request.startText, request.endText);
     const qsizetype count = records.recordCount();
     QDateTime last;
     for (qsizetype row = 0; row < count; ++row) {
+        steps.step();
         last = recordDate(records, row);
         table.store(last, records.displayText(row, valueField));
     }
@@ -131,7 +134,8 @@ void writeGapFilled(const RecordSet& records, const SeriesRequest& request, Line
 
 } // namespace
 
-int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, QIODevice& out) {
+int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, QIODevice& out,
+                    const Progress& progress) {
     const SeriesHeader header = seriesHeader(request.step, request.description);
     if (records.fieldCount() <= valueField)
         throw Error(QStringLiteral("The grid holds no series (no date_time and value columns)."));
@@ -143,11 +147,14 @@ int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, QIOD
         throw Error(QStringLiteral("There are no records to write: the series is empty."));
     }
     int perDay = 0;
+    ProgressSteps steps(progress, records.recordCount(),
+                        QStringLiteral("The hand-off was cancelled; the series file was not "
+                                       "replaced."));
     try {
         if (isUnitStep(request.step))
-            perDay = writeUnitLines(records, sink);
+            perDay = writeUnitLines(records, sink, steps);
         else
-            writeGapFilled(records, request, sink);
+            writeGapFilled(records, request, sink, steps);
     } catch (const Error&) {
         sink.flush();
         throw;
@@ -156,7 +163,8 @@ int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, QIOD
     return perDay;
 }
 
-int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, const QString& path) {
+int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, const QString& path,
+                    const Progress& progress) {
     // Written beside the old file and renamed over it, so nobody reads half a file and a failure
     // leaves the old one. Not forced to disk first: the file is made again at every hand-off, and
     // waiting for the disk took longer than writing it.
@@ -167,7 +175,7 @@ int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, cons
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw Error(QStringLiteral("The series file %1 cannot be created: %2")
                         .arg(path, file.errorString()));
-    const int perDay = writeSeriesFile(records, request, file);
+    const int perDay = writeSeriesFile(records, request, file, progress);
     file.close();
     if (file.error() != QFileDevice::NoError ||
         std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0)

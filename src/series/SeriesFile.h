@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/Progress.h"
 #include "db/TimeStep.h"
 
 #include <QString>
@@ -22,10 +23,13 @@ struct SeriesRequest {
 // header lines, then one line per time slot of the span, empty where no record fills it, or one
 // line per record for unit values. Returns the values-per-day count (0 but for unit values).
 // Throws rp::Error with a message for the user (no records, a record outside the dates, a date
-// that cannot be read); the device then holds what was written before.
-int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, QIODevice& out);
+// that cannot be read, or a stop asked through `progress`); the device then holds what was
+// written before.
+int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, QIODevice& out,
+                    const Progress& progress = {});
 
 // As above into a file, replaced whole: after a failure the previous file stands.
-int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, const QString& path);
+int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, const QString& path,
+                    const Progress& progress = {});
 
 } // namespace rp

@@ -46,6 +46,17 @@ struct Session : WindowDriver {
     }
 };
 
+// With RIVELPOST_JOURNEY_SHOTS naming a folder, each window is saved there as it looks at its
+// step: for looking at the windows at other scalings or styles, and for the README's pictures.
+void shoot(QWidget* widget, const QString& name) {
+    const QString folder = qEnvironmentVariable("RIVELPOST_JOURNEY_SHOTS");
+    if (folder.isEmpty() || !widget)
+        return;
+    QWidget* window = widget->window();
+    QTest::qWait(200); // let it lay out and paint
+    QVERIFY(window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+}
+
 void tick(Form2* form, const char* name) {
     auto* box = form->findChild<QCheckBox*>(QLatin1String(name));
     QVERIFY2(box && box->isEnabled(), name);
@@ -87,6 +98,7 @@ void tst_WholeJourney::journey() {
     Session s{{window}};
     QVERIFY(s.start());
     QVERIFY(s.rowOf(2, QStringLiteral("KERN RIVER NR KERNVILLE CA")) >= 0);
+    shoot(&window, QStringLiteral("1-sites"));
 
     // GO on the daily discharge, then a table in the viewer.
     QVERIFY(s.retrieveDailyDischarge(QStringLiteral("KERN RIVER NR KERNVILLE CA")));
@@ -105,6 +117,7 @@ void tst_WholeJourney::journey() {
     s.graphTable([](Form2* form) {
         choose(form, 1);
         tick(form, "addline");
+        shoot(form, QStringLiteral("2-graph-table"));
     });
     QCOMPARE(dialogs.messages, QStringList());
     QCOMPARE(chart->model().seriesCount(), 2);
@@ -113,6 +126,7 @@ void tst_WholeJourney::journey() {
     chart->runOption(QStringLiteral("Log Yaxis"));
     QVERIFY(chart->model().cumulative());
     QVERIFY(chart->model().yAxis.logarithmic);
+    shoot(chart, QStringLiteral("3-graph"));
     QCOMPARE(dialogs.messages, QStringList());
 
     // SAVE with Excel: the series in the export workbook, shown by the spreadsheet program.
@@ -163,6 +177,7 @@ void tst_WholeJourney::journey() {
     QCOMPARE(dialogs.messages, QStringList());
     QCOMPARE(s.model()->rowCount(), 1);
     QCOMPARE(s.model()->index(0, 0).data().toString(), QStringLiteral("12"));
+    shoot(&window, QStringLiteral("4-own-sql"));
 }
 
 QTEST_MAIN(tst_WholeJourney)

@@ -43,6 +43,16 @@ QByteArray hourlySeries(int hours) {
     return seriesText("3 1011 KERN R NR KERNVILLE", "HOURLY DISCHARGE, CFS", lines);
 }
 
+// Daily values from 1 Jan 1950 on, enough that an export reports its progress many times.
+QByteArray longDailySeries(int days) {
+    QList<QByteArray> lines;
+    const QDate first(1950, 1, 1);
+    for (int d = 0; d < days; ++d)
+        lines.append(first.addDays(d).toString(QStringLiteral("dd MMM yyyy")).toUpper().toLatin1() +
+                     ' ' + QByteArray::number(d % 97));
+    return seriesText("2 1011 KERN R NR KERNVILLE", "DAILY DISCHARGE, CFS", lines);
+}
+
 QByteArray unitSeries() {
     QList<QByteArray> lines;
     for (int q = 0; q < 8; ++q)
@@ -90,6 +100,8 @@ private slots:
     void sessionCountsSheets();
     void sessionStartsAfreshWhenTheWorkbookIsGone();
     void sessionNeverOverwritesAWorkbookSavedElsewhere();
+    void stoppedExportLeavesSessionAndWorkbook_data();
+    void stoppedExportLeavesSessionAndWorkbook();
     void chartPartNotAsWrittenIsRefused();
 };
 
@@ -364,6 +376,68 @@ void tst_SpreadsheetExport::sessionNeverOverwritesAWorkbookSavedElsewhere() {
     QFile kept(first);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), QByteArray("saved by the spreadsheet application"));
+}
+
+void tst_SpreadsheetExport::stoppedExportLeavesSessionAndWorkbook_data() {
+    QTest::addColumn<qint64>("stopFrom"); // the first report at or past this step of 1000 stops
+    QTest::newRow("runs to the end") << qint64(-1);
+    QTest::newRow("while reading the series") << qint64(0);
+    QTest::newRow("while writing rows") << qint64(500);
+    QTest::newRow("after packing the file") << qint64(900);
+}
+
+void tst_SpreadsheetExport::stoppedExportLeavesSessionAndWorkbook() {
+    QFETCH(qint64, stopFrom);
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("lastout.txt"));
+    test::writeFile(input, longDailySeries(30000));
+    QStringList opened;
+    ExportSession session(dir.path(), [&](const QString& path) { opened.append(path); });
+    session.exportFile(input, false, 0);
+    QFile book(session.workbookPath());
+    QVERIFY(book.open(QIODevice::ReadOnly));
+    const QByteArray before = book.readAll();
+    book.close();
+
+    QList<qint64> reports;
+    bool stopped = false;
+    const Progress progress = [&](qint64 done, qint64 total) {
+        if (total != 1000)
+            return false;
+        reports.append(done);
+        stopped = stopFrom >= 0 && done >= stopFrom;
+        return !stopped;
+    };
+    if (stopFrom < 0) {
+        session.exportFile(input, false, 0, progress);
+        QCOMPARE(session.sheetName(), QStringLiteral("Sheet2"));
+        QVERIFY(reports.size() > 10);
+        QVERIFY(std::is_sorted(reports.cbegin(), reports.cend()));
+        QVERIFY(reports.constLast() >= 900);
+        return;
+    }
+    try {
+        session.exportFile(input, false, 0, progress);
+        QFAIL("the export was not stopped");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("cancelled")), qPrintable(e.message()));
+    }
+    QVERIFY(stopped);
+    // Nothing changed: the count, the sheets held, the file, and nothing was shown.
+    QCOMPARE(session.xlfcount(), 1);
+    QCOMPARE(session.sheets().size(), size_t(3));
+    QVERIFY(!session.sheets()[1].series);
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(book.open(QIODevice::ReadOnly));
+    QCOMPARE(book.readAll(), before);
+    book.close();
+    // The next export goes on in the same workbook, onto the sheet the stopped one would have
+    // filled.
+    session.exportFile(input, false, 0);
+    QCOMPARE(session.workbookPath(), opened.constFirst());
+    QCOMPARE(session.sheetName(), QStringLiteral("Sheet2"));
+    QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.xlsx")}),
+             QStringList{QStringLiteral("Book1.xlsx")});
 }
 
 void tst_SpreadsheetExport::chartPartNotAsWrittenIsRefused() {

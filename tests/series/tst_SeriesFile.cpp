@@ -20,6 +20,8 @@ private slots:
     void refused_data();
     void refused();
     void failedWriteKeepsPreviousFile();
+    void handOffReportsAndStops_data();
+    void handOffReportsAndStops();
 };
 
 namespace {
@@ -226,6 +228,60 @@ void tst_SeriesFile::failedWriteKeepsPreviousFile() {
     QVERIFY_THROWS_EXCEPTION(
         Error, writeSeriesFile(*good, {TimeStep::Day, "01-Mar-1999", "02-Mar-1999", flow},
                                dir.filePath("missing/lastout.txt")));
+}
+
+void tst_SeriesFile::handOffReportsAndStops_data() {
+    QTest::addColumn<int>("step"); // index of the time step
+    QTest::addColumn<int>("stopAfter"); // reports answered true before the stop; -1 never stops
+    QTest::newRow("day, runs to the end") << int(TimeStep::Day) << -1;
+    QTest::newRow("day, stopped at once") << int(TimeStep::Day) << 0;
+    QTest::newRow("unit, stopped on the way") << int(TimeStep::Unit) << 2;
+}
+
+void tst_SeriesFile::handOffReportsAndStops() {
+    QFETCH(int, step);
+    QFETCH(int, stopAfter);
+    QStringList rows;
+    const QDate first(1950, 1, 1);
+    for (int d = 0; d < 20000; ++d)
+        rows.append(first.addDays(d).toString(Qt::ISODate) + QStringLiteral("=%1").arg(d));
+    const auto records = seriesRecords(rows);
+    const SeriesRequest request{timeStepFromIndex(step), "01-Jan-1950",
+                                jetDateText(first.addDays(19999)), flow};
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lastout.txt");
+    const QByteArray before = crlfLines({"old", "file"});
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(before);
+    }
+    QList<qint64> done;
+    const Progress progress = [&](qint64 at, qint64 total) {
+        if (total != records->recordCount())
+            return false;
+        done.append(at);
+        return stopAfter < 0 || done.size() <= stopAfter;
+    };
+    QFile file(path);
+    if (stopAfter < 0) {
+        writeSeriesFile(*records, request, path, progress);
+        QCOMPARE(done.size(), 20000 / 4096);
+        QVERIFY(std::is_sorted(done.cbegin(), done.cend()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().endsWith("19999\r\n"));
+    } else {
+        try {
+            writeSeriesFile(*records, request, path, progress);
+            QFAIL("the hand-off was not stopped");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains("cancelled"), qPrintable(e.message()));
+        }
+        QCOMPARE(done.size(), stopAfter + 1);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lastout.txt"});
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_SeriesFile)
