@@ -11,6 +11,7 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QFontMetricsF>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
@@ -44,6 +45,26 @@ std::vector<std::vector<double>> drawnValues(const ChartModel& model, bool stack
     return values;
 }
 
+// Labels that would run into each other over `width` pixels are slanted rather than cut.
+void fitLabels(QCategoryAxis& axis, double width) {
+    const QStringList labels = axis.categoriesLabels();
+    if (labels.size() < 2 || width <= 0)
+        return;
+    const QFontMetricsF metrics(axis.labelsFont());
+    double widest = 0;
+    for (const QString& label : labels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    // The narrowest step between neighbouring labels, in pixels.
+    const double span = axis.max() - axis.min();
+    double step = width;
+    for (qsizetype i = 1; i < labels.size(); ++i)
+        step = std::min(step, (axis.endValue(labels[i]) - axis.endValue(labels[i - 1])) * width /
+                                  std::max(span, 1e-9));
+    const int angle = widest + metrics.averageCharWidth() > step ? -30 : 0;
+    if (axis.labelsAngle() != angle)
+        axis.setLabelsAngle(angle);
+}
+
 void addCategoryLabels(QCategoryAxis& axis, const ChartModel& model, VisibleRows rows, int pixels) {
     axis.setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     const int first = std::max(0, int(std::ceil(rows.first)));
@@ -58,9 +79,7 @@ void addCategoryLabels(QCategoryAxis& axis, const ChartModel& model, VisibleRows
             label += QChar(0x200b); // labels must differ; dates rarely repeat
         axis.append(label, r);
     }
-    // Labels that would run into each other are slanted rather than cut.
-    if (axis.count() * 100 > pixels)
-        axis.setLabelsAngle(-30);
+    fitLabels(axis, pixels);
 }
 
 QAbstractAxis* makeYAxis(const ChartModel& model, double autoLow, double autoHigh) {
@@ -87,6 +106,12 @@ QAbstractAxis* makeYAxis(const ChartModel& model, double autoLow, double autoHig
 }
 
 } // namespace
+
+void ChartBuilder::fitDateLabels(QChart& chart) {
+    for (QAbstractAxis* axis : chart.axes(Qt::Horizontal))
+        if (auto* dates = qobject_cast<QCategoryAxis*>(axis))
+            fitLabels(*dates, chart.plotArea().width());
+}
 
 QString chartPointText(const ChartModel& model, int row, int column) {
     if (row < 0 || row >= model.rowCount() || column < 0 || column >= model.seriesCount() ||

@@ -25,6 +25,10 @@ class ChartBuilder {
 public:
     static void build(QChart& chart, const ChartModel& model, const ChartOptions& options,
                       VisibleRows rows, int pixels);
+    // Slants the date labels where they would run into each other across the plot area as the
+    // chart is laid out now, and sets them straight where they fit. Run it whenever the plot
+    // area changes: the legend, the axes and the window all take from its width.
+    static void fitDateLabels(QChart& chart);
     // Rows above this are drawn as an envelope rather than one bar each.
     static constexpr int maxBars = 2000;
 };

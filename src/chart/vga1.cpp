@@ -70,7 +70,9 @@ vga1::vga1(Vga1Services services, QWidget* parent)
     m_list1 = new QListWidget(this);
     m_list1->setObjectName(QStringLiteral("List1"));
     m_list1->addItems(optionItems());
-    m_list1->setFixedSize(130, m_list1->sizeHintForRow(0) * m_list1->count() + 6);
+    m_list1->setFixedWidth(130);
+    m_list1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list1->hide();
     m_listPrinters = new QListWidget(this);
     m_listPrinters->setObjectName(QStringLiteral("ListPrinters"));
@@ -204,6 +206,9 @@ void vga1::rebuild() {
     QChart* old = chart();
     QChart* fresh = newChart();
     ChartBuilder::build(*fresh, m_model, m_options, m_zoom.value_or(all), pixels);
+    // The width guessed above is the last chart's; the labels are fitted again once this one is
+    // laid out, and whenever the window changes its size.
+    connect(fresh, &QChart::plotAreaChanged, fresh, [fresh] { ChartBuilder::fitDateLabels(*fresh); });
     m_chartView->setChart(fresh);
     delete old;
     connectToolTips();
@@ -244,7 +249,18 @@ void vga1::chartReleased(QPoint pos, bool right) {
     m_list1->hide();
     if (!right)
         return;
-    m_list1->move(m_chartView->pos() + pos);
+    // Every option shows whole, whatever the font and scaling; sized now that the style is known.
+    m_list1->ensurePolished();
+    int height = 2 * m_list1->frameWidth();
+    for (int row = 0; row < m_list1->count(); ++row)
+        height += m_list1->sizeHintForRow(row);
+    m_list1->setFixedSize(std::max(130, m_list1->sizeHintForColumn(0) + 2 * m_list1->frameWidth() +
+                                            m_list1->fontMetrics().averageCharWidth()),
+                          height);
+    // Where the click was, moved in so far as the window needs to show it all.
+    const QPoint at = m_chartView->pos() + pos;
+    m_list1->move(std::clamp(at.x(), 0, std::max(0, width() - m_list1->width())),
+                  std::clamp(at.y(), 0, std::max(0, this->height() - m_list1->height())));
     m_list1->show();
     m_list1->raise();
 }

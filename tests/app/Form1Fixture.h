@@ -99,6 +99,7 @@ struct WindowDriver {
         QSignalSpy replaced(&window, &Form1::resultReplaced);
         window.startUp();
         window.show();
+        window.activateWindow(); // on a display without a window manager nobody else does
         return QTest::qWaitFor([&] { return replaced.count() >= 2; });
     }
     // A double-click on the site in the list shown (then PARAMETERS w/data when asked), and GO on

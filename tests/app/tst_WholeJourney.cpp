@@ -5,12 +5,15 @@
 #include "../support/BackendHdb.h"
 #include "Form1Fixture.h"
 #include "chart/GraphWindowRunner.h"
+#include "chart/ChartView.h"
 #include "chart/vga1.h"
 #include "db/Database.h"
 #include "db/HdbImport.h"
 #include "db/XlsxReader.h"
 #include "output/Form2.h"
 #include "series/GraphTableCommand.h"
+
+#include <QListWidget>
 
 using namespace rp;
 using namespace rp::test;
@@ -55,6 +58,24 @@ void shoot(QWidget* widget, const QString& name) {
     QWidget* window = widget->window();
     QTest::qWait(200); // let it lay out and paint
     QVERIFY(window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+}
+
+// A right click on the chart, then a click on the option in the list that pops up.
+void chooseOption(vga1* chart, const QString& option, const QString& shot = {}) {
+    QWidget* viewport = chart->chartView()->viewport();
+    QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(200, 150));
+    auto* list = chart->findChild<QListWidget*>(QStringLiteral("List1"));
+    QVERIFY(list && list->isVisible());
+    const QList<QListWidgetItem*> found = list->findItems(option, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    const QRect item = list->visualItemRect(found[0]);
+    // The whole text shows, at any scaling.
+    QVERIFY(list->viewport()->rect().contains(item));
+    QVERIFY(item.width() >= list->fontMetrics().horizontalAdvance(option));
+    if (!shot.isEmpty())
+        shoot(chart, shot);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QVERIFY(!list->isVisible());
 }
 
 void tick(Form2* form, const char* name) {
@@ -122,11 +143,11 @@ void tst_WholeJourney::journey() {
     QCOMPARE(dialogs.messages, QStringList());
     QCOMPARE(chart->model().seriesCount(), 2);
     QCOMPARE(chart->model().rowCount(), 366);
-    chart->runOption(QStringLiteral("Cumulative"));
-    chart->runOption(QStringLiteral("Log Yaxis"));
+    chooseOption(chart, QStringLiteral("Cumulative"), QStringLiteral("3-graph-options"));
+    chooseOption(chart, QStringLiteral("Log Yaxis"));
     QVERIFY(chart->model().cumulative());
     QVERIFY(chart->model().yAxis.logarithmic);
-    shoot(chart, QStringLiteral("3-graph"));
+    shoot(chart, QStringLiteral("4-graph"));
     QCOMPARE(dialogs.messages, QStringList());
 
     // SAVE with Excel: the series in the export workbook, shown by the spreadsheet program.
@@ -177,7 +198,7 @@ void tst_WholeJourney::journey() {
     QCOMPARE(dialogs.messages, QStringList());
     QCOMPARE(s.model()->rowCount(), 1);
     QCOMPARE(s.model()->index(0, 0).data().toString(), QStringLiteral("12"));
-    shoot(&window, QStringLiteral("4-own-sql"));
+    shoot(&window, QStringLiteral("5-own-sql"));
 }
 
 QTEST_MAIN(tst_WholeJourney)

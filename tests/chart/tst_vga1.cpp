@@ -9,6 +9,7 @@
 
 #include <QAreaSeries>
 #include <QBarSeries>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QLineSeries>
 #include <QListWidget>
@@ -111,7 +112,10 @@ private slots:
     void oneSeriesChart();
     void saveImage_data();
     void saveImage();
+    void optionsList_data();
     void optionsList();
+    void dateLabelsFitThePlot_data();
+    void dateLabelsFitThePlot();
     void barLineCycleAnd3d();
     void markersCycle();
     void stackTwiceRestoresTitle();
@@ -145,7 +149,17 @@ void tst_vga1::oneSeriesChart() {
     QVERIFY(w.window->isVisible());
 }
 
+void tst_vga1::optionsList_data() {
+    QTest::addColumn<int>("pointSize"); // of the list's font; 0 keeps the default
+    QTest::addColumn<bool>("nearCorner"); // right click near the bottom right corner
+    QTest::newRow("default font") << 0 << false;
+    QTest::newRow("large font") << 24 << false;
+    QTest::newRow("large font, clicked near the corner") << 24 << true;
+}
+
 void tst_vga1::optionsList() {
+    QFETCH(int, pointSize);
+    QFETCH(bool, nearCorner);
     Window w;
     auto* list = w.window->findChild<QListWidget*>(QStringLiteral("List1"));
     QVERIFY(list);
@@ -155,18 +169,76 @@ void tst_vga1::optionsList() {
     QCOMPARE(items.mid(0, 10),
              QStringList({"Markers", "Bar/Line", "Stack", "Cumulative", "Log Yaxis", "Y2 axis",
                           "2D/3D", "Picture", "Print", "Close"}));
+    if (pointSize > 0) {
+        QFont font = list->font();
+        font.setPointSize(pointSize);
+        list->setFont(font);
+    }
     w.graph(flowSeries());
     w.window->show();
     auto* view = w.window->chartView();
     QVERIFY(!list->isVisible());
-    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, QPoint(120, 80));
+    const QPoint click =
+        nearCorner ? QPoint(view->width() - 10, view->height() - 10) : QPoint(120, 80);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, click);
     QTRY_VERIFY(list->isVisible());
-    QCOMPARE(list->pos(), view->pos() + QPoint(120, 80));
+    if (!nearCorner)
+        QCOMPARE(list->pos(), view->pos() + click);
+    // Every option shows whole, inside the window, with no need to scroll.
+    QVERIFY(w.window->rect().contains(list->geometry()));
+    for (int i = 0; i < list->count(); ++i) {
+        const QRect item = list->visualItemRect(list->item(i));
+        QVERIFY2(list->viewport()->rect().contains(item), qPrintable(list->item(i)->text()));
+        QVERIFY(item.width() >= list->fontMetrics().horizontalAdvance(list->item(i)->text()));
+    }
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
     QVERIFY(!list->isVisible());
     auto* listPrinters = w.window->findChild<QListWidget*>(QStringLiteral("ListPrinters"));
     QVERIFY(listPrinters);
     QCOMPARE(listPrinters->item(0)->text(), QStringLiteral("Default Printer"));
+}
+
+void tst_vga1::dateLabelsFitThePlot_data() {
+    QTest::addColumn<int>("width");       // of the window once the first series is drawn
+    QTest::addColumn<int>("seriesCount"); // a second series brings the legend
+    QTest::addColumn<int>("resizedTo");   // the window's width afterwards; 0 leaves it
+    QTest::addColumn<int>("angle");       // of the date labels once laid out
+    QTest::newRow("one series, wide") << 1400 << 1 << 0 << 0;
+    QTest::newRow("one series, narrow") << 500 << 1 << 0 << -30;
+    QTest::newRow("legend added") << 1000 << 2 << 0 << -30;
+    QTest::newRow("legend added, wide") << 1800 << 2 << 0 << 0;
+    QTest::newRow("narrowed") << 1400 << 1 << 500 << -30;
+    QTest::newRow("widened") << 500 << 1 << 1400 << 0;
+}
+
+void tst_vga1::dateLabelsFitThePlot() {
+    QFETCH(int, width);
+    QFETCH(int, seriesCount);
+    QFETCH(int, resizedTo);
+    QFETCH(int, angle);
+    Window w;
+    std::vector<std::optional<double>> year(366);
+    for (size_t d = 0; d < year.size(); ++d)
+        year[d] = 100 + double(d % 30);
+    const auto gauge = [&](int number) {
+        return dailySeries(QStringLiteral("%1 KERN RIVER BLW ISABELLA DAM CA").arg(number),
+                           "FLOW, CFS", year, QDate(2012, 1, 1));
+    };
+    w.graph(gauge(1021));
+    w.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    w.window->resize(width, 700);
+    // Laid out before the next step, as a window the user looks at is.
+    QTest::qWait(100);
+    for (int s = 1; s < seriesCount; ++s)
+        w.graph(gauge(1021 + 20 * s), true);
+    if (resizedTo > 0)
+        w.window->resize(resizedTo, 700);
+    QCOMPARE(w.window->width(), resizedTo > 0 ? resizedTo : width);
+    auto* dates = qobject_cast<QCategoryAxis*>(w.chart()->axes(Qt::Horizontal).value(0));
+    QVERIFY(dates);
+    QVERIFY(dates->count() >= 8);
+    QTRY_COMPARE(dates->labelsAngle(), angle);
 }
 
 void tst_vga1::barLineCycleAnd3d() {
