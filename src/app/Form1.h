@@ -140,6 +140,8 @@ private:
     class CommandView;
     // Layout (Form1Layout.cpp)
     void buildControls();
+    // Widens the command buttons whose captions the font makes too wide for them.
+    void fitCommandRow();
     QPushButton* addRowButton(const char* name, const QString& caption, const QString& tip,
                               int left, int width);
     void applyResizeRule();

@@ -137,6 +137,7 @@ void Form1::buildControls() {
                     m_tablesButton, m_sdidButton,      m_passwordButton, m_helpButton};
     for (QPushButton* button : {m_sdidWdataButton, m_getButton, m_sdidButton})
         button->setEnabled(false);
+    fitCommandRow();
 
     // The navigator and the Edit Menu button at the left edge, the grid filling the rest.
     m_adodc1 = place(new Navigator(central), "Adodc1", 0, 1920, 555, 1695);
@@ -174,6 +175,29 @@ QPushButton* Form1::addRowButton(const char* name, const QString& caption, const
     button->setAutoFillBackground(true);
     button->setFocusPolicy(Qt::TabFocus);
     return button;
+}
+
+void Form1::fitCommandRow() {
+    // The row was drawn for narrower captions than most fonts give: a caption that does not fit
+    // widens its button, and the buttons after it move right by as much.
+    const int margin = width() - (m_rowButtons.back()->geometry().right() + 1);
+    int shift = 0;
+    for (QPushButton* button : m_rowButtons) {
+        const QFontMetrics metrics = button->fontMetrics();
+        // The style's frame and a little air on either side.
+        const int needed =
+            metrics.horizontalAdvance(button->text()) + metrics.averageCharWidth() + 2;
+        const QRect designed = button->geometry();
+        const int width = std::max(designed.width(), needed);
+        button->setGeometry(designed.x() + shift, designed.y(), width, designed.height());
+        shift += width - designed.width();
+    }
+    m_frame2->resize(m_frame2->width() + shift, m_frame2->height());
+    // A large font may push the row out of the window's designed width; it then grows to show
+    // the whole row.
+    const int rowEnd = m_rowButtons.back()->geometry().right() + 1;
+    if (rowEnd > width())
+        resize(rowEnd + margin, height());
 }
 
 void Form1::setActiveButton(QPushButton* button) {
