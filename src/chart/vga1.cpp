@@ -208,7 +208,8 @@ void vga1::rebuild() {
     ChartBuilder::build(*fresh, m_model, m_options, m_zoom.value_or(all), pixels);
     // The width guessed above is the last chart's; the labels are fitted again once this one is
     // laid out, and whenever the window changes its size.
-    connect(fresh, &QChart::plotAreaChanged, fresh, [fresh] { ChartBuilder::fitDateLabels(*fresh); });
+    connect(fresh, &QChart::plotAreaChanged, fresh,
+            [fresh] { ChartBuilder::fitDateLabels(*fresh); });
     m_chartView->setChart(fresh);
     delete old;
     connectToolTips();

@@ -21,8 +21,9 @@ inline Progress progressStage(const Progress& whole, qint64 from, qint64 to, qin
         return {};
     return [whole, from, to, total](qint64 done, qint64 stageTotal) {
         const qint64 at =
-            stageTotal > 0 ? from + (to - from) * std::clamp<qint64>(done, 0, stageTotal) / stageTotal
-                           : from;
+            stageTotal > 0
+                ? from + (to - from) * std::clamp<qint64>(done, 0, stageTotal) / stageTotal
+                : from;
         return whole(at, total);
     };
 }

@@ -80,14 +80,6 @@ SpreadsheetSheet& ExportSession::nextSheet(bool update) {
     return m_sheets.back();
 }
 
-namespace {
-
-// Reading the input takes about a quarter of an export, writing the workbook the rest.
-constexpr qint64 exportSteps = 1000;
-constexpr qint64 readingSteps = exportSteps / 4;
-
-} // namespace
-
 void ExportSession::keepingStateOnFailure(const std::function<void()>& exportWork) {
     const QString path = m_path;
     const int count = m_xlfcount;
@@ -109,13 +101,13 @@ void ExportSession::keepingStateOnFailure(const std::function<void()>& exportWor
 void ExportSession::exportFile(const QString& path, bool isReport, int valuesPerDay,
                                const Progress& progress) {
     // Read first: an unreadable input leaves even the workbook untouched.
-    SpreadsheetSheet content = exportSheet(path, isReport, valuesPerDay,
-                                           progressStage(progress, 0, readingSteps, exportSteps));
+    SpreadsheetSheet content = exportSheet(
+        path, isReport, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
     keepingStateOnFailure([&] {
         SpreadsheetSheet& sheet = nextSheet(false);
         content.name = sheet.name;
         sheet = std::move(content);
-        save(progressStage(progress, readingSteps, exportSteps, exportSteps));
+        save(progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
     });
     show();
 }
@@ -123,13 +115,13 @@ void ExportSession::exportFile(const QString& path, bool isReport, int valuesPer
 void ExportSession::exportUpdate(const QString& seriesPath, int valuesPerDay,
                                  const QString& connection, const Progress& progress) {
     SeriesColumns series = readSeriesColumns(
-        seriesPath, valuesPerDay, progressStage(progress, 0, readingSteps, exportSteps));
+        seriesPath, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
     keepingStateOnFailure([&] {
         SpreadsheetSheet& sheet = nextSheet(true);
         prepareUpdateSheet(sheet, connection);
         sheet.series = std::move(series);
         sheet.wideColumnA = true;
-        save(progressStage(progress, readingSteps, exportSteps, exportSteps));
+        save(progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
     });
     show();
 }

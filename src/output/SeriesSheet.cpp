@@ -142,8 +142,7 @@ std::optional<double> seriesDateSerial(QByteArrayView field) {
     return days + (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 
-SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay,
-                                const Progress& progress) {
+SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay, const Progress& progress) {
     const QByteArray data = readWhole(path);
     const std::vector<QByteArrayView> lines = splitLines(data);
     if (lines.size() < 2)

@@ -19,12 +19,14 @@ SpreadsheetSheet exportSheet(const QString& input, bool isReport, int valuesPerD
 }
 
 void writeExportWorkbook(const QString& input, bool isReport, int valuesPerDay,
-                         const QString& output) {
+                         const QString& output, const Progress& progress) {
     std::vector<SpreadsheetSheet> sheets(3);
-    sheets[0] = exportSheet(input, isReport, valuesPerDay);
+    sheets[0] = exportSheet(input, isReport, valuesPerDay,
+                            progressStage(progress, 0, exportReadingSteps, exportSteps));
     for (size_t i = 0; i < sheets.size(); ++i)
         sheets[i].name = QStringLiteral("Sheet%1").arg(i + 1);
-    writeSpreadsheetWorkbook(output, sheets);
+    writeSpreadsheetWorkbook(output, sheets,
+                             progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
 }
 
 } // namespace rp

@@ -4,8 +4,8 @@
 // yearly values written back, the table list and an own statement.
 #include "../support/BackendHdb.h"
 #include "Form1Fixture.h"
-#include "chart/GraphWindowRunner.h"
 #include "chart/ChartView.h"
+#include "chart/GraphWindowRunner.h"
 #include "chart/vga1.h"
 #include "db/Database.h"
 #include "db/HdbImport.h"

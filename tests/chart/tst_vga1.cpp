@@ -150,7 +150,7 @@ void tst_vga1::oneSeriesChart() {
 }
 
 void tst_vga1::optionsList_data() {
-    QTest::addColumn<int>("pointSize"); // of the list's font; 0 keeps the default
+    QTest::addColumn<int>("pointSize");   // of the list's font; 0 keeps the default
     QTest::addColumn<bool>("nearCorner"); // right click near the bottom right corner
     QTest::newRow("default font") << 0 << false;
     QTest::newRow("large font") << 24 << false;

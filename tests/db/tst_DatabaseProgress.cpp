@@ -1,8 +1,8 @@
+#include "BackendHdb.h"
 #include "app/SqliteCompactor.h"
 #include "db/Error.h"
 #include "db/RecordSet.h"
 #include "db/SqliteDatabase.h"
-#include "BackendHdb.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -101,8 +101,7 @@ void tst_DatabaseProgress::serverStatementReportsAndCancels_data() {
     QTest::addColumn<QString>("sql"); // native; runs for a few tenths of a second, or for long
     QTest::addColumn<int>("stopAfter");
     QTest::addColumn<bool>("viaOpen");
-    QTest::newRow("runs to the end")
-        << QStringLiteral("SELECT pg_sleep(0.4)") << -1 << false;
+    QTest::newRow("runs to the end") << QStringLiteral("SELECT pg_sleep(0.4)") << -1 << false;
     // A script runs as one transaction: the delete before the cancelled sleep is undone too.
     QTest::newRow("script stopped")
         << QStringLiteral("DELETE FROM t; SELECT pg_sleep(60)") << 2 << false;

@@ -93,6 +93,7 @@ private slots:
     void cliAppliesAndDryRuns();
     void servicesReleaseAWorkbookDatabase_data();
     void servicesReleaseAWorkbookDatabase();
+    void servicesShowProgressAndStop();
 };
 
 void tst_UpdateWorkbook::updateFillsTheTemplate() {
@@ -293,6 +294,44 @@ void tst_UpdateWorkbook::servicesReleaseAWorkbookDatabase() {
     QCOMPARE(releases, released);
     QCOMPARE(opened, QStringList(2, hdb.dir.filePath(QStringLiteral("DBedit.xlsx"))));
     QCOMPARE(session->sheetName(), QStringLiteral("Sheet2"));
+}
+
+void tst_UpdateWorkbook::servicesShowProgressAndStop() {
+    DailyHdb hdb;
+    QStringList opened;
+    QStringList labels;
+    bool stop = true;
+    SpreadsheetHooks hooks;
+    hooks.folder = [&] { return hdb.dir.path(); };
+    hooks.connectionString = [&] { return hdb.connection; };
+    hooks.opener = [&](const QString& path) { opened.append(path); };
+    hooks.withProgress = [&](const QString& label,
+                             const std::function<void(const Progress&)>& work) {
+        labels.append(label);
+        work([&](qint64, qint64) { return !stop; });
+    };
+    Form2Services services;
+    const auto session = fillSpreadsheetServices(services, hooks);
+    // Stopped: a message, nothing shown, and the session as it was.
+    for (const auto& run :
+         {std::function<void()>([&] { services.update(hdb.seriesFile()); }),
+          std::function<void()>([&] { services.spreadsheet(hdb.seriesFile(), false); })}) {
+        try {
+            run();
+            QFAIL("the export was not stopped");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("cancelled")), qPrintable(e.message()));
+        }
+    }
+    QCOMPARE(labels, QStringList({QStringLiteral("Writing the update workbook..."),
+                                  QStringLiteral("Writing the workbook...")}));
+    QCOMPARE(opened, QStringList());
+    QCOMPARE(session->xlfcount(), 0);
+    // Let run, the next export is the first.
+    stop = false;
+    services.spreadsheet(hdb.seriesFile(), false);
+    QCOMPARE(opened, QStringList{hdb.dir.filePath(QStringLiteral("Book1.xlsx"))});
+    QCOMPARE(session->sheetName(), QStringLiteral("Sheet1"));
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateWorkbook)

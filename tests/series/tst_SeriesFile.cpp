@@ -231,7 +231,7 @@ void tst_SeriesFile::failedWriteKeepsPreviousFile() {
 }
 
 void tst_SeriesFile::handOffReportsAndStops_data() {
-    QTest::addColumn<int>("step"); // index of the time step
+    QTest::addColumn<int>("step");      // index of the time step
     QTest::addColumn<int>("stopAfter"); // reports answered true before the stop; -1 never stops
     QTest::newRow("day, runs to the end") << int(TimeStep::Day) << -1;
     QTest::newRow("day, stopped at once") << int(TimeStep::Day) << 0;
