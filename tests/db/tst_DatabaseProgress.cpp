@@ -22,6 +22,17 @@ QString makeDatabase(const QTemporaryDir& dir) {
     return path;
 }
 
+// Counts the reports of a statement, which numbers them from 1 with no total, and asks it to stop
+// after `stopAfter` of them (never when below 0).
+Progress countingProgress(int& reports, int stopAfter) {
+    return [&reports, stopAfter](qint64 done, qint64 total) {
+        ++reports;
+        if (done != reports || total != 0)
+            return false;
+        return stopAfter < 0 || reports <= stopAfter;
+    };
+}
+
 } // namespace
 
 // Long statements report their progress and stop when asked, losing nothing.
@@ -47,12 +58,7 @@ void tst_DatabaseProgress::queryReportsAndStops() {
     QTemporaryDir dir;
     SqliteDatabase db(makeDatabase(dir));
     int reports = 0;
-    db.setProgress([&](qint64 done, qint64 total) {
-        ++reports;
-        if (done != reports || total != 0)
-            return false;
-        return stopAfter < 0 || reports <= stopAfter;
-    });
+    db.setProgress(countingProgress(reports, stopAfter));
     const QString sql = QStringLiteral("SELECT * FROM t ORDER BY label DESC");
     if (stopAfter < 0) {
         QCOMPARE(db.open(sql, LockType::ReadOnly)->recordCount(), 50000);
@@ -119,12 +125,7 @@ void tst_DatabaseProgress::serverStatementReportsAndCancels() {
     Database& db = *hdb.db();
     db.executeNative(QStringLiteral("CREATE TABLE t AS SELECT x FROM generate_series(1, 500) x"));
     int reports = 0;
-    db.setProgress([&](qint64 done, qint64 total) {
-        ++reports;
-        if (done != reports || total != 0)
-            return false;
-        return stopAfter < 0 || reports <= stopAfter;
-    });
+    db.setProgress(countingProgress(reports, stopAfter));
     QElapsedTimer clock;
     clock.start();
     const auto run = [&] {
