@@ -1,6 +1,7 @@
 #include "reports/AggregateRows.h"
 
 #include "db/ConnectionString.h"
+#include "db/Database.h"
 #include "db/Error.h"
 
 #include <QDir>
@@ -74,6 +75,13 @@ QString writeBackRefusal(const QString& connectionString) {
         return e.message();
     }
     return {};
+}
+
+QString writeBackRefusal(const Database* open, const QString& connectionString) {
+    if (open)
+        if (QString why = open->readOnlyReason(); !why.isEmpty())
+            return why;
+    return writeBackRefusal(connectionString);
 }
 
 } // namespace rp

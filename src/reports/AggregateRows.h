@@ -5,6 +5,8 @@
 
 namespace rp {
 
+class Database;
+
 // How the monthly and yearly aggregates of the daily table become rows of rmonth and ryear.
 
 // The source mark of a row the daily table computed.
@@ -30,5 +32,8 @@ double aggregateNumber(const QVariant& value);
 // Why the database a connection string names cannot take written aggregates (an Access file, a
 // read-only file, a connection string that names nothing usable); empty when it can.
 QString writeBackRefusal(const QString& connectionString);
+// The same for the database open now through `connectionString` (null when none is): its own
+// reason first (an Access file, a legacy workbook), then what the connection string says.
+QString writeBackRefusal(const Database* open, const QString& connectionString);
 
 } // namespace rp

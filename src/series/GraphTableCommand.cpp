@@ -91,10 +91,7 @@ Form2* GraphTableCommand::form2() {
         context.seriesFile = [this] { return seriesFile(); };
         context.programFolder = [] { return AppPaths::programFolder(); };
         context.writeBackRefusal = [this] {
-            if (const auto database = m_main.database())
-                if (QString why = database->readOnlyReason(); !why.isEmpty())
-                    return why;
-            return writeBackRefusal(m_main.connectionString());
+            return writeBackRefusal(m_main.database().get(), m_main.connectionString());
         };
         m_form2 = new Form2(m_session, context, m_services, &m_main);
         m_form2->setAttribute(Qt::WA_DeleteOnClose);

@@ -38,6 +38,8 @@ QByteArray series(const QByteArray& parameter, const QByteArray& lines) {
 class tst_WriteBack : public QObject {
     Q_OBJECT
 private slots:
+    void refusalOfTheOpenDatabase_data();
+    void refusalOfTheOpenDatabase();
     void rowDates_data();
     void rowDates();
     void parameter_data();
@@ -192,6 +194,52 @@ void tst_WriteBack::numbers() {
     } catch (const Error& e) {
         QVERIFY2(refused, qPrintable(e.message()));
     }
+}
+
+void tst_WriteBack::refusalOfTheOpenDatabase_data() {
+    QTest::addColumn<QString>("open");       // the database open now: "", "SQLite" or "Access"
+    QTest::addColumn<QString>("connection"); // "SQLite" or "Access"
+    QTest::addColumn<QString>("refusal");    // a word of the reason; empty when none
+    QTest::newRow("nothing open, SQLite") << ""
+                                          << "SQLite"
+                                          << "";
+    QTest::newRow("nothing open, Access") << ""
+                                          << "Access"
+                                          << "Access";
+    QTest::newRow("SQLite open") << "SQLite"
+                                 << "SQLite"
+                                 << "";
+    // The open database knows best, whatever the connection string says.
+    QTest::newRow("Access open") << "Access"
+                                 << "SQLite"
+                                 << "Access";
+}
+
+void tst_WriteBack::refusalOfTheOpenDatabase() {
+    QFETCH(QString, open);
+    QFETCH(QString, connection);
+    QFETCH(QString, refusal);
+    const QString nwind = QStringLiteral(RIVELPOST_SHARED_DATA) + QStringLiteral("/mdb/nwind.mdb");
+    if ((open == QLatin1String("Access") || connection == QLatin1String("Access")) &&
+        !QFile::exists(nwind))
+        QSKIP("the shared Access sample files are missing");
+    QTemporaryDir dir;
+    const QString connections[] = {
+        QStringLiteral("Provider=SQLite;Data Source=%1")
+            .arg(dir.filePath(QStringLiteral("h.sqlite"))),
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1").arg(nwind)};
+    const QString& sqlite = connections[0];
+    const QString& access = connections[1];
+    createHdb(sqlite);
+    std::shared_ptr<Database> database;
+    if (!open.isEmpty())
+        database = openDatabase(open == QLatin1String("Access") ? access : sqlite);
+    const QString why =
+        writeBackRefusal(database.get(), connection == QLatin1String("Access") ? access : sqlite);
+    if (refusal.isEmpty())
+        QCOMPARE(why, QString());
+    else
+        QVERIFY2(why.contains(refusal), qPrintable(why));
 }
 
 void tst_WriteBack::readOnlyFile() {
