@@ -252,29 +252,8 @@ QString PostgresDatabase::editableTable(const QString& sourceTable, pg_result* r
     return name;
 }
 
-QString PostgresDatabase::columnList(const QStringList& columns) const {
-    QStringList names;
-    for (const QString& c : columns)
-        names.append(m_dialect->quoteIdentifier(c));
-    return names.join(QStringLiteral(", "));
-}
-
-QString PostgresDatabase::whereKey(const QStringList& keyColumns, const QVariantList& keyValues,
-                                   QVariantList& parameters) const {
-    if (keyColumns.isEmpty() || keyColumns.size() != keyValues.size())
-        throw Error(QStringLiteral("A record cannot be found without its key values."));
-    QStringList terms;
-    for (qsizetype i = 0; i < keyColumns.size(); ++i) {
-        const QString column = m_dialect->quoteIdentifier(keyColumns[i]);
-        const QVariant& v = keyValues[i];
-        if (!v.isValid() || v.isNull()) {
-            terms.append(column + QStringLiteral(" IS NULL"));
-        } else {
-            parameters.append(v);
-            terms.append(column + QStringLiteral(" = $%1").arg(parameters.size()));
-        }
-    }
-    return terms.join(QStringLiteral(" AND "));
+RowChangeSql PostgresDatabase::rowSql() const {
+    return {*m_dialect, [](qsizetype n) { return QStringLiteral("$%1").arg(n); }};
 }
 
 void PostgresDatabase::changeOneRow(const QString& sql, const QVariantList& parameters) {
@@ -308,48 +287,22 @@ void PostgresDatabase::changeOneRow(const QString& sql, const QVariantList& para
 
 void PostgresDatabase::insertRow(const QString& table, const QStringList& columns,
                                  const QVariantList& values) {
-    if (columns.size() != values.size())
-        throw Error(QStringLiteral("%1 values were given for %2 columns.")
-                        .arg(values.size())
-                        .arg(columns.size()));
-    QString sql = QStringLiteral("INSERT INTO ") + m_dialect->quoteIdentifier(table);
-    if (columns.isEmpty()) {
-        sql += QStringLiteral(" DEFAULT VALUES");
-    } else {
-        QStringList marks;
-        for (qsizetype i = 1; i <= columns.size(); ++i)
-            marks.append(QStringLiteral("$%1").arg(i));
-        sql += QStringLiteral(" (%1) VALUES (%2)")
-                   .arg(columnList(columns), marks.join(QStringLiteral(", ")));
-    }
-    changeOneRow(sql, values);
+    changeOneRow(rowSql().insert(table, columns, values.size()), values);
 }
 
 void PostgresDatabase::updateRow(const QString& table, const QStringList& keyColumns,
                                  const QVariantList& keyValues, const QStringList& columns,
                                  const QVariantList& values) {
-    if (columns.isEmpty() || columns.size() != values.size())
-        throw Error(QStringLiteral("%1 values were given for %2 columns.")
-                        .arg(values.size())
-                        .arg(columns.size()));
     QVariantList parameters = values;
-    QStringList sets;
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        sets.append(m_dialect->quoteIdentifier(columns[i]) + QStringLiteral(" = $%1").arg(i + 1));
-    const QString where = whereKey(keyColumns, keyValues, parameters);
-    changeOneRow(
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-            .arg(m_dialect->quoteIdentifier(table), sets.join(QStringLiteral(", ")), where),
-        parameters);
+    const QString sql = rowSql().update(table, keyColumns, keyValues, columns, parameters);
+    changeOneRow(sql, parameters);
 }
 
 void PostgresDatabase::deleteRow(const QString& table, const QStringList& keyColumns,
                                  const QVariantList& keyValues) {
     QVariantList parameters;
-    const QString where = whereKey(keyColumns, keyValues, parameters);
-    changeOneRow(
-        QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_dialect->quoteIdentifier(table), where),
-        parameters);
+    const QString sql = rowSql().remove(table, keyColumns, keyValues, parameters);
+    changeOneRow(sql, parameters);
 }
 
 } // namespace rp

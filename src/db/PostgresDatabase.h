@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "PostgresResult.h"
 #include "PostgresSettings.h"
+#include "RowChangeSql.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -62,9 +63,8 @@ private:
     QString editableTable(const QString& sourceTable, pg_result* result);
     // Runs a change that must touch exactly one row; undone when it touches another number.
     void changeOneRow(const QString& sql, const QVariantList& parameters);
-    QString whereKey(const QStringList& keyColumns, const QVariantList& keyValues,
-                     QVariantList& parameters) const;
-    QString columnList(const QStringList& columns) const;
+    // The statements that save a record-set row, with $1, $2 … parameters.
+    RowChangeSql rowSql() const;
     Error serverError(const QString& what) const;
     // The result of a statement sent without waiting, reporting progress meanwhile.
     PgResult awaitResult();

@@ -49,7 +49,7 @@ qint64 PostgresDatabase::appendRows(const QString& table, const QStringList& col
                                            "rp_append"));
     };
     const QString copy = QStringLiteral("COPY %1 (%2) FROM STDIN")
-                             .arg(m_dialect->quoteIdentifier(table), columnList(columns));
+                             .arg(m_dialect->quoteIdentifier(table), rowSql().columnList(columns));
     bool copying = false;
     qint64 count = 0;
     try {

@@ -213,31 +213,22 @@ QString SqliteDatabase::editableTable(const QString& sourceTable, void* handle) 
     return table;
 }
 
-QString SqliteDatabase::whereKey(const QStringList& keyColumns, const QVariantList& keyValues,
-                                 QVariantList& bindings) const {
-    if (keyColumns.isEmpty() || keyColumns.size() != keyValues.size())
-        throw Error(QStringLiteral("A record cannot be found without its key values."));
-    QStringList terms;
-    for (qsizetype i = 0; i < keyColumns.size(); ++i) {
-        const QString column = m_dialect->quoteIdentifier(keyColumns[i]);
-        const QVariant& v = keyValues[i];
-        if (!v.isValid() || v.isNull()) {
-            terms.append(column + QStringLiteral(" IS NULL"));
-        } else if (v.typeId() == QMetaType::QDateTime) {
-            const QStringList texts = storedDateTexts(v.toDateTime());
-            QStringList marks;
-            for (const QString& t : texts) {
-                marks.append(QStringLiteral("?"));
-                bindings.append(t);
-            }
-            terms.append(column + QStringLiteral(" IN (") + marks.join(QStringLiteral(", ")) +
-                         QLatin1Char(')'));
-        } else {
-            terms.append(column + QStringLiteral(" = ?"));
-            bindings.append(v);
+RowChangeSql SqliteDatabase::rowSql() const {
+    RowChangeSql sql{*m_dialect, [](qsizetype) { return QStringLiteral("?"); }};
+    // A date-time key matches each text form a stored date may take.
+    sql.keyTerm = [](const QString& column, const QVariant& value, QVariantList& parameters) {
+        if (value.typeId() != QMetaType::QDateTime)
+            return QString();
+        const QStringList texts = storedDateTexts(value.toDateTime());
+        QStringList marks;
+        for (const QString& t : texts) {
+            marks.append(QStringLiteral("?"));
+            parameters.append(t);
         }
-    }
-    return terms.join(QStringLiteral(" AND "));
+        return column + QStringLiteral(" IN (") + marks.join(QStringLiteral(", ")) +
+               QLatin1Char(')');
+    };
+    return sql;
 }
 
 void SqliteDatabase::changeOneRow(const QString& sql, const QVariantList& bindings) {
@@ -269,65 +260,29 @@ void SqliteDatabase::changeOneRow(const QString& sql, const QVariantList& bindin
 
 void SqliteDatabase::insertRow(const QString& table, const QStringList& columns,
                                const QVariantList& values) {
-    if (columns.size() != values.size())
-        throw Error(QStringLiteral("%1 values were given for %2 columns.")
-                        .arg(values.size())
-                        .arg(columns.size()));
-    QString sql = QStringLiteral("INSERT INTO ") + m_dialect->quoteIdentifier(table);
-    if (columns.isEmpty()) {
-        sql += QStringLiteral(" DEFAULT VALUES");
-    } else {
-        QStringList names, marks;
-        for (const QString& c : columns) {
-            names.append(m_dialect->quoteIdentifier(c));
-            marks.append(QStringLiteral("?"));
-        }
-        sql += QStringLiteral(" (%1) VALUES (%2)")
-                   .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    }
-    changeOneRow(sql, values);
+    changeOneRow(rowSql().insert(table, columns, values.size()), values);
 }
 
 void SqliteDatabase::updateRow(const QString& table, const QStringList& keyColumns,
                                const QVariantList& keyValues, const QStringList& columns,
                                const QVariantList& values) {
-    if (columns.isEmpty() || columns.size() != values.size())
-        throw Error(QStringLiteral("%1 values were given for %2 columns.")
-                        .arg(values.size())
-                        .arg(columns.size()));
     QVariantList bindings = values;
-    QStringList sets;
-    for (const QString& c : columns)
-        sets.append(m_dialect->quoteIdentifier(c) + QStringLiteral(" = ?"));
-    const QString where = whereKey(keyColumns, keyValues, bindings);
-    changeOneRow(
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-            .arg(m_dialect->quoteIdentifier(table), sets.join(QStringLiteral(", ")), where),
-        bindings);
+    const QString sql = rowSql().update(table, keyColumns, keyValues, columns, bindings);
+    changeOneRow(sql, bindings);
 }
 
 void SqliteDatabase::deleteRow(const QString& table, const QStringList& keyColumns,
                                const QVariantList& keyValues) {
     QVariantList bindings;
-    const QString where = whereKey(keyColumns, keyValues, bindings);
-    changeOneRow(
-        QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_dialect->quoteIdentifier(table), where),
-        bindings);
+    const QString sql = rowSql().remove(table, keyColumns, keyValues, bindings);
+    changeOneRow(sql, bindings);
 }
 
 qint64 SqliteDatabase::appendRows(const QString& table, const QStringList& columns,
                                   const std::function<bool(QVariantList& row)>& next) {
     if (columns.isEmpty())
         throw Error(QStringLiteral("No columns were named to append rows to %1.").arg(table));
-    QStringList names, marks;
-    for (const QString& c : columns) {
-        names.append(m_dialect->quoteIdentifier(c));
-        marks.append(QStringLiteral("?"));
-    }
-    SqliteStatement statement(m_handle, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                            .arg(m_dialect->quoteIdentifier(table),
-                                                 names.join(QStringLiteral(", ")),
-                                                 marks.join(QStringLiteral(", "))));
+    SqliteStatement statement(m_handle, rowSql().insert(table, columns, columns.size()));
     executeNative(QStringLiteral("SAVEPOINT rp_append"));
     qint64 count = 0;
     try {

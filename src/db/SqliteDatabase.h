@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "RowChangeSql.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -60,8 +61,8 @@ private:
     QString editableTable(const QString& sourceTable, void* statement);
     // Runs a change that must touch exactly one row; undone when it touches another number.
     void changeOneRow(const QString& sql, const QVariantList& bindings);
-    QString whereKey(const QStringList& keyColumns, const QVariantList& keyValues,
-                     QVariantList& bindings) const;
+    // The statements that save a record-set row, with "?" parameters.
+    RowChangeSql rowSql() const;
 
     QString m_path;
     QString m_connectionName;

@@ -1,0 +1,127 @@
+// The statements that save a record-set row: placeholders numbered across SET and WHERE, null
+// keys, a backend's own key test, and columns and values that do not pair up.
+#include "db/Error.h"
+#include "db/PostgresDialect.h"
+#include "db/RowChangeSql.h"
+
+#include <QtTest>
+
+using namespace rp;
+
+class tst_RowChangeSql : public QObject {
+    Q_OBJECT
+private slots:
+    void statements_data();
+    void statements();
+    void refused_data();
+    void refused();
+    void ownKeyTest();
+};
+
+namespace {
+
+const PostgresDialect dialect;
+
+RowChangeSql numbered() {
+    return {dialect, [](qsizetype n) { return QStringLiteral("$%1").arg(n); }};
+}
+
+// Runs the statement named by `kind` and gives its text and parameters.
+QString build(const RowChangeSql& sql, const QString& kind, const QStringList& columns,
+              const QVariantList& values, const QStringList& keys, const QVariantList& keyValues,
+              QVariantList& parameters) {
+    parameters = values;
+    if (kind == QLatin1String("insert"))
+        return sql.insert(QStringLiteral("rday"), columns, values.size());
+    if (kind == QLatin1String("update"))
+        return sql.update(QStringLiteral("rday"), keys, keyValues, columns, parameters);
+    return sql.remove(QStringLiteral("rday"), keys, keyValues, parameters);
+}
+
+} // namespace
+
+void tst_RowChangeSql::statements_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QVariantList>("keyValues");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("parameters");
+    QTest::newRow("insert") << "insert" << QStringList{"value", "source"} << QVariantList{1.5, 2}
+                            << QStringList() << QVariantList()
+                            << R"(INSERT INTO "rday" ("value", "source") VALUES ($1, $2))"
+                            << QVariantList{1.5, 2};
+    QTest::newRow("insert of defaults")
+        << "insert" << QStringList() << QVariantList() << QStringList() << QVariantList()
+        << R"(INSERT INTO "rday" DEFAULT VALUES)" << QVariantList();
+    QTest::newRow("update numbers on into the key")
+        << "update" << QStringList{"value", "source"} << QVariantList{1.5, 2}
+        << QStringList{"datatype_site_id", "date_time"} << QVariantList{1001, QVariant()}
+        << R"(UPDATE "rday" SET "value" = $1, "source" = $2 WHERE "datatype_site_id" = $3 AND )"
+           R"("date_time" IS NULL)"
+        << QVariantList{1.5, 2, 1001};
+    QTest::newRow("delete")
+        << "delete" << QStringList() << QVariantList() << QStringList{"datatype_site_id", "value"}
+        << QVariantList{1001, 7.25}
+        << R"(DELETE FROM "rday" WHERE "datatype_site_id" = $1 AND "value" = $2)"
+        << QVariantList{1001, 7.25};
+}
+
+void tst_RowChangeSql::statements() {
+    QFETCH(QString, kind);
+    QFETCH(QStringList, columns);
+    QFETCH(QVariantList, values);
+    QFETCH(QStringList, keys);
+    QFETCH(QVariantList, keyValues);
+    QVariantList parameters;
+    QTEST(build(numbered(), kind, columns, values, keys, keyValues, parameters), "sql");
+    QTEST(parameters, "parameters");
+}
+
+void tst_RowChangeSql::refused_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QVariantList>("keyValues");
+    QTest::newRow("insert, a value short") << "insert" << QStringList{"value", "source"}
+                                           << QVariantList{1.5} << QStringList() << QVariantList();
+    QTest::newRow("update of no column")
+        << "update" << QStringList() << QVariantList() << QStringList{"id"} << QVariantList{1};
+    QTest::newRow("update without a key")
+        << "update" << QStringList{"value"} << QVariantList{1.5} << QStringList() << QVariantList();
+    QTest::newRow("delete, key values short") << "delete" << QStringList() << QVariantList()
+                                              << QStringList{"id", "date_time"} << QVariantList{1};
+}
+
+void tst_RowChangeSql::refused() {
+    QFETCH(QString, kind);
+    QFETCH(QStringList, columns);
+    QFETCH(QVariantList, values);
+    QFETCH(QStringList, keys);
+    QFETCH(QVariantList, keyValues);
+    QVariantList parameters;
+    QVERIFY_THROWS_EXCEPTION(Error,
+                             build(numbered(), kind, columns, values, keys, keyValues, parameters));
+}
+
+void tst_RowChangeSql::ownKeyTest() {
+    // A backend may test some keys its own way; the others keep the plain test.
+    RowChangeSql sql = numbered();
+    sql.keyTerm = [](const QString& column, const QVariant& value, QVariantList& parameters) {
+        if (value.typeId() != QMetaType::QString)
+            return QString();
+        parameters.append(value.toString().toUpper());
+        return QStringLiteral("upper(%1) = $%2").arg(column).arg(parameters.size());
+    };
+    QVariantList parameters;
+    QCOMPARE(sql.remove(QStringLiteral("rsite"), {"site_name", "site_id"},
+                        {QStringLiteral("Kern"), 7}, parameters),
+             QStringLiteral(R"(DELETE FROM "rsite" WHERE upper("site_name") = $1 AND )"
+                            R"("site_id" = $2)"));
+    QCOMPARE(parameters, (QVariantList{QStringLiteral("KERN"), 7}));
+}
+
+QTEST_GUILESS_MAIN(tst_RowChangeSql)
+#include "tst_RowChangeSql.moc"
