@@ -65,16 +65,7 @@ qint64 PostgresDatabase::appendRows(const QString& table, const QStringList& col
                 throw serverError(QString::fromUtf8(PQerrorMessage(m_conn)));
             buffer.clear();
         };
-        for (;;) {
-            row.clear();
-            if (!next(row))
-                break;
-            if (row.size() != columns.size())
-                throw Error(QStringLiteral("Row %1 for %2 has %3 values where %4 were expected.")
-                                .arg(count + 1)
-                                .arg(table)
-                                .arg(row.size())
-                                .arg(columns.size()));
+        while (nextRowToAppend(next, row, table, columns.size(), count)) {
             for (qsizetype i = 0; i < row.size(); ++i) {
                 if (i)
                     buffer += '\t';

@@ -15,6 +15,20 @@ void checkPairs(qsizetype values, qsizetype columns, bool noneAllowed) {
 
 } // namespace
 
+bool nextRowToAppend(const std::function<bool(QVariantList& row)>& next, QVariantList& row,
+                     const QString& table, qsizetype columns, qint64 appended) {
+    row.clear();
+    if (!next(row))
+        return false;
+    if (row.size() != columns)
+        throw Error(QStringLiteral("Row %1 for %2 has %3 values where %4 were expected.")
+                        .arg(appended + 1)
+                        .arg(table)
+                        .arg(row.size())
+                        .arg(columns));
+    return true;
+}
+
 QString RowChangeSql::columnList(const QStringList& columns) const {
     QStringList names;
     for (const QString& c : columns)

@@ -37,4 +37,9 @@ struct RowChangeSql {
     QString columnList(const QStringList& columns) const;
 };
 
+// The next row `next` gives to append to `table`, checked to hold one value per column; false
+// when there are no more. `appended` counts the rows before it (for the message).
+bool nextRowToAppend(const std::function<bool(QVariantList& row)>& next, QVariantList& row,
+                     const QString& table, qsizetype columns, qint64 appended);
+
 } // namespace rp

@@ -287,16 +287,7 @@ qint64 SqliteDatabase::appendRows(const QString& table, const QStringList& colum
     qint64 count = 0;
     try {
         QVariantList row;
-        for (;;) {
-            row.clear();
-            if (!next(row))
-                break;
-            if (row.size() != columns.size())
-                throw Error(QStringLiteral("Row %1 for %2 has %3 values where %4 were expected.")
-                                .arg(count + 1)
-                                .arg(table)
-                                .arg(row.size())
-                                .arg(columns.size()));
+        while (nextRowToAppend(next, row, table, columns.size(), count)) {
             for (qsizetype i = 0; i < row.size(); ++i)
                 statement.bind(int(i) + 1, row[i]);
             statement.step();

@@ -16,6 +16,7 @@ private slots:
     void refused_data();
     void refused();
     void ownKeyTest();
+    void appendedRowsHoldOneValuePerColumn();
 };
 
 namespace {
@@ -121,6 +122,28 @@ void tst_RowChangeSql::ownKeyTest() {
              QStringLiteral(R"(DELETE FROM "rsite" WHERE upper("site_name") = $1 AND )"
                             R"("site_id" = $2)"));
     QCOMPARE(parameters, (QVariantList{QStringLiteral("KERN"), 7}));
+}
+
+void tst_RowChangeSql::appendedRowsHoldOneValuePerColumn() {
+    const QList<QVariantList> rows{{1, 2.5}, {2, 3.5}, {3}};
+    qsizetype given = 0;
+    const auto next = [&](QVariantList& row) {
+        if (given == rows.size())
+            return false;
+        row = rows[given++];
+        return true;
+    };
+    QVariantList row{QStringLiteral("left over")};
+    QVERIFY(nextRowToAppend(next, row, QStringLiteral("rday"), 2, 0));
+    QCOMPARE(row, rows[0]);
+    QVERIFY(nextRowToAppend(next, row, QStringLiteral("rday"), 2, 1));
+    try {
+        nextRowToAppend(next, row, QStringLiteral("rday"), 2, 2);
+        QFAIL("a short row was taken");
+    } catch (const Error& e) {
+        QCOMPARE(e.message(), QStringLiteral("Row 3 for rday has 1 values where 2 were expected."));
+    }
+    QVERIFY(!nextRowToAppend(next, row, QStringLiteral("rday"), 2, 3));
 }
 
 QTEST_GUILESS_MAIN(tst_RowChangeSql)
