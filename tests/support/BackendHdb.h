@@ -34,6 +34,34 @@ inline void addBackendRows() {
     QTest::newRow("PostgreSQL") << QStringLiteral("PostgreSQL");
 }
 
+// The rows of the small test HDB: two parameters of site 7 and one of site 9, values around
+// 5-7 March 1999 in every value table.
+inline void fillSmallHdb(Database& db) {
+    db.beginTransaction();
+    db.executeNative(
+        QStringLiteral("INSERT INTO rsite VALUES "
+                       "(7, '2', 'KERN R NR KERNVILLE', 'CA', 1, 1001, 'discharge', 'cfs', 19),"
+                       "(7, '2', 'KERN R NR KERNVILLE', 'CA', 1, 1002, 'storage', 'acre-feet', 17),"
+                       "(9, '4', 'SMITH R', 'OR', 2, 2001, 'rainfall', 'inches', 45)"));
+    const char* times[] = {"1999-03-04 23:00:00", "1999-03-05 00:00:00", "1999-03-06 12:00:00",
+                           "1999-03-07 00:00:00", "1999-03-07 07:15:00", "1999-03-08 00:00:00",
+                           "1999-03-08 00:15:00"};
+    for (const QString& table : hdbValueTables()) {
+        int i = 0;
+        for (const char* t : times) {
+            db.executeNative(QStringLiteral("INSERT INTO %1 VALUES (1001, '%2', %3, %4)")
+                                 .arg(table, QLatin1String(t))
+                                 .arg(1.5 + i)
+                                 .arg(i == 2 ? 34 : 1));
+            ++i;
+        }
+        db.executeNative(
+            QStringLiteral("INSERT INTO %1 VALUES (2001, '1999-03-06 00:00:00', 0.25, 1)")
+                .arg(table));
+    }
+    db.commit();
+}
+
 class BackendHdb {
 public:
     // Throws rp::Error when the backend cannot give a new HDB. For PostgreSQL without
@@ -85,33 +113,8 @@ public:
         return postgresTestConnection() + QStringLiteral(";Schema=") + schema;
     }
 
-    // The rows of the small test HDB: two parameters of site 7 and one of site 9, values around
-    // 5-7 March 1999 in every value table.
-    void fillSmall() {
-        m_db->beginTransaction();
-        m_db->executeNative(QStringLiteral(
-            "INSERT INTO rsite VALUES "
-            "(7, '2', 'KERN R NR KERNVILLE', 'CA', 1, 1001, 'discharge', 'cfs', 19),"
-            "(7, '2', 'KERN R NR KERNVILLE', 'CA', 1, 1002, 'storage', 'acre-feet', 17),"
-            "(9, '4', 'SMITH R', 'OR', 2, 2001, 'rainfall', 'inches', 45)"));
-        const char* times[] = {"1999-03-04 23:00:00", "1999-03-05 00:00:00", "1999-03-06 12:00:00",
-                               "1999-03-07 00:00:00", "1999-03-07 07:15:00", "1999-03-08 00:00:00",
-                               "1999-03-08 00:15:00"};
-        for (const QString& table : hdbValueTables()) {
-            int i = 0;
-            for (const char* t : times) {
-                m_db->executeNative(QStringLiteral("INSERT INTO %1 VALUES (1001, '%2', %3, %4)")
-                                        .arg(table, QLatin1String(t))
-                                        .arg(1.5 + i)
-                                        .arg(i == 2 ? 34 : 1));
-                ++i;
-            }
-            m_db->executeNative(
-                QStringLiteral("INSERT INTO %1 VALUES (2001, '1999-03-06 00:00:00', 0.25, 1)")
-                    .arg(table));
-        }
-        m_db->commit();
-    }
+    // The rows of the small test HDB (see fillSmallHdb).
+    void fillSmall() { fillSmallHdb(*m_db); }
 
 private:
     QString m_backend;
