@@ -4,12 +4,14 @@
 #include "PostgresDialect.h"
 #include "RecordSetBuilder.h"
 
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <atomic>
 #include <cerrno>
 #include <libpq-fe.h>
 #include <poll.h>
+#include <utility>
 #include <vector>
 
 namespace rp {
@@ -218,7 +220,14 @@ void PostgresDatabase::commit() {
     executeNative(QStringLiteral("COMMIT"));
 }
 void PostgresDatabase::rollback() {
-    executeNative(QStringLiteral("ROLLBACK"));
+    takeBack(QStringLiteral("ROLLBACK"));
+}
+
+void PostgresDatabase::takeBack(const QString& sql) {
+    // Never cancelled: a Cancel that stopped the work must not also stop its undoing.
+    Progress progress = std::exchange(m_progress, {});
+    const auto restore = qScopeGuard([&] { m_progress = std::move(progress); });
+    executeNative(sql);
 }
 
 QString PostgresDatabase::editableTable(const QString& sourceTable, pg_result* result) {
@@ -262,9 +271,9 @@ void PostgresDatabase::changeOneRow(const QString& sql, const QVariantList& para
     const bool own = PQtransactionStatus(m_conn) == PQTRANS_IDLE;
     executeNative(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT rp_one_row"));
     auto undo = [&] {
-        executeNative(own ? QStringLiteral("ROLLBACK")
-                          : QStringLiteral("ROLLBACK TO SAVEPOINT rp_one_row; RELEASE "
-                                           "SAVEPOINT rp_one_row"));
+        takeBack(own ? QStringLiteral("ROLLBACK")
+                     : QStringLiteral("ROLLBACK TO SAVEPOINT rp_one_row; RELEASE "
+                                      "SAVEPOINT rp_one_row"));
     };
     qint64 changed = 0;
     try {

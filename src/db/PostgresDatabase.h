@@ -70,6 +70,8 @@ private:
     PgResult awaitResult();
     // Cancels the running statement and reads what is left of it.
     void cancelRunning();
+    // Runs a statement that takes changes back, without progress or Cancel.
+    void takeBack(const QString& sql);
 
     QString m_location;
     QString m_password; // kept only to be struck out of server messages

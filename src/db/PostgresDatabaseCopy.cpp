@@ -44,9 +44,9 @@ qint64 PostgresDatabase::appendRows(const QString& table, const QStringList& col
     const bool own = PQtransactionStatus(m_conn) == PQTRANS_IDLE;
     executeNative(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT rp_append"));
     auto undo = [&] {
-        executeNative(own ? QStringLiteral("ROLLBACK")
-                          : QStringLiteral("ROLLBACK TO SAVEPOINT rp_append; RELEASE SAVEPOINT "
-                                           "rp_append"));
+        takeBack(own ? QStringLiteral("ROLLBACK")
+                     : QStringLiteral("ROLLBACK TO SAVEPOINT rp_append; RELEASE SAVEPOINT "
+                                      "rp_append"));
     };
     const QString copy = QStringLiteral("COPY %1 (%2) FROM STDIN")
                              .arg(m_dialect->quoteIdentifier(table), rowSql().columnList(columns));
