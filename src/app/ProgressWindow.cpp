@@ -1,6 +1,7 @@
 #include "ProgressWindow.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QProgressDialog>
 #include <limits>
 
@@ -28,6 +29,10 @@ ProgressWindow::~ProgressWindow() {
 
 void ProgressWindow::finish() {
     delete m_dialog;
+    if (m_arrowCursor) {
+        m_arrowCursor = false;
+        QGuiApplication::restoreOverrideCursor();
+    }
 }
 
 Progress ProgressWindow::callback() {
@@ -56,6 +61,9 @@ bool ProgressWindow::report(qint64 done, qint64 total) {
         m_dialog->setAutoReset(false);
         m_dialog->setAutoClose(false);
         m_dialog->show();
+        // The command's wait cursor would make Cancel look out of reach.
+        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+        m_arrowCursor = true;
     }
     if (total > 0) {
         m_dialog->setMaximum(scaled(total, total));

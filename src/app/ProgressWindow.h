@@ -41,6 +41,7 @@ private:
     QElapsedTimer m_lastEvents;
     QPointer<QProgressDialog> m_dialog;
     bool m_cancelled = false;
+    bool m_arrowCursor = false;
     std::shared_ptr<ProgressWindow*> m_self;
 };
 

@@ -16,6 +16,7 @@ private slots:
     void longWorkShowsItsProgress();
     void cancelStopsTheWork();
     void callbackOutlivesTheWindow();
+    void cancelIsNotUnderTheWaitCursor();
 };
 
 void tst_ProgressWindow::shortWorkShowsNothing() {
@@ -84,6 +85,25 @@ void tst_ProgressWindow::callbackOutlivesTheWindow() {
         report = progress.callback();
     }
     QVERIFY(report(1, 0));
+}
+
+void tst_ProgressWindow::cancelIsNotUnderTheWaitCursor() {
+    QWidget parent;
+    parent.show();
+    {
+        // The command's wait cursor, set before the work and taken away after the window.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        ProgressWindow progress(&parent, QStringLiteral("Working..."));
+        progress.report(0, 0);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QTest::qWait(ProgressWindow::showAfterMs + 100);
+        progress.report(1, 0);
+        QVERIFY(progress.dialog());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    // Every cursor set was taken away again.
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 QTEST_MAIN(tst_ProgressWindow)
