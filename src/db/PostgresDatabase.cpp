@@ -20,10 +20,6 @@ namespace {
 
 std::atomic<int> connectionCounter{0};
 
-const QString recordChanged =
-    QStringLiteral("The record was changed or deleted by someone else since it was read; nothing "
-                   "was saved. Retrieve it again.");
-
 QString withoutPassword(QString text, const QString& password) {
     if (!password.isEmpty())
         text.replace(password, QStringLiteral("****"));
@@ -285,11 +281,7 @@ void PostgresDatabase::changeOneRow(const QString& sql, const QVariantList& para
     }
     if (changed != 1) {
         undo();
-        if (changed == 0)
-            throw Error(recordChanged);
-        throw Error(QStringLiteral("%1 records in the database match this one, so it cannot be "
-                                   "told apart from them; nothing was changed.")
-                        .arg(changed));
+        throw Error(rowChangeRefusal(changed));
     }
     executeNative(own ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT rp_one_row"));
 }

@@ -15,6 +15,15 @@ void checkPairs(qsizetype values, qsizetype columns, bool noneAllowed) {
 
 } // namespace
 
+QString rowChangeRefusal(qint64 changed) {
+    if (changed == 0)
+        return QStringLiteral("The record was changed or deleted by someone else since it was "
+                              "read; nothing was saved. Retrieve it again.");
+    return QStringLiteral("%1 records in the database match this one, so it cannot be told apart "
+                          "from them; nothing was changed.")
+        .arg(changed);
+}
+
 bool nextRowToAppend(const std::function<bool(QVariantList& row)>& next, QVariantList& row,
                      const QString& table, qsizetype columns, qint64 appended) {
     row.clear();

@@ -37,6 +37,10 @@ struct RowChangeSql {
     QString columnList(const QStringList& columns) const;
 };
 
+// Why a change meant for one row is refused when it touched `changed` rows: none (someone else
+// changed or deleted the row since it was read) or several (the key does not tell it apart).
+QString rowChangeRefusal(qint64 changed);
+
 // The next row `next` gives to append to `table`, checked to hold one value per column; false
 // when there are no more. `appended` counts the rows before it (for the message).
 bool nextRowToAppend(const std::function<bool(QVariantList& row)>& next, QVariantList& row,

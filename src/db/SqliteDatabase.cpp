@@ -22,9 +22,6 @@ namespace {
 
 std::atomic<int> connectionCounter{0};
 
-const QString recordChanged =
-    QStringLiteral("The record was changed or deleted by someone else; retrieve it again.");
-
 QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
@@ -249,11 +246,7 @@ void SqliteDatabase::changeOneRow(const QString& sql, const QVariantList& bindin
     const qint64 changed = sqlite3_changes64(m_handle);
     if (changed != 1) {
         undo();
-        if (changed == 0)
-            throw Error(recordChanged);
-        throw Error(QStringLiteral("%1 records in the database match this one, so it cannot be "
-                                   "told apart from them; nothing was changed.")
-                        .arg(changed));
+        throw Error(rowChangeRefusal(changed));
     }
     executeNative(QStringLiteral("RELEASE rp_one_row"));
 }

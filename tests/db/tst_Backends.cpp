@@ -41,6 +41,8 @@ private slots:
     void editsAreSaved();
     void rowChangedBySomeoneElseIsRefused_data() { test::addBackendRows(); }
     void rowChangedBySomeoneElseIsRefused();
+    void keyThatFindsSeveralRowsChangesNone_data() { test::addBackendRows(); }
+    void keyThatFindsSeveralRowsChangesNone();
     void appendIsAllOrNothing_data() { test::addBackendRows(); }
     void appendIsAllOrNothing();
     void newHdbRefusesExistingOne_data() { test::addBackendRows(); }
@@ -246,6 +248,35 @@ void tst_Backends::rowChangedBySomeoneElseIsRefused() {
     QCOMPARE(firstColumn(*other, QStringLiteral("SELECT value FROM rday WHERE datatype_site_id = "
                                                 "2001")),
              QStringLiteral("2"));
+}
+
+void tst_Backends::keyThatFindsSeveralRowsChangesNone() {
+    RP_BACKEND_HDB(hdb);
+    hdb.fillSmall();
+    // Parameter 1001 has seven rows in rday: a key of the parameter alone finds them all, and
+    // neither a change nor a delete may touch any of them.
+    Database& db = *hdb.db();
+    const QString values = QStringLiteral("SELECT Sum(value) FROM rday");
+    const QString before = firstColumn(db, values);
+    const auto refusal = [&](const std::function<void()>& change) {
+        try {
+            change();
+            return QString();
+        } catch (const Error& e) {
+            return e.message();
+        }
+    };
+    const QString updated = refusal([&] {
+        db.updateRow(QStringLiteral("rday"), {QStringLiteral("datatype_site_id")}, {1001},
+                     {QStringLiteral("value")}, {0.0});
+    });
+    QVERIFY2(updated.startsWith(QLatin1String("7 records")), qPrintable(updated));
+    const QString deleted = refusal([&] {
+        db.deleteRow(QStringLiteral("rday"), {QStringLiteral("datatype_site_id")}, {1001});
+    });
+    QVERIFY2(deleted.startsWith(QLatin1String("7 records")), qPrintable(deleted));
+    QCOMPARE(firstColumn(db, values), before);
+    QCOMPARE(firstColumn(db, QStringLiteral("SELECT Count(*) FROM rday")), QStringLiteral("8"));
 }
 
 void tst_Backends::appendIsAllOrNothing() {

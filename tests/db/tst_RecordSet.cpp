@@ -541,7 +541,8 @@ private slots:
             QFAIL("no error");
         } catch (const Error& e) {
             QCOMPARE(e.message(), QStringLiteral("The record was changed or deleted by someone "
-                                                 "else; retrieve it again."));
+                                                 "else since it was read; nothing was saved. "
+                                                 "Retrieve it again."));
         }
         QCOMPARE(rs->editMode(), EditMode::InProgress);
         rs->cancelUpdate();
