@@ -1,6 +1,7 @@
 #include "SqliteCompactor.h"
 
 #include "db/Error.h"
+#include "db/SqliteProgress.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,13 +33,7 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     QString error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
-    // Reports every few thousand virtual machine steps; a false answer interrupts the statement.
-    void setProgress(const Progress* progress) {
-        m_progress = progress && *progress ? progress : nullptr;
-        m_steps = 0;
-        sqlite3_progress_handler(m_db, m_progress ? 4096 : 0,
-                                 m_progress ? &Connection::tick : nullptr, this);
-    }
+    void setProgress(Progress progress) { m_progress.attach(m_db, std::move(progress), 4096); }
     // Prepares sql, binds the texts and steps through every row, handing each row's first
     // column to row.
     void run(const char* sql, const QStringList& texts, const std::function<void(QString)>& row) {
@@ -61,14 +56,8 @@ public:
     }
 
 private:
-    static int tick(void* self) {
-        auto* connection = static_cast<Connection*>(self);
-        return (*connection->m_progress)(++connection->m_steps, 0) ? 0 : 1;
-    }
-    const Progress* m_progress = nullptr;
-    qint64 m_steps = 0;
-
     sqlite3* m_db = nullptr;
+    SqliteProgress m_progress;
 };
 
 bool exists(const QString& path) {
@@ -86,7 +75,7 @@ QStringList sqliteIntegrityCheck(const QString& path) {
 
 void SqliteCompactor::vacuumInto(const QString& source, const QString& target) {
     Connection db(source, SQLITE_OPEN_READWRITE);
-    db.setProgress(&progress());
+    db.setProgress(progress());
     // The target is a bound value, never text pasted into the statement.
     db.run("VACUUM INTO ?", {target}, {});
 }

@@ -97,8 +97,7 @@ SqliteDatabase::SqliteDatabase(const QString& path, OpenMode mode)
 }
 
 SqliteDatabase::~SqliteDatabase() {
-    if (m_handle)
-        sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+    m_progress.attach(m_handle, {});
     m_handle = nullptr;
     m_db.close();
     m_db = QSqlDatabase();
@@ -106,19 +105,7 @@ SqliteDatabase::~SqliteDatabase() {
 }
 
 void SqliteDatabase::setProgress(Progress progress) {
-    m_progress = std::move(progress);
-    m_progressSteps = 0;
-    if (!m_handle)
-        return;
-    // Every few thousand virtual machine steps: often enough for a prompt Cancel, seldom enough
-    // to cost nothing measurable.
-    sqlite3_progress_handler(m_handle, m_progress ? 10000 : 0,
-                             m_progress ? &SqliteDatabase::progressTick : nullptr, this);
-}
-
-int SqliteDatabase::progressTick(void* self) {
-    auto* database = static_cast<SqliteDatabase*>(self);
-    return database->m_progress(++database->m_progressSteps, 0) ? 0 : 1;
+    m_progress.attach(m_handle, std::move(progress));
 }
 
 const SqlDialect& SqliteDatabase::dialect() const {

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "RowChangeSql.h"
+#include "SqliteProgress.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -54,7 +55,6 @@ public:
     void setProgress(Progress progress) override;
 
 private:
-    static int progressTick(void* self);
     // The table as the schema names it, when the name is a table; empty otherwise.
     QString tableNamed(const QString& name);
     // The one table every column of a prepared query comes from, unchanged; empty otherwise.
@@ -69,8 +69,7 @@ private:
     QSqlDatabase m_db;
     sqlite3* m_handle = nullptr;
     std::unique_ptr<SqlDialect> m_dialect;
-    Progress m_progress;
-    qint64 m_progressSteps = 0;
+    SqliteProgress m_progress;
 };
 
 } // namespace rp
