@@ -1,5 +1,7 @@
 #include "AccessValues.h"
 
+#include "CivilDays.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -9,22 +11,8 @@ namespace rp {
 
 namespace {
 
-// Proleptic Gregorian date of a count of days since 1970-01-01.
-void civilFromDays(qint64 z, int& year, int& month, int& day) {
-    z += 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    day = int(doy - (153 * mp + 2) / 5 + 1);
-    month = int(mp < 10 ? mp + 3 : mp - 9);
-    year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-constexpr qint64 msecsPerDay = 86400000;
 // 30-Dec-1899 counted from 1-Jan-1970.
-constexpr qint64 jetEpochDays = -25569;
+constexpr qint64 jetEpochDays = daysFromCivil(1899, 12, 30);
 // Jet's own bounds: 1-Jan-100 and the last millisecond of 31-Dec-9999.
 constexpr double firstJetDay = -657434.0;
 constexpr double lastJetDay = 2958466.0;
@@ -70,8 +58,7 @@ std::string jetDateTimeText(double days) {
         ms -= msecsPerDay;
         ++dayNumber;
     }
-    int year, month, day;
-    civilFromDays(dayNumber + jetEpochDays, year, month, day);
+    const auto [year, month, day] = civilFromDays(dayNumber + jetEpochDays);
     if (year < 100 || year > 9999)
         return {};
     const int h = int(ms / 3600000), mi = int(ms / 60000 % 60), s = int(ms / 1000 % 60),

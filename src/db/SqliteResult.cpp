@@ -1,5 +1,6 @@
 #include "SqliteResult.h"
 
+#include "CivilDays.h"
 #include "Error.h"
 #include "RecordColumn.h"
 #include "RecordSetBuilder.h"
@@ -11,16 +12,6 @@
 namespace rp {
 
 namespace {
-
-// Days from 1970-01-01 to a proleptic Gregorian date.
-constexpr qint64 daysFromCivil(int y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + qint64(doe) - 719468;
-}
 
 bool isLeap(int y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -109,8 +100,6 @@ std::optional<qint64> isoTimeOfDay(const char* p, qsizetype n) {
         return std::nullopt;
     return ((qint64(h) * 60 + mi) * 60 + s) * 1000 + ms;
 }
-
-constexpr qint64 msecsPerDay = 86400000;
 
 // Rows of a series mostly share their day with the row before: its day number is kept.
 class IsoDateReader {

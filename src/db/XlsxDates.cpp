@@ -1,5 +1,6 @@
 #include "XlsxDates.h"
 
+#include "CivilDays.h"
 #include "JetDate.h"
 
 #include <cmath>
@@ -7,8 +8,6 @@
 namespace rp {
 
 namespace {
-
-constexpr qint64 msecsPerDay = 86400000;
 
 QDate epoch1900() {
     return QDate(1899, 12, 30);
@@ -61,8 +60,7 @@ std::optional<QDateTime> dateTimeFromSerial(double serial, bool date1904) {
     else if (serial >= 1.0 && serial < 61.0)
         serial += serial < 60.0 ? 1.0 : 0.0; // the 1900 system counts a 29-Feb-1900
     const qint64 msecs = std::llround(serial * double(msecsPerDay));
-    const qint64 days =
-        msecs >= 0 ? msecs / msecsPerDay : -((-msecs + msecsPerDay - 1) / msecsPerDay);
+    const qint64 days = floorDays(msecs);
     const qint64 rest = msecs - days * msecsPerDay;
     const QDate date = epoch1900().addDays(days);
     if (!date.isValid() || date.year() < 100 || date.year() > 9999)

@@ -3,6 +3,7 @@
 #include "HandOff.h"
 #include "SeriesDateField.h"
 #include "SeriesSlots.h"
+#include "db/CivilDays.h"
 #include "db/Error.h"
 #include "db/JetDate.h"
 #include "db/RecordColumn.h"
@@ -67,12 +68,6 @@ bool isUnitStep(TimeStep step) {
     return step == TimeStep::Unit || step == TimeStep::UnitShift;
 }
 
-constexpr qint64 msPerDay = 86400000;
-
-qint64 floorDays(qint64 msecs) {
-    return msecs >= 0 ? msecs / msPerDay : (msecs - msPerDay + 1) / msPerDay;
-}
-
 // A record's date as naive milliseconds: read straight from a date cell, parsed from a text one.
 qint64 recordMSecs(const RecordSet& records, qsizetype row) {
     if (const auto msecs = records.dateTimeMSecs(row, dateField))
@@ -84,13 +79,13 @@ qint64 recordMSecs(const RecordSet& records, qsizetype row) {
 // to the even day number (day numbers counted from 30 Dec 1899).
 qint64 nearestDay(qint64 msecs) {
     const qint64 day = floorDays(msecs);
-    const qint64 ms = msecs - day * msPerDay;
-    constexpr qint64 noon = msPerDay / 2;
+    const qint64 ms = msecs - day * msecsPerDay;
+    constexpr qint64 noon = msecsPerDay / 2;
     if (ms < noon)
         return day;
     if (ms > noon)
         return day + 1;
-    constexpr qint64 daysFrom1899 = 25569; // 30 Dec 1899 to 1 Jan 1970
+    constexpr qint64 daysFrom1899 = -daysFromCivil(1899, 12, 30);
     return (day + daysFrom1899) % 2 == 0 ? day : day + 1;
 }
 
