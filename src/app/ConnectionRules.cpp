@@ -17,7 +17,11 @@ QString connectionDatabasePath(const QString& connectionString) {
     const qsizetype eq = path.indexOf(QLatin1Char('='));
     if (eq >= 0)
         path = path.mid(eq + 1);
-    return path.trimmed();
+    path = path.trimmed();
+    // The program itself writes file names in quotes (they may hold spaces).
+    if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))
+        path = path.mid(1, path.size() - 2);
+    return path;
 }
 
 bool isSqliteConnection(const QString& connectionString) {

@@ -92,6 +92,8 @@ void tst_MaintenanceRules::databasePath_data() {
         << "/d/hdb.sqlite";
     QTest::newRow("excel") << "Driver={Microsoft Excel Driver (*.xls)};DBQ=/d/hdb.xls;ReadOnly=0"
                            << "/d/hdb.xls";
+    QTest::newRow("quoted path, as a conversion writes it")
+        << "Provider=SQLite;Data Source=\"/d/my hdb.sqlite\"" << "/d/my hdb.sqlite";
     QTest::newRow("only the first = splits") << "a=b;Data Source=/d/x=y.db"
                                              << "/d/x=y.db";
     QTest::newRow("second piece without =") << "x;/d/hdb.mdb"
