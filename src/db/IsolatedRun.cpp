@@ -46,7 +46,8 @@ IsolatedOutcome runIsolated(const std::function<int(int reportFd)>& work,
                             const std::function<void(const QString& name, qint64 count)>& progress,
                             int silenceLimitMs) {
     int fds[2];
-    if (::pipe(fds) != 0)
+    // Close-on-exec: a process another thread starts meanwhile must not hold the pipe open.
+    if (::pipe2(fds, O_CLOEXEC) != 0)
         throw Error(QStringLiteral("No process can be started: %1").arg(systemError()));
     const pid_t pid = ::fork();
     if (pid < 0) {

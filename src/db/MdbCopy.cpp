@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <sqlite3.h>
 #include <string>
 #include <unistd.h>
@@ -280,6 +281,11 @@ int copyMdbToSqlite(const char* mdbPath, const char* sqlitePath, int reportFd) {
         out.exec("COMMIT");
     } catch (const Failure& f) {
         report(reportFd, 'E' + f.message);
+        mdb_close(mdb);
+        return 2;
+    } catch (const std::exception& e) {
+        // Out of memory, say: reported like any other failure rather than as a crash.
+        report(reportFd, std::string("EThe Access file cannot be copied: ") + e.what());
         mdb_close(mdb);
         return 2;
     }

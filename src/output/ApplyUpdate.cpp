@@ -10,6 +10,7 @@
 #include "db/XlsxReader.h"
 
 #include <QRegularExpression>
+#include <cmath>
 #include <map>
 
 namespace rp {
@@ -52,11 +53,10 @@ std::optional<QDateTime> dateOf(const QVariant& value) {
 }
 
 std::optional<double> numberOf(const QVariant& value) {
-    if (value.typeId() == QMetaType::Double)
-        return value.toDouble();
-    bool ok = false;
-    const double number = value.toString().trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(number) : std::nullopt;
+    bool ok = value.typeId() == QMetaType::Double;
+    const double number = ok ? value.toDouble() : value.toString().trimmed().toDouble(&ok);
+    // "nan" and "inf" read as numbers but are no values to store.
+    return ok && std::isfinite(number) ? std::optional<double>(number) : std::nullopt;
 }
 
 // The time slot a date stands for in a series of this step.

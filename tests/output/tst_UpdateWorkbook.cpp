@@ -192,6 +192,8 @@ void tst_UpdateWorkbook::badSheet_data() {
         << QVariant("2 1011 X") << QVariant() << day << QVariant(1.0) << QStringLiteral("F2");
     QTest::newRow("text for a value")
         << QVariant("2 1011 X") << conn << day << QVariant("abc") << QStringLiteral("B11");
+    QTest::newRow("not a finite number")
+        << QVariant("2 1011 X") << conn << day << QVariant("inf") << QStringLiteral("B11");
     QTest::newRow("a value without a date")
         << QVariant("2 1011 X") << conn << QVariant() << QVariant(1.0) << QStringLiteral("A11");
     QTest::newRow("no date") << QVariant("2 1011 X") << conn << QVariant("yesterday")
