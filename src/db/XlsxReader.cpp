@@ -311,8 +311,6 @@ XlsxReader::XlsxReader(const QString& path) : m_path(path), m_parts(std::make_un
 }
 
 XlsxReader::~XlsxReader() = default;
-XlsxReader::XlsxReader(XlsxReader&&) noexcept = default;
-XlsxReader& XlsxReader::operator=(XlsxReader&&) noexcept = default;
 
 bool XlsxReader::hasSheet(const QString& name) const {
     return m_sheetNames.contains(name, Qt::CaseInsensitive);

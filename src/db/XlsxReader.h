@@ -17,10 +17,8 @@ class XlsxReader {
 public:
     explicit XlsxReader(const QString& path);
     ~XlsxReader();
-    XlsxReader(XlsxReader&&) noexcept;
-    XlsxReader& operator=(XlsxReader&&) noexcept;
-
-    static XlsxReader open(const QString& path) { return XlsxReader(path); }
+    XlsxReader(const XlsxReader&) = delete;
+    XlsxReader& operator=(const XlsxReader&) = delete;
 
     const QString& path() const { return m_path; }
     // Worksheet names in workbook order (chart sheets are left out).

@@ -12,18 +12,6 @@
 
 namespace rp {
 
-namespace {
-
-// A new workbook has three empty sheets, as a spreadsheet application adds one.
-std::vector<SpreadsheetSheet> emptyWorkbook() {
-    std::vector<SpreadsheetSheet> sheets(3);
-    for (size_t i = 0; i < sheets.size(); ++i)
-        sheets[i].name = QStringLiteral("Sheet%1").arg(i + 1);
-    return sheets;
-}
-
-} // namespace
-
 ExportSession::ExportSession(QString folder, Opener opener)
     : m_folder(std::move(folder)), m_opener(std::move(opener)) {}
 
@@ -48,7 +36,7 @@ void ExportSession::startNewWorkbook() {
             break;
         }
     }
-    m_sheets = emptyWorkbook();
+    m_sheets = newWorkbookSheets();
 }
 
 void ExportSession::openUpdateWorkbook() {

@@ -166,8 +166,7 @@ SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay, const Pro
     columns.dates.reserve(count);
     columns.values.reserve(count);
     columns.kinds.reserve(count);
-    ProgressSteps steps(progress, static_cast<qint64>(count),
-                        QStringLiteral("The export was cancelled; nothing was written."));
+    ProgressSteps steps(progress, static_cast<qint64>(count), exportCancelledMessage());
     for (size_t i = 2; i < lines.size(); ++i) {
         steps.step();
         const QByteArrayView line = lines[i];

@@ -20,11 +20,11 @@ SpreadsheetSheet exportSheet(const QString& input, bool isReport, int valuesPerD
 
 void writeExportWorkbook(const QString& input, bool isReport, int valuesPerDay,
                          const QString& output, const Progress& progress) {
-    std::vector<SpreadsheetSheet> sheets(3);
-    sheets[0] = exportSheet(input, isReport, valuesPerDay,
-                            progressStage(progress, 0, exportReadingSteps, exportSteps));
-    for (size_t i = 0; i < sheets.size(); ++i)
-        sheets[i].name = QStringLiteral("Sheet%1").arg(i + 1);
+    std::vector<SpreadsheetSheet> sheets = newWorkbookSheets();
+    SpreadsheetSheet content = exportSheet(
+        input, isReport, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
+    content.name = sheets[0].name;
+    sheets[0] = std::move(content);
     writeSpreadsheetWorkbook(output, sheets,
                              progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
 }

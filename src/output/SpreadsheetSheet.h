@@ -53,4 +53,18 @@ struct SpreadsheetSheet {
     bool wideColumnA = false;  // column A 15 characters wide
 };
 
+// A new workbook's sheets: three empty ones, Sheet1 to Sheet3, as a spreadsheet application
+// starts one.
+inline std::vector<SpreadsheetSheet> newWorkbookSheets() {
+    std::vector<SpreadsheetSheet> sheets(3);
+    for (size_t i = 0; i < sheets.size(); ++i)
+        sheets[i].name = QStringLiteral("Sheet%1").arg(i + 1);
+    return sheets;
+}
+
+// What a spreadsheet export stopped by the user says.
+inline QString exportCancelledMessage() {
+    return QStringLiteral("The export was cancelled; nothing was written.");
+}
+
 } // namespace rp

@@ -10,9 +10,7 @@
 namespace rp {
 
 std::vector<SpreadsheetSheet> updateWorkbookTemplate() {
-    std::vector<SpreadsheetSheet> sheets(3);
-    for (size_t i = 0; i < sheets.size(); ++i)
-        sheets[i].name = QStringLiteral("Sheet%1").arg(i + 1);
+    std::vector<SpreadsheetSheet> sheets = newWorkbookSheets();
     const QStringList note{
         QStringLiteral("Rivelpost update workbook"),
         QStringLiteral("UPDATE database with Excel fills columns A and B of a sheet: A1 and A2 "

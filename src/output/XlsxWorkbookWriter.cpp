@@ -5,10 +5,10 @@
 #include "db/Error.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <limits>
 #include <xlsxwriter.h>
 
 namespace rp {
@@ -122,22 +122,21 @@ public:
         std::stable_sort(cells.begin(), cells.end(),
                          [](const SheetCell* a, const SheetCell* b) { return a->row < b->row; });
         // Rows go out in order: constant memory mode cannot go back.
-        const SeriesColumns* series = m_content.series ? &*m_content.series : nullptr;
-        const qsizetype seriesRows = series ? series->size() : 0;
         size_t next = 0;
-        qsizetype seriesIndex = 0;
-        if (series) {
-            writeCellsBefore(cells, next, 0);
-            writeText(0, 0, series->line1, nullptr, cells, next);
-            writeCellsBefore(cells, next, 1);
-            writeText(1, 0, series->line2, nullptr, cells, next);
-            lxw_format* dates = dateFormat(m_formats, *series);
-            for (; seriesIndex < seriesRows; ++seriesIndex) {
-                m_steps.step();
-                const int row = seriesFirstRow + static_cast<int>(seriesIndex);
+        if (const SeriesColumns* series = m_content.series ? &*m_content.series : nullptr) {
+            const QString* headers[] = {&series->line1, &series->line2};
+            for (int row = 0; row < 2; ++row) {
                 writeCellsBefore(cells, next, row);
-                writeSeriesRow(row, *series, seriesIndex, dates);
-                writeCellsAt(cells, next, row, true);
+                writeString(row, 0, *headers[row], nullptr);
+                writeCellsBesideSeries(cells, next, row);
+            }
+            lxw_format* dates = dateFormat(m_formats, *series);
+            for (qsizetype i = 0; i < series->size(); ++i) {
+                m_steps.step();
+                const int row = seriesFirstRow + static_cast<int>(i);
+                writeCellsBefore(cells, next, row);
+                writeSeriesRow(row, *series, i, dates);
+                writeCellsBesideSeries(cells, next, row);
             }
         }
         writeCellsBefore(cells, next, std::numeric_limits<int>::max());
@@ -168,24 +167,16 @@ private:
         }
     }
 
-    // Writes the series' own cell and the other cells of its row.
-    void writeText(int row, int column, const QString& text, lxw_format* format,
-                   const std::vector<const SheetCell*>& cells, size_t& next) {
-        writeString(row, column, text, format);
-        writeCellsAt(cells, next, row, true);
-    }
-
     void writeCellsBefore(const std::vector<const SheetCell*>& cells, size_t& next, int row) {
         while (next < cells.size() && cells[next]->row < row)
             writeCell(*cells[next++]);
     }
 
     // The other cells of a row the series fills; the series keeps columns A and B.
-    void writeCellsAt(const std::vector<const SheetCell*>& cells, size_t& next, int row,
-                      bool seriesRow) {
+    void writeCellsBesideSeries(const std::vector<const SheetCell*>& cells, size_t& next, int row) {
         while (next < cells.size() && cells[next]->row == row) {
             const SheetCell& cell = *cells[next++];
-            if (!(seriesRow && cell.column <= 1))
+            if (cell.column > 1)
                 writeCell(cell);
         }
     }
@@ -368,7 +359,7 @@ void writeSpreadsheetWorkbook(const QString& path, const std::vector<Spreadsheet
     qint64 rows = 0;
     for (const SpreadsheetSheet& content : sheets)
         rows += content.series ? content.series->size() : 0;
-    const QString cancelled = QStringLiteral("The export was cancelled; nothing was written.");
+    const QString cancelled = exportCancelledMessage();
     ProgressSteps steps(progressStage(progress, 0, whole / 2, whole), rows, cancelled);
     try {
         const Formats formats = makeFormats(book);
