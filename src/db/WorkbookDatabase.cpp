@@ -20,11 +20,6 @@ bool isLegacyWorkbook(const QString& path) {
     return QFileInfo(path).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0;
 }
 
-QString quoted(const QString& name) {
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-           QLatin1Char('"');
-}
-
 } // namespace
 
 WorkbookDatabase::WorkbookDatabase(const QString& path)
@@ -69,12 +64,13 @@ void WorkbookDatabase::load(const QString& path) {
             }
             QStringList definitions;
             for (qsizetype c = 0; c < table.columns.size(); ++c)
-                definitions.append(
-                    (quoted(table.columns.at(c)) + QLatin1Char(' ') + table.types.at(c)).trimmed());
+                definitions.append((dialect().quoteIdentifier(table.columns.at(c)) +
+                                    QLatin1Char(' ') + table.types.at(c))
+                                       .trimmed());
             try {
-                SqliteDatabase::executeNative(
-                    QStringLiteral("CREATE TABLE %1 (%2)")
-                        .arg(quoted(table.name), definitions.join(QStringLiteral(", "))));
+                SqliteDatabase::executeNative(QStringLiteral("CREATE TABLE %1 (%2)")
+                                                  .arg(dialect().quoteIdentifier(table.name),
+                                                       definitions.join(QStringLiteral(", "))));
             } catch (const Error& e) {
                 throw Error(QStringLiteral("The worksheet \"%1\" of %2 cannot be used as a table: "
                                            "%3")
@@ -108,7 +104,8 @@ void WorkbookDatabase::refresh() {
     SqliteDatabase::beginTransaction();
     try {
         for (const QString& table : SqliteDatabase::tables())
-            SqliteDatabase::executeNative(QStringLiteral("DROP TABLE %1").arg(quoted(table)));
+            SqliteDatabase::executeNative(
+                QStringLiteral("DROP TABLE %1").arg(dialect().quoteIdentifier(table)));
         SqliteDatabase::commit();
     } catch (const Error&) {
         SqliteDatabase::rollback();
@@ -236,7 +233,8 @@ void WorkbookDatabase::writeTo(const QString& newFile) {
             writer.addSheet(name, {}, QList<QVariantList>());
             continue;
         }
-        SqliteStatement select(handle(), QStringLiteral("SELECT * FROM %1").arg(quoted(name)));
+        SqliteStatement select(
+            handle(), QStringLiteral("SELECT * FROM %1").arg(dialect().quoteIdentifier(name)));
         sqlite3_stmt* stmt = select.get();
         const int count = sqlite3_column_count(stmt);
         QStringList columns;
