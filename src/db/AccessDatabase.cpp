@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <sqlite3.h>
 
@@ -81,7 +82,9 @@ std::unique_ptr<RecordSet> AccessDatabase::open(const QString& jetSql, LockType 
         requireReading(JetSql::translate(jetSql, dialect()).sql);
     } catch (const Error&) {
         // SELECT … INTO makes a table: the refusal says more than the syntax error would.
-        if (jetSql.toUpper().contains(QLatin1String(" INTO ")))
+        static const QRegularExpression into(QStringLiteral(R"(\bINTO\b)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        if (jetSql.contains(into))
             refuse();
         throw;
     }

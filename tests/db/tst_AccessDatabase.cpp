@@ -192,6 +192,7 @@ private slots:
         QTest::newRow("action statement opened") << "open delete";
         QTest::newRow("select into") << "open into";
         QTest::newRow("update opened") << "open update";
+        QTest::newRow("SELECT INTO over lines") << "open into, on its own line";
         QTest::newRow("native") << "native";
         QTest::newRow("transaction") << "begin";
         QTest::newRow("insert row") << "insert";
@@ -216,6 +217,9 @@ private slots:
                 db->open(QStringLiteral("Delete * from Orders"), LockType::ReadOnly);
             else if (what == QLatin1String("open into"))
                 db->open(QStringLiteral("SELECT * INTO Copied FROM Orders"), LockType::ReadOnly);
+            else if (what == QLatin1String("open into, on its own line"))
+                db->open(QStringLiteral("SELECT *\r\nINTO Copied\r\nFROM Orders"),
+                         LockType::ReadOnly);
             else if (what == QLatin1String("open update"))
                 db->open(QStringLiteral("UPDATE Orders SET Freight = 0"), LockType::Optimistic);
             else if (what == QLatin1String("native"))
