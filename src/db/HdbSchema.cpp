@@ -21,6 +21,10 @@ QStringList hdbValueTables() {
     return tables;
 }
 
+QStringList hdbTables() {
+    return QStringList{QStringLiteral("rsite")} + hdbValueTables();
+}
+
 namespace {
 
 QStringList schemaStatements(const Database& database) {
@@ -130,7 +134,7 @@ void buildNewHdb(const QString& connectionString, const std::function<void(Datab
                                    "Provider=PostgreSQL;Host=HOST;Database=NAME."));
     const auto database = openDatabase(connectionString);
     const QStringList existing = database->tables();
-    for (const QString& table : QStringList{QStringLiteral("rsite")} + hdbValueTables())
+    for (const QString& table : hdbTables())
         if (existing.contains(table, Qt::CaseInsensitive))
             throw Error(QStringLiteral("The database %1 already has a table %2; an HDB is "
                                        "created only where there is none.")

@@ -11,6 +11,8 @@ class Database;
 
 // The value tables of an HDB, one per time step, in time-step order.
 QStringList hdbValueTables();
+// Every table of an HDB: rsite, then the value tables.
+QStringList hdbTables();
 
 // Creates the HDB tables in an empty database: rsite, its index on site_id, and the eight value
 // tables keyed by datatype_site_id and date_time (on PostgreSQL also the Jet functions). All or

@@ -44,13 +44,14 @@ qint64 copyTables(Database& source, Database& destination, const QStringList& ta
                   const ImportProgress& progress) {
     const SqlDialect& dialect = destination.dialect();
     const bool postgres = destination.backendName() == QLatin1String("PostgreSQL");
+    QStringList present = destination.tables(); // asked once, kept up to date below
     qint64 total = 0;
     for (const QString& table : tables) {
         const auto rows = source.open(QStringLiteral("SELECT * FROM %1").arg(bracketed(table)),
                                       LockType::ReadOnly);
         std::vector<int> fields;
         QStringList columns;
-        const QString existing = findTable(destination.tables(), table);
+        const QString existing = findTable(present, table);
         if (existing.isEmpty()) {
             QStringList definitions;
             for (int f = 0; f < rows->fieldCount(); ++f) {
@@ -63,6 +64,7 @@ qint64 copyTables(Database& source, Database& destination, const QStringList& ta
             destination.executeNative(
                 QStringLiteral("CREATE TABLE %1 (%2)")
                     .arg(dialect.quoteIdentifier(table), definitions.join(QStringLiteral(", "))));
+            present.append(table);
         } else {
             const auto target = destination.open(
                 QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(bracketed(existing)),
@@ -104,9 +106,8 @@ qint64 copyEveryTableIn(Database& source, Database& destination, const ImportPro
     if (!findTable(tables, QStringLiteral("rsite")).isEmpty()) {
         total += copyHdb(source, destination, progress);
         // copyHdb has taken the HDB's own tables.
-        const QStringList hdbTables = QStringList{QStringLiteral("rsite")} + hdbValueTables();
-        others.removeIf(
-            [&](const QString& t) { return hdbTables.contains(t, Qt::CaseInsensitive); });
+        const QStringList taken = hdbTables();
+        others.removeIf([&](const QString& t) { return taken.contains(t, Qt::CaseInsensitive); });
     }
     return total + copyTables(source, destination, others, progress);
 }
