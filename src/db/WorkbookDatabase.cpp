@@ -113,8 +113,7 @@ void WorkbookDatabase::refresh() {
     }
     m_sheets.clear();
     m_emptySheets.clear();
-    load(m_file.path());
-    m_file.markRead();
+    m_file.reread([this] { load(m_file.path()); });
 }
 
 template <class F> auto WorkbookDatabase::guarded(F&& call) {

@@ -23,8 +23,13 @@ public:
     // True when the file is no longer as it was when read or last written (another connection or
     // another program wrote it).
     bool changedOnDisk() const { return !(stampOf(m_path) == m_stamp); }
-    // Takes the file as it is now as the one read.
-    void markRead() { m_stamp = stampOf(m_path); }
+    // Reads the file again with `read`. The file as it was before the reading began is the one
+    // read: a save by another program meanwhile still shows as a change.
+    void reread(const std::function<void()>& read) {
+        const Stamp before = stampOf(m_path);
+        read();
+        m_stamp = before;
+    }
 
     // Replaces the file with what write() puts at the path it is given. Throws rp::Error, with the
     // old file untouched, when the file is open elsewhere, was changed elsewhere, is read-only,
