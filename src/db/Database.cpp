@@ -25,4 +25,20 @@ std::shared_ptr<Database> openDatabase(const QString& connectionString) {
                     .arg(ConnectionString::withoutPassword(connectionString)));
 }
 
+void inTransaction(Database& database, const QString& failure, const std::function<void()>& work) {
+    database.beginTransaction();
+    try {
+        work();
+        database.commit();
+    } catch (const Error& e) {
+        const QString message = failure + QStringLiteral(": ") + e.message();
+        try {
+            database.rollback();
+        } catch (const Error& undo) {
+            throw Error(message + QStringLiteral(" Undoing it failed too: ") + undo.message());
+        }
+        throw Error(message);
+    }
+}
+
 } // namespace rp

@@ -66,6 +66,11 @@ public:
                               const std::function<bool(QVariantList& row)>& next) = 0;
 };
 
+// Runs `work` in one transaction of `database`: committed when it returns, rolled back when it
+// throws rp::Error, which then comes back as "FAILURE: its message" (adding the rollback's own
+// message when undoing fails too).
+void inTransaction(Database& database, const QString& failure, const std::function<void()>& work);
+
 // Opens the database a connection string names. Throws rp::Error with a message naming what was
 // wrong (unknown provider, missing file, refused connection).
 std::shared_ptr<Database> openDatabase(const QString& connectionString);

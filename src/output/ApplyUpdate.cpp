@@ -251,8 +251,7 @@ void applyUpdatePlan(Database& db, const UpdatePlan& plan) {
                                         QStringLiteral("date_time"), QStringLiteral("value"),
                                         QStringLiteral("source")};
     static const QStringList changed{QStringLiteral("value"), QStringLiteral("source")};
-    db.beginTransaction();
-    try {
+    inTransaction(db, QStringLiteral("The update of %1 was not written").arg(plan.table), [&] {
         for (const UpdateChange& change : plan.changes) {
             switch (change.kind) {
             case UpdateChange::Kind::Add:
@@ -268,17 +267,7 @@ void applyUpdatePlan(Database& db, const UpdatePlan& plan) {
                 break;
             }
         }
-        db.commit();
-    } catch (const Error& e) {
-        const QString failure =
-            QStringLiteral("The update of %1 was not written: %2").arg(plan.table, e.message());
-        try {
-            db.rollback();
-        } catch (const Error& undo) {
-            throw Error(failure + QStringLiteral(" Undoing it failed too: ") + undo.message());
-        }
-        throw Error(failure);
-    }
+    });
 }
 
 QString updatePlanSummary(const UpdatePlan& plan) {

@@ -73,23 +73,12 @@ void DatabaseAggregateSink::replaceRow(const QString& table, const QString& date
                                      QStringLiteral("date_time"), QStringLiteral("value"),
                                      QStringLiteral("source")};
 
-    m_db->beginTransaction();
-    try {
+    const QString failure =
+        QStringLiteral("Writing the %1 row of %2 for %3 failed").arg(table, date).arg(m_parameter);
+    inTransaction(*m_db, failure, [&] {
         m_db->execute(aggregateDeleteStatement(table, m_parameter, date));
         m_db->insertRow(table, columns, {m_parameter, *when, number, aggregateSource});
-        m_db->commit();
-    } catch (const Error& e) {
-        const QString failure = QStringLiteral("Writing the %1 row of %2 for %3 failed: %4")
-                                    .arg(table, date)
-                                    .arg(m_parameter)
-                                    .arg(e.message());
-        try {
-            m_db->rollback();
-        } catch (const Error& undo) {
-            throw Error(failure + QStringLiteral(" Undoing it failed too: ") + undo.message());
-        }
-        throw Error(failure);
-    }
+    });
 }
 
 } // namespace rp
