@@ -1,6 +1,6 @@
 // The one main of every benchmark: an offscreen application object (Qt's SQL drivers and the chart
 // need one) and a temporary program folder, so that no benchmark touches the user's files.
-#include "app/AppPaths.h"
+#include "core/settings/AppPaths.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

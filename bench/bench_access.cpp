@@ -3,11 +3,11 @@
 // largest sample, Northwind (4,000 rows in nine tables, 3 MB), and report rows per second; the
 // writing half of a conversion is timed at full size on 100,000 value rows held in memory.
 
-#include "db/AccessDatabase.h"
-#include "db/HdbImport.h"
-#include "db/HdbSchema.h"
-#include "db/SqliteDatabase.h"
-#include "db/TableCopy.h"
+#include "core/hdb/HdbImport.h"
+#include "core/hdb/HdbSchema.h"
+#include "core/hdb/TableCopy.h"
+#include "providers/access/AccessDatabase.h"
+#include "providers/sqlite/SqliteDatabase.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,10 +3,10 @@
 // and a repaint after zooming to a month (target under 100 ms). Long series are drawn reduced to
 // the smallest and largest value per pixel column.
 
-#include "chart/ChartModel.h"
-#include "chart/ChartView.h"
-#include "chart/SeriesReduction.h"
-#include "chart/vga1.h"
+#include "core/chart/ChartModel.h"
+#include "core/chart/SeriesReduction.h"
+#include "gui/graph/ChartView.h"
+#include "gui/graph/GraphWindow.h"
 
 #include <QApplication>
 #include <QChart>
@@ -71,7 +71,7 @@ void BM_Reduction(benchmark::State& state) {
 void BM_FileToFirstPaint(benchmark::State& state) {
     const QString path = seriesFile();
     for (auto _ : state) {
-        rp::vga1 window;
+        rp::GraphWindow window;
         window.resize(1600, 1000);
         window.loadSeriesFile(path, false, 96);
         const QPixmap shot = window.chartView()->grab();
@@ -80,7 +80,7 @@ void BM_FileToFirstPaint(benchmark::State& state) {
 }
 
 void BM_RepaintAfterZoom(benchmark::State& state) {
-    rp::vga1 window;
+    rp::GraphWindow window;
     window.resize(1600, 1000);
     window.loadSeriesFile(seriesFile(), false, 96);
     window.chartView()->grab();

@@ -4,10 +4,10 @@
 // reads the record set in place, so GO should stay within 1.5 times the sqlite3 command's export
 // of the same rows (anchor a).
 
-#include "app/AppPaths.h"
-#include "app/Form1.h"
-#include "app/UserDialogs.h"
-#include "db/RecordSet.h"
+#include "app/mainwindow/MainWindow.h"
+#include "core/base/UserDialogs.h"
+#include "core/db/RecordSet.h"
+#include "core/settings/AppPaths.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -32,7 +32,7 @@ public:
 struct Session {
     QTemporaryDir folder;
     CollectingDialogs dialogs;
-    std::unique_ptr<rp::Form1> window;
+    std::unique_ptr<rp::MainWindow> window;
     QString error;
 
     Session() {
@@ -49,9 +49,9 @@ struct Session {
         }
         settings.write("Provider=SQLite;Data Source=" + hdb.toLocal8Bit() + "\r\n");
         settings.close();
-        rp::Form1Services services;
+        rp::MainWindowServices services;
         services.dialogs = &dialogs;
-        window = std::make_unique<rp::Form1>(services);
+        window = std::make_unique<rp::MainWindow>(services);
         window->resize(1200, 800);
         window->startUp();
         window->setDateTexts(QStringLiteral("01-Jan-2010"), QStringLiteral("01-Jan-2020"));

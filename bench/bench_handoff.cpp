@@ -3,10 +3,10 @@
 // written to the series file, retrieval included as GO does it. Both should beat the sqlite3
 // command exporting the same unit rows as text (anchor a).
 
-#include "db/Database.h"
-#include "db/RecordSet.h"
-#include "series/SeriesFile.h"
-#include "series/SeriesRetrieval.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
+#include "core/series/SeriesFile.h"
+#include "core/series/SeriesRetrieval.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

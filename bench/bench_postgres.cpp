@@ -4,12 +4,12 @@
 // rows (fifteen such series), whose query plan is printed once so that its use of the primary
 // key shows. The data are loaded once into the schema rp_bench and kept.
 
-#include "db/Browsing.h"
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/HdbSchema.h"
-#include "db/RecordSet.h"
-#include "db/TimeStep.h"
+#include "core/base/Error.h"
+#include "core/base/TimeStep.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
+#include "core/hdb/Browsing.h"
+#include "core/hdb/HdbSchema.h"
 
 #include <QDateTime>
 #include <benchmark/benchmark.h>

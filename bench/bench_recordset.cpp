@@ -2,10 +2,10 @@
 // RIVELPOST_BENCH_HDB), beside a bare sqlite3_step loop over the same translated statement that
 // reads every column. The fill should stay within twice the bare loop.
 
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/JetSql.h"
-#include "db/SqliteDatabase.h"
+#include "core/base/Error.h"
+#include "core/db/Database.h"
+#include "jet/JetSql.h"
+#include "providers/sqlite/SqliteDatabase.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

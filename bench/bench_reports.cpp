@@ -2,8 +2,8 @@
 // 100 years of daily values and the hourly table of one year of hours, both taken from the
 // benchmark HDB named by RIVELPOST_BENCH_HDB (rday key 2001, runit key 1001 on the hour).
 
-#include "reports/ReportOptions.h"
-#include "reports/TableReport.h"
+#include "core/reports/ReportOptions.h"
+#include "core/reports/TableReport.h"
 
 #include <QDate>
 #include <QDateTime>

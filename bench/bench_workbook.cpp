@@ -2,10 +2,10 @@
 // program's own writer: opening it as a database (every sheet read and loaded), reading the value
 // sheet alone, and the write-back one change costs (the whole workbook written and renamed).
 
-#include "db/Database.h"
-#include "db/JetDate.h"
-#include "db/XlsxReader.h"
-#include "db/XlsxTableWriter.h"
+#include "core/base/JetDate.h"
+#include "core/db/Database.h"
+#include "formats/xlsx/XlsxReader.h"
+#include "formats/xlsx/XlsxTableWriter.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // outside the timing). Target: at most half the time python3-xlsxwriter in constant-memory mode
 // takes for the same rows and chart (anchor c).
 
-#include "db/Database.h"
-#include "output/SpreadsheetExport.h"
-#include "series/SeriesRetrieval.h"
+#include "core/db/Database.h"
+#include "core/export/SpreadsheetExport.h"
+#include "core/series/SeriesRetrieval.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "app/Form1.h"
+#include "app/mainwindow/MainWindow.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,7 +10,7 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("rivelpost"));
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("rivelpost"), QIcon(QStringLiteral(":/rivelpost.svg"))));
-    rp::Form1 window;
+    rp::MainWindow window;
     window.startUp();
     window.show();
     return app.exec();

@@ -1,6 +1,6 @@
-#include "AcreFeetCommand.h"
+#include "cli/AcreFeetCommand.h"
 
-#include "output/AcreFeet.h"
+#include "core/export/AcreFeet.h"
 
 namespace rp::cli {
 

@@ -1,7 +1,7 @@
-#include "ApplyUpdateCommand.h"
+#include "cli/ApplyUpdateCommand.h"
 
-#include "db/Database.h"
-#include "output/ApplyUpdate.h"
+#include "core/db/Database.h"
+#include "core/export/ApplyUpdate.h"
 
 namespace rp::cli {
 

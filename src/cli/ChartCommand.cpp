@@ -1,9 +1,9 @@
 #include "cli/ChartCommand.h"
 
-#include "app/UserDialogs.h"
-#include "chart/ChartView.h"
-#include "chart/vga1.h"
-#include "db/Error.h"
+#include "core/base/Error.h"
+#include "core/base/UserDialogs.h"
+#include "gui/graph/ChartView.h"
+#include "gui/graph/GraphWindow.h"
 
 #include <QDate>
 #include <QFile>
@@ -128,13 +128,13 @@ int runChartCommand(const QStringList& args) {
         return fail(2, QStringLiteral("no --out file given (see --help)"));
     if (options.contains(QStringLiteral("--bar")) && options.contains(QStringLiteral("--area")))
         return fail(2, QStringLiteral("--bar and --area exclude each other"));
-    if (!vga1::isPictureFile(out))
+    if (!GraphWindow::isPictureFile(out))
         return fail(2, QStringLiteral("--out must name a .png, .svg or .pdf file"));
 
     StderrDialogs dialogs;
-    Vga1Services services;
+    GraphWindowServices services;
     services.dialogs = &dialogs;
-    vga1 window(services);
+    GraphWindow window(services);
     window.resize(width, height);
     try {
         for (qsizetype i = 0; i < files.size(); ++i)

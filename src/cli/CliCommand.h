@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Error.h"
+#include "core/base/Error.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,17 +1,17 @@
-#include "CliDispatcher.h"
+#include "cli/CliDispatcher.h"
 
-#include "ChartCommand.h"
-#include "AcreFeetCommand.h"
-#include "ApplyUpdateCommand.h"
-#include "CompactCommand.h"
-#include "DemoDbCommand.h"
-#include "DumpCommand.h"
-#include "ImportCommand.h"
-#include "InitDbCommand.h"
-#include "SeriesCommand.h"
-#include "SqlCommand.h"
-#include "TableCommand.h"
-#include "XlsxCommand.h"
+#include "cli/AcreFeetCommand.h"
+#include "cli/ApplyUpdateCommand.h"
+#include "cli/ChartCommand.h"
+#include "cli/CompactCommand.h"
+#include "cli/DemoDbCommand.h"
+#include "cli/DumpCommand.h"
+#include "cli/ImportCommand.h"
+#include "cli/InitDbCommand.h"
+#include "cli/SeriesCommand.h"
+#include "cli/SqlCommand.h"
+#include "cli/TableCommand.h"
+#include "cli/XlsxCommand.h"
 
 #include <QRegularExpression>
 
@@ -44,9 +44,9 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<ImportCommand>());
     m_commands.push_back(std::make_unique<XlsxCommand>());
     m_commands.push_back(std::make_unique<ApplyUpdateCommand>());
-    m_selfContained.push_back(
-        {QStringLiteral("chart"), QStringLiteral("draw series files as a PNG or PDF chart"),
-         runChartCommand});
+    m_selfContained.push_back({QStringLiteral("chart"),
+                               QStringLiteral("draw series files as a PNG or PDF chart"),
+                               runChartCommand});
     m_selfContained.push_back({QStringLiteral("table"),
                                QStringLiteral("write the table report of a series file"),
                                runTableCommand});

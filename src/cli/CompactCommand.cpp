@@ -1,7 +1,7 @@
-#include "CompactCommand.h"
+#include "cli/CompactCommand.h"
 
-#include "app/MaintenanceRules.h"
-#include "app/SqliteCompactor.h"
+#include "core/hdb/MaintenanceRules.h"
+#include "providers/sqlite/SqliteCompactor.h"
 
 #include <QFile>
 #include <QFileInfo>

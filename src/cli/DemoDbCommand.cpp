@@ -1,6 +1,6 @@
-#include "DemoDbCommand.h"
+#include "cli/DemoDbCommand.h"
 
-#include "db/DemoDatabase.h"
+#include "demo/DemoDatabase.h"
 
 #include <QDate>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "DumpCommand.h"
+#include "cli/DumpCommand.h"
 
-#include "db/Database.h"
-#include "series/TableDump.h"
+#include "core/db/Database.h"
+#include "core/series/TableDump.h"
 
 namespace rp::cli {
 

@@ -1,6 +1,6 @@
-#include "ImportCommand.h"
+#include "cli/ImportCommand.h"
 
-#include "db/HdbImport.h"
+#include "core/hdb/HdbImport.h"
 
 #include <QElapsedTimer>
 #include <cstdio>

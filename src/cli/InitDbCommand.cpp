@@ -1,7 +1,7 @@
-#include "InitDbCommand.h"
+#include "cli/InitDbCommand.h"
 
-#include "db/Database.h"
-#include "db/HdbSchema.h"
+#include "core/db/Database.h"
+#include "core/hdb/HdbSchema.h"
 
 namespace rp::cli {
 

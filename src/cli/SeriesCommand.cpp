@@ -1,7 +1,7 @@
-#include "SeriesCommand.h"
+#include "cli/SeriesCommand.h"
 
-#include "db/Database.h"
-#include "series/SeriesRetrieval.h"
+#include "core/db/Database.h"
+#include "core/series/SeriesRetrieval.h"
 
 #include <QMap>
 

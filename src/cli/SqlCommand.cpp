@@ -1,6 +1,6 @@
-#include "SqlCommand.h"
+#include "cli/SqlCommand.h"
 
-#include "db/Database.h"
+#include "core/db/Database.h"
 
 namespace rp::cli {
 

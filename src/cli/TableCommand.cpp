@@ -1,10 +1,10 @@
 #include "cli/TableCommand.h"
 
-#include "db/Error.h"
-#include "reports/AggregateRows.h"
-#include "reports/DatabaseAggregateSink.h"
-#include "reports/ReportOptions.h"
-#include "reports/TableReport.h"
+#include "core/base/Error.h"
+#include "core/reports/AggregateRows.h"
+#include "core/reports/DatabaseAggregateSink.h"
+#include "core/reports/ReportOptions.h"
+#include "core/reports/TableReport.h"
 
 #include <QDate>
 #include <QFile>

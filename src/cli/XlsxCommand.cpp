@@ -1,6 +1,6 @@
-#include "XlsxCommand.h"
+#include "cli/XlsxCommand.h"
 
-#include "output/SpreadsheetExport.h"
+#include "core/export/SpreadsheetExport.h"
 
 namespace rp::cli {
 

@@ -1,5 +1,5 @@
-#include "CliDispatcher.h"
 #include "cli/ChartCommand.h"
+#include "cli/CliDispatcher.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CommandPrompts.h"
-#include "app/ContigRunner.h"
+#include "app/mainwindow/ContigRunner.h"
+#include "core/base/CommandPrompts.h"
 
 #include <QFile>
 #include <QList>

@@ -2,15 +2,15 @@
 // file: it browses, and refuses edits with the message that offers the conversion.
 
 #include "ConnectionFakes.h"
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "TestSupport.h"
-#include "app/AccessConversion.h"
-#include "app/AppPaths.h"
-#include "app/ConnectionCommand.h"
-#include "app/RecentConnections.h"
-#include "app/SqliteCompactor.h"
-#include "db/AccessDatabase.h"
-#include "db/SqliteDatabase.h"
+#include "app/mainwindow/AccessConversion.h"
+#include "app/mainwindow/ConnectionCommand.h"
+#include "core/settings/AppPaths.h"
+#include "core/settings/RecentConnections.h"
+#include "providers/access/AccessDatabase.h"
+#include "providers/sqlite/SqliteCompactor.h"
+#include "providers/sqlite/SqliteDatabase.h"
 
 #include <QtTest>
 
@@ -209,11 +209,11 @@ void tst_AccessConversion::mainWindowBrowsesAndRefusesEdits() {
     const QString mdb = prepare(source);
     QVERIFY(!mdb.isEmpty());
     RecordingDialogs dialogs;
-    Form1Services services;
+    MainWindowServices services;
     services.dialogs = &dialogs;
     services.today = [] { return QDate(2010, 2, 1); };
     services.screenWidth = [] { return 1920; };
-    Form1 window(services);
+    MainWindow window(services);
     window.startUp();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

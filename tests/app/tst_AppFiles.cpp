@@ -1,7 +1,7 @@
-#include "app/AppPaths.h"
-#include "app/PositionCaption.h"
-#include "app/SettingsFile.h"
-#include "db/Error.h"
+#include "core/base/Error.h"
+#include "core/settings/AppPaths.h"
+#include "core/settings/SettingsFile.h"
+#include "gui/widgets/PositionCaption.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "app/AppPaths.h"
+#include "core/settings/AppPaths.h"
 
 #include <QStandardPaths>
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
 #include "BrowsingHdb.h"
 #include "ConnectionFakes.h"
-#include "app/AppPaths.h"
-#include "app/ConnectionCommand.h"
-#include "app/DatabaseMaintenance.h"
-#include "app/MaintenanceRules.h"
-#include "app/RecentConnections.h"
-#include "app/SqliteCompactor.h"
-#include "db/SqliteDatabase.h"
+#include "app/mainwindow/ConnectionCommand.h"
+#include "app/mainwindow/DatabaseMaintenance.h"
+#include "core/hdb/MaintenanceRules.h"
+#include "core/settings/AppPaths.h"
+#include "core/settings/RecentConnections.h"
+#include "providers/sqlite/SqliteCompactor.h"
+#include "providers/sqlite/SqliteDatabase.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "app/ConnectionInputDialog.h"
+#include "app/dialogs/ConnectionInputDialog.h"
 
 #include <QComboBox>
 #include <QLabel>

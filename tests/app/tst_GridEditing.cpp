@@ -1,15 +1,15 @@
-#include "Form1Fixture.h"
+#include "MainWindowFixture.h"
 #include "RecordRows.h"
-#include "app/RecordSetModel.h"
-#include "db/Database.h"
-#include "edit/GridEditing.h"
+#include "app/mainwindow/GridEditing.h"
+#include "core/db/Database.h"
+#include "gui/widgets/RecordSetModel.h"
 
 #include <QAction>
 #include <QMenu>
 
 using namespace rp;
 using rp::test::BrowsingHdb;
-using rp::test::Form1Fixture;
+using rp::test::MainWindowFixture;
 
 // Journeys through the grid's editing on a temporary HDB, checking the database after each step.
 class tst_GridEditing : public QObject {
@@ -47,7 +47,7 @@ QStringList series(const BrowsingHdb& hdb, const QString& table, int key) {
 }
 
 // Site list -> parameters -> GO, then GO again with the editing boxes checked.
-bool openSeries(Form1Fixture& f, int step, int key, const QString& start, const QString& end,
+bool openSeries(MainWindowFixture& f, int step, int key, const QString& start, const QString& end,
                 bool allowEdit, bool autoInsert) {
     if (!f.start())
         return false;
@@ -68,20 +68,20 @@ bool openSeries(Form1Fixture& f, int step, int key, const QString& start, const 
            f.window->gridModel()->isEditable() == (allowEdit || autoInsert);
 }
 
-void moveTo(Form1Fixture& f, int row, int column) {
+void moveTo(MainWindowFixture& f, int row, int column) {
     f.grid()->setCurrentIndex(f.grid()->model()->index(row, column));
 }
 
-void trigger(Form1Fixture& f, const char* entry) {
+void trigger(MainWindowFixture& f, const char* entry) {
     f.window->findChild<QAction*>(QLatin1String(entry))->trigger();
 }
 
-QString rowHeader(Form1Fixture& f, int row) {
+QString rowHeader(MainWindowFixture& f, int row) {
     return f.grid()->model()->headerData(row, Qt::Vertical).toString();
 }
 
 // Types into the current cell: the first key opens the editor, the rest go to it.
-void type(Form1Fixture& f, const QString& text, Qt::Key end) {
+void type(MainWindowFixture& f, const QString& text, Qt::Key end) {
     QTest::keyClick(f.grid(), text.at(0).toLatin1());
     auto* editor = qobject_cast<QLineEdit*>(f.grid()->indexWidget(f.grid()->currentIndex()));
     QVERIFY(editor);
@@ -89,7 +89,7 @@ void type(Form1Fixture& f, const QString& text, Qt::Key end) {
     QTest::keyClick(editor, end);
 }
 
-QString position(Form1Fixture& f) {
+QString position(MainWindowFixture& f) {
     return f.find<QWidget>(QStringLiteral("Adodc1"))
         ->findChild<QLabel*>(QStringLiteral("positionCaption"))
         ->text();
@@ -129,7 +129,7 @@ void tst_GridEditing::autoInsertNextTimeStep() {
     QFETCH(QString, end);
     QFETCH(QString, table);
     QFETCH(QString, newRow);
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, step, key, start, end, false, true));
     const QStringList before = series(*hdb, table, key);
     const int records = int(f.rows());
@@ -153,7 +153,7 @@ void tst_GridEditing::autoInsertNextTimeStep() {
 }
 
 void tst_GridEditing::quickInsertionWithTheKeyboard() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", false, true));
     moveTo(f, 31, 0);
     moveTo(f, 31, 1); // 1 Feb, value of 31 Jan; the cursor stands in the value column
@@ -167,7 +167,7 @@ void tst_GridEditing::quickInsertionWithTheKeyboard() {
 }
 
 void tst_GridEditing::typedFirstCellIsNotFilled() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", false, true));
     moveTo(f, 31, 0);
     type(f, QStringLiteral("1001"), Qt::Key_Tab);
@@ -189,7 +189,7 @@ void tst_GridEditing::typedFirstCellIsNotFilled() {
 }
 
 void tst_GridEditing::copyAddPasteAndTheDuplicateKey() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
     auto* menu = f.window->findChild<QMenu*>(QStringLiteral("mnuPopup"));
     QStringList entries;
@@ -229,7 +229,7 @@ void tst_GridEditing::copyAddPasteAndTheDuplicateKey() {
 }
 
 void tst_GridEditing::pasteBeforeCopy() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
     moveTo(f, 2, 2);
     type(f, QStringLiteral("55"), Qt::Key_Tab);
@@ -243,7 +243,7 @@ void tst_GridEditing::pasteBeforeCopy() {
 }
 
 void tst_GridEditing::deleteRecords() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
     // A new record not yet saved is discarded.
     trigger(f, "mnuPopupAddNew");
@@ -265,7 +265,7 @@ void tst_GridEditing::deleteRecords() {
 }
 
 void tst_GridEditing::failedDeleteIsShown() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
     moveTo(f, 3, 2);
     type(f, QStringLiteral("9"), Qt::Key_Tab);
@@ -280,7 +280,7 @@ void tst_GridEditing::failedDeleteIsShown() {
 }
 
 void tst_GridEditing::editingNotAllowed() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", false, false));
     QVERIFY(!f.button("EditButton")->isEnabled());
     QCOMPARE(f.grid()->model()->rowCount(), 31); // no "*" row
@@ -305,7 +305,7 @@ void tst_GridEditing::editingNotAllowed() {
 }
 
 void tst_GridEditing::wrongTypeKeepsTheTyping() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
     moveTo(f, 1, 2);
     type(f, QStringLiteral("abc"), Qt::Key_Tab);
@@ -324,7 +324,7 @@ void tst_GridEditing::wrongTypeKeepsTheTyping() {
 }
 
 void tst_GridEditing::undoAndMarkers() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
     const QStringList original = series(*hdb, "rday", 1001);
     moveTo(f, 6, 2);
@@ -350,7 +350,7 @@ void tst_GridEditing::undoAndMarkers() {
 }
 
 void tst_GridEditing::helpText() {
-    Form1Fixture f(*hdb);
+    MainWindowFixture f(*hdb);
     QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
     trigger(f, "mnuPopupHelp");
     f.click("TablesButton");

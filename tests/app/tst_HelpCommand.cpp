@@ -1,5 +1,5 @@
 #include "ConnectionFakes.h"
-#include "app/HelpCommand.h"
+#include "app/mainwindow/HelpCommand.h"
 
 #include <QtTest>
 

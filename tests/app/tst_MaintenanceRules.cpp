@@ -1,6 +1,6 @@
-#include "app/ConnectionRules.h"
-#include "app/MaintenanceRules.h"
-#include "db/Error.h"
+#include "core/base/Error.h"
+#include "core/hdb/MaintenanceRules.h"
+#include "core/settings/ConnectionRules.h"
 
 #include <QtTest>
 
@@ -93,7 +93,8 @@ void tst_MaintenanceRules::databasePath_data() {
     QTest::newRow("excel") << "Driver={Microsoft Excel Driver (*.xls)};DBQ=/d/hdb.xls;ReadOnly=0"
                            << "/d/hdb.xls";
     QTest::newRow("quoted path, as a conversion writes it")
-        << "Provider=SQLite;Data Source=\"/d/my hdb.sqlite\"" << "/d/my hdb.sqlite";
+        << "Provider=SQLite;Data Source=\"/d/my hdb.sqlite\""
+        << "/d/my hdb.sqlite";
     QTest::newRow("only the first = splits") << "a=b;Data Source=/d/x=y.db"
                                              << "/d/x=y.db";
     QTest::newRow("second piece without =") << "x;/d/hdb.mdb"

@@ -1,4 +1,4 @@
-#include "app/ProgressWindow.h"
+#include "gui/widgets/ProgressWindow.h"
 
 #include <QProgressBar>
 #include <QPushButton>

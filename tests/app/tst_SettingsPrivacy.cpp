@@ -1,7 +1,7 @@
 // The settings file holds the connection string, which may hold a password: only its owner can
 // read it, however it came to be written.
 
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "BrowsingHdb.h"
-#include "app/MaintenanceRules.h"
-#include "app/SqliteCompactor.h"
-#include "db/Error.h"
-#include "db/SqliteDatabase.h"
+#include "core/base/Error.h"
+#include "core/hdb/MaintenanceRules.h"
+#include "providers/sqlite/SqliteCompactor.h"
+#include "providers/sqlite/SqliteDatabase.h"
 
 #include <QCryptographicHash>
 #include <QtTest>

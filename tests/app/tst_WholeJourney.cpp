@@ -3,15 +3,15 @@
 // chart with a second series, cumulative and logarithmic, the spreadsheet export, monthly and
 // yearly values written back, the table list and an own statement.
 #include "../support/BackendHdb.h"
-#include "Form1Fixture.h"
-#include "chart/ChartView.h"
-#include "chart/GraphWindowRunner.h"
-#include "chart/vga1.h"
-#include "db/Database.h"
-#include "db/HdbImport.h"
-#include "db/XlsxReader.h"
-#include "output/Form2.h"
-#include "series/GraphTableCommand.h"
+#include "MainWindowFixture.h"
+#include "app/graphtable/GraphTableDialog.h"
+#include "app/mainwindow/GraphTableCommand.h"
+#include "core/db/Database.h"
+#include "core/hdb/HdbImport.h"
+#include "formats/xlsx/XlsxReader.h"
+#include "gui/graph/ChartView.h"
+#include "gui/graph/GraphWindow.h"
+#include "gui/graph/GraphWindowRunner.h"
 
 #include <QListWidget>
 
@@ -39,9 +39,9 @@ struct Session : WindowDriver {
                model()->rowCount() == 366;
     }
     // Graph/Table, then Go with what `choose` sets in the dialog.
-    Form2* graphTable(const std::function<void(Form2*)>& choose) {
+    GraphTableDialog* graphTable(const std::function<void(GraphTableDialog*)>& choose) {
         click("ViewGraphbutton");
-        Form2* form = window.graphTable()->form2();
+        GraphTableDialog* form = window.graphTable()->graphTable();
         choose(form);
         QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("Command1")),
                           Qt::LeftButton);
@@ -61,7 +61,7 @@ void shoot(QWidget* widget, const QString& name) {
 }
 
 // A right click on the chart, then a click on the option in the list that pops up.
-void chooseOption(vga1* chart, const QString& option, const QString& shot = {}) {
+void chooseOption(GraphWindow* chart, const QString& option, const QString& shot = {}) {
     QWidget* viewport = chart->chartView()->viewport();
     QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(200, 150));
     auto* list = chart->findChild<QListWidget*>(QStringLiteral("List1"));
@@ -78,13 +78,13 @@ void chooseOption(vga1* chart, const QString& option, const QString& shot = {}) 
     QVERIFY(!list->isVisible());
 }
 
-void tick(Form2* form, const char* name) {
+void tick(GraphTableDialog* form, const char* name) {
     auto* box = form->findChild<QCheckBox*>(QLatin1String(name));
     QVERIFY2(box && box->isEnabled(), name);
     QTest::mouseClick(box, Qt::LeftButton);
 }
 
-void choose(Form2* form, int option) {
+void choose(GraphTableDialog* form, int option) {
     QTest::mouseClick(form->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(option)),
                       Qt::LeftButton);
 }
@@ -110,9 +110,9 @@ void tst_WholeJourney::journey() {
     }
 
     RecordingDialogs dialogs;
-    Form1 window(demo.services(&dialogs));
+    MainWindow window(demo.services(&dialogs));
     const auto quit = qScopeGuard([] { AppPaths::setProgramFolder({}); });
-    Form2Services& services = window.graphTable()->form2Services();
+    GraphTableServices& services = window.graphTable()->graphTableServices();
     QStringList viewed;
     services.view = [&](QWidget*, const QString& path) { viewed.append(path); };
     services.today = [] { return QDate(2013, 1, 15); };
@@ -124,18 +124,18 @@ void tst_WholeJourney::journey() {
     // GO on the daily discharge, then a table in the viewer.
     QVERIFY(s.retrieveDailyDischarge(QStringLiteral("KERN RIVER NR KERNVILLE CA")));
     const QString parameter = window.modeText().trimmed();
-    s.graphTable([](Form2* form) { tick(form, "table"); });
+    s.graphTable([](GraphTableDialog* form) { tick(form, "table"); });
     QCOMPARE(dialogs.messages, QStringList());
     QCOMPARE(viewed, QStringList{demo.folder.filePath(QStringLiteral("lasttable.txt"))});
 
     // The chart, then a second gauge added to it, shown cumulative on a logarithmic axis.
-    s.graphTable([](Form2* form) { choose(form, 1); });
+    s.graphTable([](GraphTableDialog* form) { choose(form, 1); });
     QCOMPARE(dialogs.messages, QStringList());
-    auto* chart = window.findChild<vga1*>();
+    auto* chart = window.findChild<GraphWindow*>();
     QVERIFY(chart && chart->isVisible());
     QCOMPARE(chart->model().seriesCount(), 1);
     QVERIFY(s.retrieveDailyDischarge(QStringLiteral("KERN RIVER BLW ISABELLA DAM CA")));
-    s.graphTable([](Form2* form) {
+    s.graphTable([](GraphTableDialog* form) {
         choose(form, 1);
         tick(form, "addline");
         shoot(form, QStringLiteral("2-graph-table"));
@@ -153,7 +153,7 @@ void tst_WholeJourney::journey() {
     // SAVE with Excel: the series in the export workbook, shown by the spreadsheet program.
     QStringList opened;
     window.graphTable()->openWorkbook = [&](const QString& path) { opened.append(path); };
-    s.graphTable([](Form2* form) { tick(form, "XLSout"); });
+    s.graphTable([](GraphTableDialog* form) { tick(form, "XLSout"); });
     QCOMPARE(dialogs.messages, QStringList());
     QCOMPARE(opened, QStringList{demo.folder.filePath(QStringLiteral("Book1.xlsx"))});
     const QList<QVariantList> sheet = XlsxReader(opened[0]).readSheet(QStringLiteral("Sheet1"));
@@ -170,7 +170,7 @@ void tst_WholeJourney::journey() {
                                    "BETWEEN #01-Jan-2012# AND #31-Dec-2012#")
                         .arg(QLatin1String(table), parameter));
     QVERIFY(s.retrieveDailyDischarge(QStringLiteral("KERN RIVER NR KERNVILLE CA")));
-    s.graphTable([](Form2* form) {
+    s.graphTable([](GraphTableDialog* form) {
         tick(form, "table");
         tick(form, "monthlys2db");
         tick(form, "yearlys2db");

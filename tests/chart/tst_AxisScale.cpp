@@ -1,5 +1,5 @@
-#include "chart/AxisScale.h"
-#include "db/Error.h"
+#include "core/base/Error.h"
+#include "core/chart/AxisScale.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "backdrop/Backdrop.h"
-#include "chart/ChartLine.h"
+#include "core/chart/Backdrop.h"
+#include "core/chart/ChartLine.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

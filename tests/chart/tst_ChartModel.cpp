@@ -1,6 +1,6 @@
 #include "SeriesFiles.h"
-#include "chart/ChartModel.h"
-#include "db/Error.h"
+#include "core/base/Error.h"
+#include "core/chart/ChartModel.h"
 
 #include <QBuffer>
 #include <QtTest>

@@ -1,7 +1,7 @@
-#include "app/AppPaths.h"
-#include "app/UserDialogs.h"
-#include "app/WindowGeometry.h"
-#include "chart/vga1.h"
+#include "core/base/UserDialogs.h"
+#include "core/settings/AppPaths.h"
+#include "core/settings/WindowGeometry.h"
+#include "gui/graph/GraphWindow.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -39,11 +39,11 @@ private slots:
     void firstRunHasDefaultSize();
 
 private:
-    std::unique_ptr<vga1> newWindow() {
-        Vga1Services services;
+    std::unique_ptr<GraphWindow> newWindow() {
+        GraphWindowServices services;
         services.dialogs = &dialogs;
         services.has3d = [] { return false; };
-        return std::make_unique<vga1>(services);
+        return std::make_unique<GraphWindow>(services);
     }
     std::unique_ptr<QTemporaryDir> folder;
     SilentDialogs dialogs;
@@ -84,9 +84,10 @@ void tst_GraphWindowGeometry::geometryKeptAcrossRuns() {
 void tst_GraphWindowGeometry::firstRunHasDefaultSize_data() {
     QTest::addColumn<QByteArray>("file"); // the positions file before the run; none when null
     QTest::newRow("no file") << QByteArray();
-    QTest::newRow("other window only") << QByteArray("[Form2]\r\ngeometry=@ByteArray(xyz)\r\n");
+    QTest::newRow("other window only")
+        << QByteArray("[GraphTableDialog]\r\ngeometry=@ByteArray(xyz)\r\n");
     QTest::newRow("damaged entry")
-        << QByteArray("[vga1]\r\ngeometry=@ByteArray(\x01\x02garbage)\r\n");
+        << QByteArray("[GraphWindow]\r\ngeometry=@ByteArray(\x01\x02garbage)\r\n");
     QTest::newRow("not an ini file") << QByteArray("\xff\xfe\x00[[[=\n=");
 }
 

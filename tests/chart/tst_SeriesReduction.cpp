@@ -1,4 +1,4 @@
-#include "chart/SeriesReduction.h"
+#include "core/chart/SeriesReduction.h"
 
 #include <QtTest>
 #include <cmath>

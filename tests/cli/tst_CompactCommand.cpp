@@ -1,6 +1,6 @@
 #include "BrowsingHdb.h"
 #include "ToolRun.h"
-#include "db/SqliteDatabase.h"
+#include "providers/sqlite/SqliteDatabase.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "db/Database.h"
-#include "db/HdbSchema.h"
+#include "core/db/Database.h"
+#include "core/hdb/HdbSchema.h"
 
 #include <QFile>
 #include <QProcess>

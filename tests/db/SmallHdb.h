@@ -3,9 +3,9 @@
 // A small SQLite HDB in a temporary folder for database tests, with the rows of fillSmallHdb.
 
 #include "BackendHdb.h"
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/HdbSchema.h"
+#include "core/base/Error.h"
+#include "core/db/Database.h"
+#include "core/hdb/HdbSchema.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "db/AccessDatabase.h"
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/JetDate.h"
+#include "core/base/Error.h"
+#include "core/base/JetDate.h"
+#include "core/db/Database.h"
+#include "providers/access/AccessDatabase.h"
 
 #include <QFile>
 #include <QRandomGenerator>

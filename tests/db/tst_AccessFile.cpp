@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "db/AccessFileCheck.h"
-#include "db/AccessValues.h"
-#include "db/Error.h"
+#include "core/base/Error.h"
+#include "providers/access/AccessFileCheck.h"
+#include "providers/access/AccessValues.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -2,11 +2,11 @@
 // results on SQLite and on PostgreSQL.
 
 #include "BackendHdb.h"
-#include "db/Browsing.h"
-#include "db/HdbImport.h"
-#include "db/RecordSet.h"
-#include "db/RunQuery.h"
-#include "db/TimeStep.h"
+#include "core/base/TimeStep.h"
+#include "core/db/RecordSet.h"
+#include "core/hdb/Browsing.h"
+#include "core/hdb/HdbImport.h"
+#include "core/hdb/RunQuery.h"
 
 #include <QtTest>
 
@@ -339,9 +339,9 @@ void tst_Backends::goInEveryTimeStep() {
     hdb.fillSmall();
     RunQueryInput input;
     input.allowEdit = true;
-    input.text1 = QStringLiteral("1001");
-    input.text2 = QStringLiteral("05-Mar-1999");
-    input.text3 = QStringLiteral("07-Mar-1999");
+    input.seriesKey = QStringLiteral("1001");
+    input.startDate = QStringLiteral("05-Mar-1999");
+    input.endDate = QStringLiteral("07-Mar-1999");
     input.step = step;
     QueryState state;
     state.connectionString = hdb.connection();
@@ -357,14 +357,14 @@ void tst_Backends::ownActionStatement() {
     RP_BACKEND_HDB(hdb);
     hdb.fillSmall();
     RunQueryInput input;
-    input.check1 = true;
+    input.ownSql = true;
     QueryState state;
     state.connectionString = hdb.connection();
-    state.text4 = QStringLiteral("DELETE FROM rday WHERE value=2.5 OR site_name='x'");
+    state.sqlText = QStringLiteral("DELETE FROM rday WHERE value=2.5 OR site_name='x'");
     // The statement runs in capitals; an unknown column is the server's error, not "FINISHED".
     RunQueryResult result = runQuery(input, state);
     QVERIFY2(!result.message.startsWith(QLatin1String("FINISHED: ")), qPrintable(result.message));
-    state.text4 = QStringLiteral("DELETE FROM rday WHERE value=2.5");
+    state.sqlText = QStringLiteral("DELETE FROM rday WHERE value=2.5");
     result = runQuery(input, state);
     QCOMPARE(result.message, QStringLiteral("FINISHED: DELETE FROM RDAY WHERE VALUE=2.5"));
     QCOMPARE(firstColumn(*hdb.db(), QStringLiteral("SELECT count(*) FROM rday")),

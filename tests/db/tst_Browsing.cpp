@@ -1,6 +1,6 @@
-#include "db/Browsing.h"
-#include "db/Error.h"
-#include "db/Retrieval.h"
+#include "core/base/Error.h"
+#include "core/hdb/Browsing.h"
+#include "core/hdb/Retrieval.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "db/ConnectionString.h"
-#include "db/Error.h"
+#include "core/base/Error.h"
+#include "core/db/ConnectionString.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "BackendHdb.h"
-#include "app/SqliteCompactor.h"
-#include "db/Error.h"
-#include "db/RecordSet.h"
-#include "db/SqliteDatabase.h"
+#include "core/base/Error.h"
+#include "core/db/RecordSet.h"
+#include "providers/sqlite/SqliteCompactor.h"
+#include "providers/sqlite/SqliteDatabase.h"
 
 #include <QFile>
 #include <QTemporaryDir>

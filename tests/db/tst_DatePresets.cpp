@@ -1,6 +1,6 @@
-#include "db/DatePresets.h"
-#include "db/Error.h"
-#include "db/TimeStep.h"
+#include "core/base/Error.h"
+#include "core/base/TimeStep.h"
+#include "core/hdb/DatePresets.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
-#include "db/Database.h"
-#include "db/DemoCatalog.h"
-#include "db/DemoDatabase.h"
-#include "db/DemoHydrology.h"
-#include "db/DemoSeries.h"
-#include "db/Error.h"
-#include "db/RecordSet.h"
+#include "core/base/Error.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
+#include "demo/DemoCatalog.h"
+#include "demo/DemoDatabase.h"
+#include "demo/DemoHydrology.h"
+#include "demo/DemoSeries.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "SmallHdb.h"
 
-#include "db/Error.h"
-#include "db/ExecuteStatement.h"
+#include "core/base/Error.h"
+#include "core/hdb/ExecuteStatement.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "db/Error.h"
-#include "db/IsolatedRun.h"
+#include "core/base/Error.h"
+#include "providers/access/IsolatedRun.h"
 
 #include <QTest>
 #include <csignal>

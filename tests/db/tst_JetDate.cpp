@@ -1,4 +1,4 @@
-#include "db/JetDate.h"
+#include "core/base/JetDate.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
-#include "db/Error.h"
-#include "db/JetFunctions.h"
-#include "db/JetSql.h"
-#include "db/JetValue.h"
-#include "db/LeadingNumber.h"
-#include "db/SqliteDialect.h"
-#include "db/SqliteJetFunctions.h"
+#include "core/base/Error.h"
+#include "core/base/LeadingNumber.h"
+#include "jet/JetFunctions.h"
+#include "jet/JetSql.h"
+#include "jet/JetValue.h"
+#include "providers/sqlite/SqliteDialect.h"
+#include "providers/sqlite/SqliteJetFunctions.h"
 
 #include <QRandomGenerator>
 #include <QSqlDatabase>

@@ -1,8 +1,8 @@
-#include "db/Error.h"
-#include "db/JetSql.h"
-#include "db/SqliteDialect.h"
-#include "db/SqliteJetFunctions.h"
-#include "db/TimeStep.h"
+#include "core/base/Error.h"
+#include "core/base/TimeStep.h"
+#include "jet/JetSql.h"
+#include "providers/sqlite/SqliteDialect.h"
+#include "providers/sqlite/SqliteJetFunctions.h"
 
 #include <QRandomGenerator>
 #include <QSqlDatabase>

@@ -1,12 +1,12 @@
 // What the PostgreSQL backend decides without a server: the Jet translation it asks for, the
 // connection string spellings it reads, and the text in which values travel.
 
-#include "db/ConnectionString.h"
-#include "db/Error.h"
-#include "db/JetSql.h"
-#include "db/PostgresDialect.h"
-#include "db/PostgresResult.h"
-#include "db/PostgresSettings.h"
+#include "core/base/Error.h"
+#include "core/db/ConnectionString.h"
+#include "jet/JetSql.h"
+#include "providers/postgres/PostgresDialect.h"
+#include "providers/postgres/PostgresResult.h"
+#include "providers/postgres/PostgresSettings.h"
 
 #include <QtTest>
 

@@ -1,10 +1,10 @@
 #include "SmallHdb.h"
 
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/JetDate.h"
-#include "db/RecordSetBuilder.h"
-#include "db/ValueText.h"
+#include "core/base/Error.h"
+#include "core/base/JetDate.h"
+#include "core/base/ValueText.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSetBuilder.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // The statements that save a record-set row: placeholders numbered across SET and WHERE, null
 // keys, a backend's own key test, and columns and values that do not pair up.
-#include "db/Error.h"
-#include "db/PostgresDialect.h"
-#include "db/RowChangeSql.h"
+#include "core/base/Error.h"
+#include "core/db/RowChangeSql.h"
+#include "providers/postgres/PostgresDialect.h"
 
 #include <QtTest>
 

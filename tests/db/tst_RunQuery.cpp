@@ -1,7 +1,7 @@
 #include "BrowsingHdb.h"
-#include "db/Browsing.h"
-#include "db/RecordSet.h"
-#include "db/RunQuery.h"
+#include "core/db/RecordSet.h"
+#include "core/hdb/Browsing.h"
+#include "core/hdb/RunQuery.h"
 
 #include <QtTest>
 
@@ -32,9 +32,9 @@ private:
     RunQueryInput retrievalInput(TimeStep step, const QString& key) const {
         RunQueryInput input;
         input.step = step;
-        input.text1 = key;
-        input.text2 = QStringLiteral("01-Jan-2010");
-        input.text3 = QStringLiteral("31-Jan-2010");
+        input.seriesKey = key;
+        input.startDate = QStringLiteral("01-Jan-2010");
+        input.endDate = QStringLiteral("31-Jan-2010");
         return input;
     }
     QueryState freshState() const {
@@ -45,9 +45,9 @@ private:
     }
     double valueOf(const QString& sql) {
         QueryState state = freshState();
-        state.text4 = sql;
+        state.sqlText = sql;
         RunQueryInput input;
-        input.sidon = true;
+        input.runAsTyped = true;
         const RunQueryResult result = runQuery(input, state);
         return result.recordSet->value(0, 0).toDouble();
     }
@@ -82,7 +82,7 @@ void tst_RunQuery::retrieval() {
     QFETCH(QString, interval);
     QFETCH(int, stepCount);
     QueryState state = freshState();
-    state.text4 = QStringLiteral("old");
+    state.sqlText = QStringLiteral("old");
     const TimeStep timeStep = timeStepFromIndex(step);
     const RunQueryResult result = runQuery(retrievalInput(timeStep, key), state);
     QCOMPARE(result.message, QString());
@@ -91,9 +91,9 @@ void tst_RunQuery::retrieval() {
     QCOMPARE(state.dateIncrement, interval);
     QCOMPARE(state.stepCount, stepCount);
     QCOMPARE(state.excel, false);
-    QCOMPARE(state.text4, retrievalStatement(timeStep, key, QStringLiteral("01-Jan-2010"),
-                                             retrievalUpperBound(timeStep, "31-Jan-2010")));
-    QCOMPARE(result.statement, state.text4);
+    QCOMPARE(state.sqlText, retrievalStatement(timeStep, key, QStringLiteral("01-Jan-2010"),
+                                               retrievalUpperBound(timeStep, "31-Jan-2010")));
+    QCOMPARE(result.statement, state.sqlText);
     QCOMPARE(result.editable, std::optional<bool>(false));
     QCOMPARE(result.recordSet->lockType(), LockType::ReadOnly);
     if (records > 0)
@@ -102,11 +102,11 @@ void tst_RunQuery::retrieval() {
 
 void tst_RunQuery::listsRunAsTheyStand() {
     QueryState state = freshState();
-    state.text4 = siteListStatement();
+    state.sqlText = siteListStatement();
     RunQueryInput input = retrievalInput(TimeStep::Unit, QString());
-    input.sidon = true;
+    input.runAsTyped = true;
     // A bad end date is no concern of a list that does not use it.
-    input.text3 = QStringLiteral("not a date");
+    input.endDate = QStringLiteral("not a date");
     const RunQueryResult result = runQuery(input, state);
     QCOMPARE(result.message, QString());
     QCOMPARE(result.recordSet->recordCount(), 3);
@@ -114,7 +114,7 @@ void tst_RunQuery::listsRunAsTheyStand() {
              QStringList({"site_id", "station_id", "site_name", "state", "reach_id"}));
     QCOMPARE(state.stepCount, 0);
     QCOMPARE(state.dateIncrement, QString());
-    QCOMPARE(state.text4, siteListStatement());
+    QCOMPARE(state.sqlText, siteListStatement());
 }
 
 void tst_RunQuery::dayMaxWhileEditing() {
@@ -129,7 +129,7 @@ void tst_RunQuery::dayMaxWhileEditing() {
         QCOMPARE(result.recordSet->lockType(), LockType::Optimistic);
         QVERIFY(result.statement.startsWith(QLatin1String("SELECT * FROM rdaymax")));
         // The SQL box keeps the four named columns.
-        QVERIFY(state.text4.startsWith(
+        QVERIFY(state.sqlText.startsWith(
             QLatin1String("SELECT datatype_site_id, date_time, value, source FROM rdaymax")));
     }
 }
@@ -137,26 +137,26 @@ void tst_RunQuery::dayMaxWhileEditing() {
 void tst_RunQuery::ownSelect() {
     QueryState state = freshState();
     state.dateIncrement = QStringLiteral("d");
-    state.text4 = QStringLiteral("SELECT date_time, value FROM rday WHERE datatype_site_id=2001");
+    state.sqlText = QStringLiteral("SELECT date_time, value FROM rday WHERE datatype_site_id=2001");
     RunQueryInput input = retrievalInput(TimeStep::Unit, QStringLiteral("SQL"));
-    input.check1 = true;
+    input.ownSql = true;
     const RunQueryResult result = runQuery(input, state);
     QCOMPARE(result.message, QString());
     QCOMPARE(result.recordSet->recordCount(), 10);
     QCOMPARE(state.dateIncrement, QString());
     // The second column is not date_time.
     QCOMPARE(state.stepCount, 0);
-    QCOMPARE(state.text4, result.statement);
+    QCOMPARE(state.sqlText, result.statement);
 }
 
 void tst_RunQuery::ownActionStatement() {
     QueryState state = freshState();
     state.dateIncrement = QStringLiteral("n");
     state.stepCount = 15;
-    state.text4 = QStringLiteral("UPDATE rsite SET site_name='Kern River at Kernville' WHERE "
-                                 "datatype_site_id=1001");
+    state.sqlText = QStringLiteral("UPDATE rsite SET site_name='Kern River at Kernville' WHERE "
+                                   "datatype_site_id=1001");
     RunQueryInput input;
-    input.check1 = true;
+    input.ownSql = true;
     const RunQueryResult result = runQuery(input, state);
     QCOMPARE(int(result.outcome), int(Outcome::Executed));
     QCOMPARE(result.message, QStringLiteral("FINISHED: UPDATE RSITE SET SITE_NAME='KERN RIVER AT "
@@ -166,19 +166,19 @@ void tst_RunQuery::ownActionStatement() {
     QCOMPARE(state.stepCount, 15);
     // Run as typed: the quoted value keeps its case.
     QueryState check = freshState();
-    check.text4 = QStringLiteral("SELECT site_name FROM rsite WHERE datatype_site_id=1001");
+    check.sqlText = QStringLiteral("SELECT site_name FROM rsite WHERE datatype_site_id=1001");
     RunQueryInput list;
-    list.sidon = true;
+    list.runAsTyped = true;
     QCOMPARE(runQuery(list, check).recordSet->value(0, 0).toString(),
              QStringLiteral("Kern River at Kernville"));
 }
 
 void tst_RunQuery::ownInsertGoesToTheGrid() {
     QueryState state = freshState();
-    state.text4 = QStringLiteral("INSERT INTO rday (datatype_site_id, date_time, value, source) "
-                                 "VALUES (2001, #11-Jan-2010#, 7, 1)");
+    state.sqlText = QStringLiteral("INSERT INTO rday (datatype_site_id, date_time, value, source) "
+                                   "VALUES (2001, #11-Jan-2010#, 7, 1)");
     RunQueryInput input;
-    input.check1 = true;
+    input.ownSql = true;
     const RunQueryResult result = runQuery(input, state);
     QCOMPARE(result.message, QString());
     QCOMPARE(int(result.outcome), int(Outcome::Opened));
@@ -190,9 +190,9 @@ void tst_RunQuery::ownInsertGoesToTheGrid() {
 
 void tst_RunQuery::failedActionStatement() {
     QueryState state = freshState();
-    state.text4 = QStringLiteral("DELETE FROM nosuchtable");
+    state.sqlText = QStringLiteral("DELETE FROM nosuchtable");
     RunQueryInput input;
-    input.check1 = true;
+    input.ownSql = true;
     const RunQueryResult result = runQuery(input, state);
     QCOMPARE(int(result.outcome), int(Outcome::Executed));
     QVERIFY(!result.message.isEmpty());
@@ -202,9 +202,9 @@ void tst_RunQuery::failedActionStatement() {
 void tst_RunQuery::failureLeavesAnEmptyResult() {
     QueryState state = freshState();
     state.stepCount = 30;
-    state.text4 = QStringLiteral("SELECT * FROM nosuchtable");
+    state.sqlText = QStringLiteral("SELECT * FROM nosuchtable");
     RunQueryInput input;
-    input.sidon = true;
+    input.runAsTyped = true;
     const RunQueryResult result = runQuery(input, state);
     QCOMPARE(int(result.outcome), int(Outcome::Failed));
     QVERIFY(result.message.contains(QLatin1String("nosuchtable")));
@@ -218,7 +218,7 @@ void tst_RunQuery::failureLeavesAnEmptyResult() {
     // An end date that is not a date fails a retrieval that moves it on.
     QueryState hour = freshState();
     RunQueryInput bad = retrievalInput(TimeStep::Hour, QStringLiteral("1002"));
-    bad.text3 = QStringLiteral("31-Feb-2010");
+    bad.endDate = QStringLiteral("31-Feb-2010");
     const RunQueryResult failed = runQuery(bad, hour);
     QCOMPARE(int(failed.outcome), int(Outcome::Failed));
     QVERIFY(failed.message.contains(QLatin1String("31-Feb-2010")));
@@ -227,9 +227,9 @@ void tst_RunQuery::failureLeavesAnEmptyResult() {
 
 void tst_RunQuery::unreachableDatabaseEscalates() {
     QueryState state;
-    state.text4 = siteListStatement();
+    state.sqlText = siteListStatement();
     RunQueryInput input;
-    input.sidon = true;
+    input.runAsTyped = true;
     const RunQueryResult result = runQuery(input, state);
     QCOMPARE(int(result.outcome), int(Outcome::Failed));
     QVERIFY(!result.message.isEmpty());
@@ -249,12 +249,12 @@ void tst_RunQuery::keyMustBeANumber() {
     QFETCH(QString, key);
     const double rows = valueOf(QStringLiteral("SELECT COUNT(*) FROM rday"));
     QueryState state = freshState();
-    state.text4 = QStringLiteral("previous");
+    state.sqlText = QStringLiteral("previous");
     const RunQueryResult result = runQuery(retrievalInput(TimeStep::Day, key), state);
     QCOMPARE(int(result.outcome), int(Outcome::NotRun));
     QVERIFY(result.message.contains(QLatin1String("not a number")));
     QVERIFY(!result.recordSet);
-    QCOMPARE(state.text4, QStringLiteral("previous"));
+    QCOMPARE(state.sqlText, QStringLiteral("previous"));
     QCOMPARE(valueOf(QStringLiteral("SELECT COUNT(*) FROM rday")), rows);
 }
 
@@ -262,9 +262,9 @@ void tst_RunQuery::workbookTableListIsRefused() {
     QueryState state;
     state.connectionString = QStringLiteral("Driver={Microsoft Excel Driver (*.xls)};DBQ=") +
                              hdb->dir.filePath("hdb.xlsx");
-    state.text4 = tableListStatement();
+    state.sqlText = tableListStatement();
     RunQueryInput input;
-    input.sidon = true;
+    input.runAsTyped = true;
     bool connected = false;
     input.connect = [&](const QString&) -> std::shared_ptr<Database> {
         connected = true;
@@ -277,7 +277,7 @@ void tst_RunQuery::workbookTableListIsRefused() {
     QVERIFY(result.message.endsWith(hdb->dir.filePath("hdb.xlsx")));
     QCOMPARE(state.excel, true);
     QVERIFY(state.connectionString.endsWith(QLatin1String(";ReadOnly=False;HDR=Yes;")));
-    QCOMPARE(state.text4, tableListStatement());
+    QCOMPARE(state.sqlText, tableListStatement());
 }
 
 void tst_RunQuery::workbookRetrievalIsRewritten() {
@@ -294,8 +294,8 @@ void tst_RunQuery::workbookRetrievalIsRewritten() {
     // workbook here.
     const RunQueryResult result = runQuery(input, state);
     QCOMPARE(opened, QStringLiteral("Driver=Excel;DBQ=/data/hdb.xlsx;HDR=Yes;"));
-    QVERIFY(state.text4.contains(QLatin1String("FROM [rdaymax$] WHERE")));
-    QCOMPARE(result.statement, state.text4);
+    QVERIFY(state.sqlText.contains(QLatin1String("FROM [rdaymax$] WHERE")));
+    QCOMPARE(result.statement, state.sqlText);
     QCOMPARE(state.excel, true);
     QCOMPARE(int(result.outcome), int(Outcome::Opened));
     QCOMPARE(result.recordSet->recordCount(), 31);

@@ -1,4 +1,4 @@
-#include "db/RunQuery.h"
+#include "core/hdb/RunQuery.h"
 
 #include <QtTest>
 

@@ -1,10 +1,11 @@
 #include "SmallHdb.h"
 
-#include "db/Error.h"
-#include "db/JetDate.h"
-#include "db/SqliteDatabase.h"
-#include "db/SqliteResult.h"
-#include "db/TimeStep.h"
+#include "core/base/Error.h"
+#include "core/base/IsoDateTime.h"
+#include "core/base/JetDate.h"
+#include "core/base/TimeStep.h"
+#include "providers/sqlite/SqliteDatabase.h"
+#include "providers/sqlite/SqliteResult.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,12 +1,12 @@
 #include "SmallHdb.h"
 #include "TestSupport.h"
 
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/HdbSchema.h"
-#include "db/JetDate.h"
-#include "db/SqliteDatabase.h"
-#include "db/TableCopy.h"
+#include "core/base/Error.h"
+#include "core/base/JetDate.h"
+#include "core/db/Database.h"
+#include "core/hdb/HdbSchema.h"
+#include "core/hdb/TableCopy.h"
+#include "providers/sqlite/SqliteDatabase.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

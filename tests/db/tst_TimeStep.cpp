@@ -1,5 +1,5 @@
-#include "db/Error.h"
-#include "db/TimeStep.h"
+#include "core/base/Error.h"
+#include "core/base/TimeStep.h"
 
 #include <QTest>
 
@@ -18,20 +18,36 @@ private slots:
         QTest::addColumn<QString>("end");
         QTest::addColumn<QString>("expected");
         const QString s = QStringLiteral("01-Jan-1999");
-        QTest::newRow("year keeps end date") << 0 << "31-Dec-1999"
-            << "SELECT * FROM ryear WHERE datatype_site_id=42 AND date_time BETWEEN #" + s + "# AND #31-Dec-1999# ORDER BY date_time;";
-        QTest::newRow("day keeps end date") << 2 << " 31-Dec-1999 "
-            << "SELECT * FROM rday WHERE datatype_site_id=42 AND date_time BETWEEN #" + s + "# AND #31-Dec-1999# ORDER BY date_time;";
-        QTest::newRow("hour moves across the year") << 3 << "31-Dec-1999"
-            << "SELECT * FROM rhour WHERE datatype_site_id=42 AND date_time BETWEEN #" + s + "# AND #01-Jan-2000# ORDER BY date_time;";
-        QTest::newRow("unit month first end date") << 4 << "2/28/2000"
-            << "SELECT * FROM runit WHERE datatype_site_id=42 AND date_time BETWEEN #" + s + "# AND #29-Feb-2000# ORDER BY date_time;";
-        QTest::newRow("daymax four columns") << 5 << "05-Mar-1999"
-            << "SELECT datatype_site_id, date_time, value, source FROM rdaymax WHERE datatype_site_id=42 AND date_time BETWEEN #" + s + "# AND #06-Mar-1999# ORDER BY date_time;";
-        QTest::newRow("daymin four columns") << 6 << "05-Mar-1999"
-            << "SELECT datatype_site_id, date_time, value, source FROM rdaymin WHERE datatype_site_id=42 AND date_time BETWEEN #" + s + "# AND #06-Mar-1999# ORDER BY date_time;";
-        QTest::newRow("unitshift") << 7 << "30-Jun-2010"
-            << "SELECT * FROM runitshift WHERE datatype_site_id=42 AND date_time BETWEEN #" + s + "# AND #01-Jul-2010# ORDER BY date_time;";
+        QTest::newRow("year keeps end date")
+            << 0 << "31-Dec-1999"
+            << "SELECT * FROM ryear WHERE datatype_site_id=42 AND date_time BETWEEN #" + s +
+                   "# AND #31-Dec-1999# ORDER BY date_time;";
+        QTest::newRow("day keeps end date")
+            << 2 << " 31-Dec-1999 "
+            << "SELECT * FROM rday WHERE datatype_site_id=42 AND date_time BETWEEN #" + s +
+                   "# AND #31-Dec-1999# ORDER BY date_time;";
+        QTest::newRow("hour moves across the year")
+            << 3 << "31-Dec-1999"
+            << "SELECT * FROM rhour WHERE datatype_site_id=42 AND date_time BETWEEN #" + s +
+                   "# AND #01-Jan-2000# ORDER BY date_time;";
+        QTest::newRow("unit month first end date")
+            << 4 << "2/28/2000"
+            << "SELECT * FROM runit WHERE datatype_site_id=42 AND date_time BETWEEN #" + s +
+                   "# AND #29-Feb-2000# ORDER BY date_time;";
+        QTest::newRow("daymax four columns")
+            << 5 << "05-Mar-1999"
+            << "SELECT datatype_site_id, date_time, value, source FROM rdaymax WHERE "
+               "datatype_site_id=42 AND date_time BETWEEN #" +
+                   s + "# AND #06-Mar-1999# ORDER BY date_time;";
+        QTest::newRow("daymin four columns")
+            << 6 << "05-Mar-1999"
+            << "SELECT datatype_site_id, date_time, value, source FROM rdaymin WHERE "
+               "datatype_site_id=42 AND date_time BETWEEN #" +
+                   s + "# AND #06-Mar-1999# ORDER BY date_time;";
+        QTest::newRow("unitshift")
+            << 7 << "30-Jun-2010"
+            << "SELECT * FROM runitshift WHERE datatype_site_id=42 AND date_time BETWEEN #" + s +
+                   "# AND #01-Jul-2010# ORDER BY date_time;";
     }
     void statement() {
         QFETCH(int, step);
@@ -84,7 +100,9 @@ private slots:
         QLocale::setDefault(QLocale::c());
     }
 
-    void worksheet() { QCOMPARE(worksheetName(QStringLiteral("rdaymax")), QStringLiteral("[rdaymax$]")); }
+    void worksheet() {
+        QCOMPARE(worksheetName(QStringLiteral("rdaymax")), QStringLiteral("[rdaymax$]"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTimeStep)

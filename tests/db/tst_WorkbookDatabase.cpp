@@ -1,14 +1,14 @@
 #include "XlsxFixtures.h"
 #include "XlsxRows.h"
-#include "db/Browsing.h"
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/JetDate.h"
-#include "db/RecordSet.h"
-#include "db/RunQuery.h"
-#include "db/WorkbookFile.h"
-#include "db/XlsxReader.h"
-#include "db/XlsxTableWriter.h"
+#include "core/base/Error.h"
+#include "core/base/JetDate.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
+#include "core/hdb/Browsing.h"
+#include "core/hdb/RunQuery.h"
+#include "formats/xlsx/XlsxReader.h"
+#include "formats/xlsx/XlsxTableWriter.h"
+#include "providers/workbook/WorkbookFile.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -313,8 +313,8 @@ private slots:
         };
 
         RunQueryInput list;
-        list.sidon = true;
-        state.text4 = siteListStatement();
+        list.runAsTyped = true;
+        state.sqlText = siteListStatement();
         RunQueryResult result = run(list);
         QVERIFY2(result.outcome == RunQueryResult::Outcome::Opened, qPrintable(result.message));
         QVERIFY(result.statement.contains(QLatin1String("FROM [rsite$]")));
@@ -322,18 +322,18 @@ private slots:
         QCOMPARE(result.recordSet->recordCount(), 1);
         QCOMPARE(result.recordSet->value(0, 2), QVariant(QStringLiteral("Green River")));
 
-        state.text4 = parameterListWithDataStatement(QStringLiteral("1"), TimeStep::Day,
-                                                     QStringLiteral("01-Mar-1999"),
-                                                     QStringLiteral("31-Mar-1999"));
+        state.sqlText = parameterListWithDataStatement(QStringLiteral("1"), TimeStep::Day,
+                                                       QStringLiteral("01-Mar-1999"),
+                                                       QStringLiteral("31-Mar-1999"));
         result = run(list);
         QVERIFY2(result.outcome == RunQueryResult::Outcome::Opened, qPrintable(result.message));
         QCOMPARE(result.recordSet->recordCount(), 2);
 
         RunQueryInput go;
         go.allowEdit = true;
-        go.text1 = QStringLiteral("1001");
-        go.text2 = QStringLiteral("05-Mar-1999");
-        go.text3 = QStringLiteral("07-Mar-1999");
+        go.seriesKey = QStringLiteral("1001");
+        go.startDate = QStringLiteral("05-Mar-1999");
+        go.endDate = QStringLiteral("07-Mar-1999");
         go.step = TimeStep::Day;
         result = run(go);
         QVERIFY2(result.outcome == RunQueryResult::Outcome::Opened, qPrintable(result.message));
@@ -347,8 +347,8 @@ private slots:
         QCOMPARE(sheetOf(path, QStringLiteral("rday")).at(3).at(2), QVariant(14.5));
 
         RunQueryInput own;
-        own.check1 = true;
-        state.text4 = QStringLiteral("DELETE FROM rday WHERE value=1");
+        own.ownSql = true;
+        state.sqlText = QStringLiteral("DELETE FROM rday WHERE value=1");
         result = run(own);
         QCOMPARE(result.outcome, RunQueryResult::Outcome::Executed);
         QCOMPARE(result.message, QStringLiteral("FINISHED: DELETE FROM RDAY WHERE VALUE=1"));

@@ -1,6 +1,6 @@
 #include "XlsxRows.h"
-#include "db/JetDate.h"
-#include "db/WorkbookTables.h"
+#include "core/base/JetDate.h"
+#include "providers/workbook/WorkbookTables.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "db/JetDate.h"
-#include "db/XlsxDates.h"
+#include "core/base/JetDate.h"
+#include "formats/xlsx/XlsxDates.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "XlsxFixtures.h"
 #include "XlsxRows.h"
-#include "db/Error.h"
-#include "db/JetDate.h"
-#include "db/XlsxReader.h"
+#include "core/base/Error.h"
+#include "core/base/JetDate.h"
+#include "formats/xlsx/XlsxReader.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,8 +1,8 @@
 #include "XlsxRows.h"
-#include "db/Error.h"
-#include "db/JetDate.h"
-#include "db/XlsxReader.h"
-#include "db/XlsxTableWriter.h"
+#include "core/base/Error.h"
+#include "core/base/JetDate.h"
+#include "formats/xlsx/XlsxReader.h"
+#include "formats/xlsx/XlsxTableWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

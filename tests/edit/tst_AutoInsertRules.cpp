@@ -1,8 +1,8 @@
-#include "db/Error.h"
-#include "edit/AutoInsertRules.h"
-#include "edit/DateAdvance.h"
-#include "edit/RecordEditor.h"
-#include "edit/RowBuffer.h"
+#include "core/base/Error.h"
+#include "core/edit/AutoInsertRules.h"
+#include "core/edit/DateAdvance.h"
+#include "core/edit/RecordEditor.h"
+#include "core/edit/RowBuffer.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 #include "BrowsingHdb.h"
 #include "RecordRows.h"
-#include "db/Error.h"
-#include "db/RecordSet.h"
-#include "edit/RecordEditor.h"
+#include "core/base/Error.h"
+#include "core/db/RecordSet.h"
+#include "core/edit/RecordEditor.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // The acre-feet conversion of a series file: it converts, declines (not CFS, output empty) or
 // throws rp::Error.
 #include "FuzzCheck.h"
-#include "db/Error.h"
-#include "output/AcreFeet.h"
+#include "core/base/Error.h"
+#include "core/export/AcreFeet.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray in = rp::fuzz::bytes(data, size);

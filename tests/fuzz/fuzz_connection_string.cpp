@@ -1,7 +1,7 @@
 // Connection strings from the settings file and the connection box.
 #include "FuzzCheck.h"
-#include "db/ConnectionString.h"
-#include "db/Error.h"
+#include "core/base/Error.h"
+#include "core/db/ConnectionString.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(rp::fuzz::bytes(data, size));

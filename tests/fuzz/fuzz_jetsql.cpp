@@ -1,11 +1,11 @@
 // Jet SQL as a user types it: the tokenizer must give back the statement exactly, and the
 // translator must either translate or throw rp::Error, for both backends.
 #include "FuzzCheck.h"
-#include "db/Error.h"
-#include "db/JetSql.h"
-#include "db/JetSqlTokenizer.h"
-#include "db/PostgresDialect.h"
-#include "db/SqliteDialect.h"
+#include "core/base/Error.h"
+#include "jet/JetSql.h"
+#include "jet/JetSqlTokenizer.h"
+#include "providers/postgres/PostgresDialect.h"
+#include "providers/sqlite/SqliteDialect.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString sql = QString::fromUtf8(rp::fuzz::bytes(data, size));

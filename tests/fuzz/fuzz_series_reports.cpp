@@ -1,9 +1,9 @@
 // A series file handed to the table reports (daily, hourly and monthly tables by the time-step
 // code in line 1): every input either gives a report or throws rp::Error.
 #include "FuzzCheck.h"
-#include "db/Error.h"
-#include "reports/SeriesReader.h"
-#include "reports/TableReport.h"
+#include "core/base/Error.h"
+#include "core/reports/SeriesReader.h"
+#include "core/reports/TableReport.h"
 
 #include <QBuffer>
 

@@ -1,7 +1,7 @@
 // The settings file: any bytes give a connection string and perhaps a backdrop line, and what is
 // written back reads the same again.
 #include "FuzzCheck.h"
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const rp::SettingsFile settings = rp::SettingsFile::parse(rp::fuzz::bytes(data, size));

@@ -3,8 +3,8 @@
 // packed into a zip here so that the mutations reach the XML readers and not only the zip's
 // checksums. Every input either reads or throws rp::Error.
 #include "FuzzCheck.h"
-#include "db/Error.h"
-#include "db/XlsxReader.h"
+#include "core/base/Error.h"
+#include "formats/xlsx/XlsxReader.h"
 
 #include <QDir>
 #include <QFile>

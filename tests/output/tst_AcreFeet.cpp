@@ -1,5 +1,5 @@
-#include "db/Error.h"
-#include "output/AcreFeet.h"
+#include "core/base/Error.h"
+#include "core/export/AcreFeet.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // GO on the demo HDB, Graph/Table, then the dialog's outputs: the daily table handed to the
 // viewer, and a saved copy converted to acre-feet.
-#include "../app/Form1Fixture.h"
-#include "output/Form2.h"
-#include "series/GraphTableCommand.h"
+#include "../app/MainWindowFixture.h"
+#include "app/graphtable/GraphTableDialog.h"
+#include "app/mainwindow/GraphTableCommand.h"
 
 using namespace rp;
 
@@ -23,12 +23,12 @@ void tst_GraphTableJourney::initTestCase() {
 
 void tst_GraphTableJourney::tableToViewer() {
     test::RecordingDialogs dialogs;
-    Form1 window(demo.services(&dialogs));
+    MainWindow window(demo.services(&dialogs));
     QStringList viewed;
-    window.graphTable()->form2Services().view = [&](QWidget*, const QString& path) {
+    window.graphTable()->graphTableServices().view = [&](QWidget*, const QString& path) {
         viewed.append(path);
     };
-    window.graphTable()->form2Services().today = [] { return QDate(2013, 1, 15); };
+    window.graphTable()->graphTableServices().today = [] { return QDate(2013, 1, 15); };
     test::WindowDriver driver{window};
     QVERIFY(driver.start());
     QVERIFY(driver.retrieve(QStringLiteral("KERN RIVER NR KERNVILLE CA"),
@@ -39,8 +39,8 @@ void tst_GraphTableJourney::tableToViewer() {
 
     QTest::mouseClick(window.findChild<QPushButton*>("ViewGraphbutton"), Qt::LeftButton);
     QCOMPARE(dialogs.messages, QStringList());
-    Form2* form2 = window.graphTable()->form2();
-    QVERIFY(form2->isVisible());
+    GraphTableDialog* graphTable = window.graphTable()->graphTable();
+    QVERIFY(graphTable->isVisible());
     QFile series(demo.folder.filePath("lastout.txt"));
     QVERIFY(series.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = series.readAll().split('\n');
@@ -50,15 +50,15 @@ void tst_GraphTableJourney::tableToViewer() {
     QVERIFY(lines[2].startsWith("01 JAN 2012 "));
     QVERIFY(lines[367].startsWith("31 DEC 2012 "));
     QCOMPARE(lines[2].mid(12).trimmed(), model->index(0, 2).data().toString().toLatin1());
-    QVERIFY(form2->findChild<QCheckBox*>("acft")->isEnabled());
+    QVERIFY(graphTable->findChild<QCheckBox*>("acft")->isEnabled());
 
-    QTest::mouseClick(form2->findChild<QCheckBox*>("table"), Qt::LeftButton);
-    QVERIFY(form2->findChild<QRadioButton*>("Option1_2")->isChecked());
-    QTest::mouseClick(form2->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    QTest::mouseClick(graphTable->findChild<QCheckBox*>("table"), Qt::LeftButton);
+    QVERIFY(graphTable->findChild<QRadioButton*>("Option1_2")->isChecked());
+    QTest::mouseClick(graphTable->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     QCOMPARE(dialogs.messages, QStringList());
     const QString report = demo.folder.filePath("lasttable.txt");
     QCOMPARE(viewed, QStringList{report});
-    QVERIFY(!form2->isVisible());
+    QVERIFY(!graphTable->isVisible());
     QFile table(report);
     QVERIFY(table.open(QIODevice::ReadOnly));
     const QByteArray text = table.readAll();

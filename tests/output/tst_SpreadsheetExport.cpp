@@ -1,12 +1,12 @@
 // The spreadsheet export: report tokens, series dates, and the written workbooks read back.
 #include "SpreadsheetCheck.h"
-#include "db/Error.h"
-#include "output/ExportSession.h"
-#include "output/GoPlan.h"
-#include "output/ReportTokenizer.h"
-#include "output/SeriesSheet.h"
-#include "output/SpreadsheetExport.h"
-#include "output/XlsxChartPatch.h"
+#include "core/base/Error.h"
+#include "core/export/ExportSession.h"
+#include "core/export/GoPlan.h"
+#include "core/export/ReportTokenizer.h"
+#include "core/export/SeriesSheet.h"
+#include "core/export/SpreadsheetExport.h"
+#include "formats/xlsx/XlsxChartPatch.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "output/TextPrinting.h"
+#include "gui/widgets/TextPrinting.h"
 
 #include <QPdfWriter>
 #include <QProcess>

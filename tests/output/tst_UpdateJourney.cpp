@@ -1,10 +1,10 @@
 // The Graph/Table dialog's spreadsheet outputs behind the main window: SAVE with Excel, UPDATE
 // into DBedit.xlsx, and "Apply workbook..." writing the edited sheet back.
-#include "../app/Form1Fixture.h"
+#include "../app/MainWindowFixture.h"
 #include "SpreadsheetCheck.h"
-#include "db/Database.h"
-#include "output/Form2.h"
-#include "series/GraphTableCommand.h"
+#include "app/graphtable/GraphTableDialog.h"
+#include "app/mainwindow/GraphTableCommand.h"
+#include "core/db/Database.h"
 
 using namespace rp;
 using namespace rp::test;
@@ -18,7 +18,7 @@ private slots:
 void tst_UpdateJourney::saveWithExcelAndUpdateRoundTrip() {
     RP_REQUIRE_OPENPYXL();
     BrowsingHdb hdb;
-    Form1Fixture f(hdb);
+    MainWindowFixture f(hdb);
     QStringList opened;
     f.window->graphTable()->openWorkbook = [&](const QString& path) { opened.append(path); };
     QVERIFY(f.start());
@@ -29,7 +29,7 @@ void tst_UpdateJourney::saveWithExcelAndUpdateRoundTrip() {
     f.selectRow(f.findRow(1, QStringLiteral("1001")));
     f.click("Getbutton");
     f.click("ViewGraphbutton");
-    Form2* form = f.window->graphTable()->form2();
+    GraphTableDialog* form = f.window->graphTable()->graphTable();
     QVERIFY(form && form->isVisible());
 
     // SAVE with Excel: the first export makes Book1.xlsx and shows it.

@@ -1,14 +1,14 @@
 // The update workbook round trip: UPDATE fills DBedit.xlsx, the user edits column B, and the
 // edited sheet is written back to a temporary SQLite HDB.
 #include "SpreadsheetCheck.h"
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/HdbSchema.h"
-#include "output/ApplyUpdate.h"
-#include "output/ExportSession.h"
-#include "output/SpreadsheetServices.h"
-#include "output/UpdateWorkbook.h"
-#include "output/XlsxWorkbookWriter.h"
+#include "core/base/Error.h"
+#include "core/db/Database.h"
+#include "core/export/ApplyUpdate.h"
+#include "core/export/ExportSession.h"
+#include "core/export/SpreadsheetServices.h"
+#include "core/export/UpdateWorkbook.h"
+#include "core/hdb/HdbSchema.h"
+#include "formats/xlsx/XlsxWorkbookWriter.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -287,7 +287,7 @@ void tst_UpdateWorkbook::servicesReleaseAWorkbookDatabase() {
     hooks.connectionString = [&] { return connection; };
     hooks.releaseWorkbookDatabase = [&] { ++releases; };
     hooks.opener = [&](const QString& path) { opened.append(path); };
-    Form2Services services;
+    GraphTableServices services;
     const auto session = fillSpreadsheetServices(services, hooks);
     services.update(hdb.seriesFile());
     QCOMPARE(releases, released);
@@ -312,7 +312,7 @@ void tst_UpdateWorkbook::servicesShowProgressAndStop() {
         labels.append(label);
         work([&](qint64, qint64) { return !stop; });
     };
-    Form2Services services;
+    GraphTableServices services;
     const auto session = fillSpreadsheetServices(services, hooks);
     // Stopped: a message, nothing shown, and the session as it was.
     for (const auto& run :

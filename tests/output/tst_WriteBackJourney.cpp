@@ -1,9 +1,9 @@
 // GO on the demo HDB, Graph/Table, then Table with "Write Monthlys" and "Write Yearlys": the
 // daily table replaces the year's monthly and yearly rows of the parameter.
-#include "../app/Form1Fixture.h"
-#include "db/Database.h"
-#include "output/Form2.h"
-#include "series/GraphTableCommand.h"
+#include "../app/MainWindowFixture.h"
+#include "app/graphtable/GraphTableDialog.h"
+#include "app/mainwindow/GraphTableCommand.h"
+#include "core/db/Database.h"
 
 using namespace rp;
 
@@ -24,9 +24,9 @@ void tst_WriteBackJourney::initTestCase() {
 
 void tst_WriteBackJourney::tableWritesAggregates() {
     test::RecordingDialogs dialogs;
-    Form1 window(demo.services(&dialogs));
-    window.graphTable()->form2Services().view = [](QWidget*, const QString&) {};
-    window.graphTable()->form2Services().today = [] { return QDate(2013, 1, 15); };
+    MainWindow window(demo.services(&dialogs));
+    window.graphTable()->graphTableServices().view = [](QWidget*, const QString&) {};
+    window.graphTable()->graphTableServices().today = [] { return QDate(2013, 1, 15); };
     test::WindowDriver driver{window};
     QVERIFY(driver.start());
     QVERIFY(driver.retrieve(QStringLiteral("KERN RIVER NR KERNVILLE CA"),
@@ -37,14 +37,14 @@ void tst_WriteBackJourney::tableWritesAggregates() {
     const QString parameter = window.modeText().trimmed();
 
     QTest::mouseClick(window.findChild<QPushButton*>("ViewGraphbutton"), Qt::LeftButton);
-    Form2* form2 = window.graphTable()->form2();
-    QTest::mouseClick(form2->findChild<QCheckBox*>("table"), Qt::LeftButton);
-    auto* monthly = form2->findChild<QCheckBox*>("monthlys2db");
-    auto* yearly = form2->findChild<QCheckBox*>("yearlys2db");
+    GraphTableDialog* graphTable = window.graphTable()->graphTable();
+    QTest::mouseClick(graphTable->findChild<QCheckBox*>("table"), Qt::LeftButton);
+    auto* monthly = graphTable->findChild<QCheckBox*>("monthlys2db");
+    auto* yearly = graphTable->findChild<QCheckBox*>("yearlys2db");
     QVERIFY(monthly->isEnabled() && yearly->isEnabled());
     QTest::mouseClick(monthly, Qt::LeftButton);
     QTest::mouseClick(yearly, Qt::LeftButton);
-    QTest::mouseClick(form2->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    QTest::mouseClick(graphTable->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     QCOMPARE(dialogs.messages, QStringList());
 
     const auto db = openDatabase(demo.connectionString);

@@ -4,8 +4,8 @@
 // (input.txt), the options of the run (options.txt: "excel", "water-year", "station=ID",
 // "date=MM-DD-YYYY"; one a line) and the report expected byte for byte (expected.txt).
 
-#include "reports/ReportOptions.h"
-#include "reports/TableReport.h"
+#include "core/reports/ReportOptions.h"
+#include "core/reports/TableReport.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "GoldenReport.h"
-#include "db/Error.h"
-#include "reports/AggregateSink.h"
-#include "reports/TableReport.h"
+#include "core/base/Error.h"
+#include "core/reports/AggregateSink.h"
+#include "core/reports/TableReport.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "GoldenReport.h"
-#include "db/Error.h"
-#include "reports/TableReport.h"
+#include "core/base/Error.h"
+#include "core/reports/TableReport.h"
 
 #include <QTest>
 

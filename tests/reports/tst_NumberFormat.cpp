@@ -1,5 +1,5 @@
-#include "db/Error.h"
-#include "reports/NumberFormat.h"
+#include "core/base/Error.h"
+#include "core/reports/NumberFormat.h"
 
 #include <QTest>
 #include <limits>

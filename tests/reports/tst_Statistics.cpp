@@ -1,6 +1,6 @@
-#include "db/Error.h"
-#include "reports/Arctan2.h"
-#include "reports/StatisticsTable.h"
+#include "core/base/Error.h"
+#include "core/reports/Arctan2.h"
+#include "core/reports/StatisticsTable.h"
 
 #include <QTest>
 #include <cmath>

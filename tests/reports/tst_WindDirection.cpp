@@ -1,5 +1,5 @@
-#include "db/Error.h"
-#include "reports/WindDirection.h"
+#include "core/base/Error.h"
+#include "core/reports/WindDirection.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 #include "BackendHdb.h"
 #include "GoldenReport.h"
-#include "db/Database.h"
-#include "db/Error.h"
-#include "reports/AggregateRows.h"
-#include "reports/AggregateSinkFactory.h"
-#include "reports/DatabaseAggregateSink.h"
+#include "core/base/Error.h"
+#include "core/db/Database.h"
+#include "core/reports/AggregateRows.h"
+#include "core/reports/AggregateSinkFactory.h"
+#include "core/reports/DatabaseAggregateSink.h"
 
 #include <QFile>
 #include <QTemporaryDir>

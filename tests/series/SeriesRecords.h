@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/JetDate.h"
-#include "db/RecordSet.h"
-#include "db/RecordSetBuilder.h"
+#include "core/base/JetDate.h"
+#include "core/db/RecordSet.h"
+#include "core/db/RecordSetBuilder.h"
 
 #include <QStringList>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "SeriesRecords.h"
-#include "db/Error.h"
-#include "series/HandOff.h"
-#include "series/SeriesSession.h"
-#include "series/TableDump.h"
+#include "core/base/Error.h"
+#include "core/series/HandOff.h"
+#include "core/series/SeriesSession.h"
+#include "core/series/TableDump.h"
 
 #include <QBuffer>
 #include <QtTest>

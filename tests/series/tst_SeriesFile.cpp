@@ -1,6 +1,6 @@
 #include "SeriesRecords.h"
-#include "db/Error.h"
-#include "series/SeriesFile.h"
+#include "core/base/Error.h"
+#include "core/series/SeriesFile.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -9,9 +9,9 @@
 //   void test_data() { rp::test::addBackendRows(); }
 //   void test() { RP_BACKEND_HDB(hdb); … hdb.db() … }
 
-#include "db/Database.h"
-#include "db/Error.h"
-#include "db/HdbSchema.h"
+#include "core/base/Error.h"
+#include "core/db/Database.h"
+#include "core/hdb/HdbSchema.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/Database.h"
-#include "db/HdbSchema.h"
-#include "db/JetDate.h"
+#include "core/base/JetDate.h"
+#include "core/db/Database.h"
+#include "core/hdb/HdbSchema.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/Database.h"
-#include "db/RecordSet.h"
+#include "core/db/Database.h"
+#include "core/db/RecordSet.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Error.h"
+#include "core/base/Error.h"
 
 #include <QDir>
 #include <QString>
@@ -30,4 +30,4 @@ inline QString errorMessageOf(const std::function<void()>& f) {
 #define RP_REQUIRE_SHARED_DATA(var, name)                                                          \
     const QString var = rp::test::sharedDataFile(name);                                            \
     if (var.isEmpty())                                                                             \
-        QSKIP(qPrintable(QStringLiteral("shared data file %1 is missing").arg(name)))
+    QSKIP(qPrintable(QStringLiteral("shared data file %1 is missing").arg(name)))

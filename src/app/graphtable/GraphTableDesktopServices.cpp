@@ -1,0 +1,62 @@
+// The desktop's file dialog, text viewer and printer behind the Graph/Table dialog.
+#include "core/export/GraphTableServices.h"
+
+#include "app/dialogs/ApplyUpdateDialog.h"
+#include "core/base/Error.h"
+#include "gui/widgets/TextPrinting.h"
+#include "gui/widgets/TextViewer.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QUrl>
+
+namespace rp {
+
+namespace {
+
+std::optional<QString> chooseFile(QWidget* parent, const QString& preset, const QString& title,
+                                  const QString& defaultSuffix) {
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!preset.isEmpty())
+        dialog.selectFile(preset);
+    QString suffix = defaultSuffix;
+    suffix.remove(QLatin1Char('*')).remove(QLatin1Char('.'));
+    if (!suffix.isEmpty())
+        dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void viewFile(QWidget* parent, const QString& path) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        TextViewer::showFile(parent, path);
+}
+
+void printFile(const QString& path, bool tableLayout) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        throw Error(QStringLiteral("No printer is installed."));
+    QPrinter printer(info);
+    const QStringList lines = readTextFileLines(path);
+    printLines(lines, printer, tableLayout ? tablePrintFont() : QFont(), tableLayout);
+}
+
+} // namespace
+
+void fillDesktopServices(GraphTableServices& services) {
+    if (!services.chooseFile)
+        services.chooseFile = chooseFile;
+    if (!services.view)
+        services.view = viewFile;
+    if (!services.print)
+        services.print = printFile;
+    if (!services.confirmUpdate)
+        services.confirmUpdate = ApplyUpdateDialog::confirm;
+}
+
+} // namespace rp

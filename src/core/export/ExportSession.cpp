@@ -1,0 +1,129 @@
+// Successive exports onto the sheets of one workbook.
+#include "core/export/ExportSession.h"
+
+#include "core/base/Error.h"
+#include "core/export/SeriesSheet.h"
+#include "core/export/SpreadsheetExport.h"
+#include "core/export/UpdateWorkbook.h"
+#include "formats/xlsx/XlsxWorkbookWriter.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace rp {
+
+ExportSession::ExportSession(QString folder, Opener opener)
+    : m_folder(std::move(folder)), m_opener(std::move(opener)) {}
+
+QString ExportSession::sheetName() const {
+    return QStringLiteral("Sheet%1").arg(m_xlfcount);
+}
+
+bool ExportSession::workbookStillOurs() const {
+    if (m_path.isEmpty())
+        return false;
+    const QFileInfo file(m_path);
+    return file.exists() && file.size() == m_writtenSize && file.lastModified() == m_writtenAt;
+}
+
+void ExportSession::startNewWorkbook() {
+    // A fresh name: an earlier run's workbook, or one the user kept, is never written over.
+    const QDir folder(m_folder);
+    for (int n = 1;; ++n) {
+        const QString path = folder.filePath(QStringLiteral("Book%1.xlsx").arg(n));
+        if (!QFileInfo::exists(path)) {
+            m_path = path;
+            break;
+        }
+    }
+    m_sheets = newWorkbookSheets();
+}
+
+void ExportSession::openUpdateWorkbook() {
+    const QString path = QDir(m_folder).filePath(QLatin1String(updateWorkbookName));
+    if (!QFileInfo::exists(path))
+        writeSpreadsheetWorkbook(path, updateWorkbookTemplate());
+    m_sheets = readWorkbookSheets(path);
+    m_path = path;
+}
+
+SpreadsheetSheet& ExportSession::nextSheet(bool update) {
+    ++m_xlfcount;
+    if (!workbookStillOurs()) {
+        m_xlfcount = 1;
+        m_path.clear();
+        m_sheets.clear();
+        if (update)
+            openUpdateWorkbook();
+        else
+            startNewWorkbook();
+    }
+    const QString name = sheetName();
+    for (SpreadsheetSheet& sheet : m_sheets)
+        if (sheet.name.compare(name, Qt::CaseInsensitive) == 0)
+            return sheet;
+    SpreadsheetSheet added;
+    added.name = name;
+    m_sheets.push_back(std::move(added));
+    return m_sheets.back();
+}
+
+void ExportSession::keepingStateOnFailure(const std::function<void()>& exportWork) {
+    const QString path = m_path;
+    const int count = m_xlfcount;
+    const QDateTime writtenAt = m_writtenAt;
+    const qint64 writtenSize = m_writtenSize;
+    std::vector<SpreadsheetSheet> sheets = m_sheets;
+    try {
+        exportWork();
+    } catch (...) {
+        m_path = path;
+        m_xlfcount = count;
+        m_writtenAt = writtenAt;
+        m_writtenSize = writtenSize;
+        m_sheets = std::move(sheets);
+        throw;
+    }
+}
+
+void ExportSession::exportFile(const QString& path, bool isReport, int valuesPerDay,
+                               const Progress& progress) {
+    // Read first: an unreadable input leaves even the workbook untouched.
+    SpreadsheetSheet content = exportSheet(
+        path, isReport, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
+    keepingStateOnFailure([&] {
+        SpreadsheetSheet& sheet = nextSheet(false);
+        content.name = sheet.name;
+        sheet = std::move(content);
+        save(progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
+    });
+    show();
+}
+
+void ExportSession::exportUpdate(const QString& seriesPath, int valuesPerDay,
+                                 const QString& connection, const Progress& progress) {
+    SeriesColumns series = readSeriesColumns(
+        seriesPath, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
+    keepingStateOnFailure([&] {
+        SpreadsheetSheet& sheet = nextSheet(true);
+        prepareUpdateSheet(sheet, connection);
+        sheet.series = std::move(series);
+        sheet.wideColumnA = true;
+        save(progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
+    });
+    show();
+}
+
+void ExportSession::save(const Progress& progress) {
+    writeSpreadsheetWorkbook(m_path, m_sheets, progress);
+    const QFileInfo written(m_path);
+    m_writtenAt = written.lastModified();
+    m_writtenSize = written.size();
+}
+
+void ExportSession::show() {
+    if (m_opener)
+        m_opener(m_path);
+}
+
+} // namespace rp

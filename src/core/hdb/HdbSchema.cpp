@@ -1,0 +1,167 @@
+#include "core/hdb/HdbSchema.h"
+
+#include "core/base/Error.h"
+#include "core/base/TimeStep.h"
+#include "core/db/ConnectionString.h"
+#include "core/db/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace rp {
+
+QStringList hdbValueTables() {
+    QStringList tables;
+    for (const TimeStepInfo& info : timeSteps())
+        tables.append(QString::fromLatin1(info.table));
+    return tables;
+}
+
+QStringList hdbTables() {
+    return QStringList{QStringLiteral("rsite")} + hdbValueTables();
+}
+
+namespace {
+
+QStringList schemaStatements(const Database& database) {
+    if (database.backendName() == QLatin1String("PostgreSQL")) {
+        // date_time as a timestamp; the primary key of each value table also serves the search
+        // for the parameters with data in a date range (index-only scans per series).
+        QStringList statements{
+            QStringLiteral("CREATE TABLE rsite (site_id integer, station_id text, site_name text, "
+                           "state text, reach_id integer, datatype_site_id integer PRIMARY KEY, "
+                           "datatype_name text, unit_name text, datatype_id integer)"),
+            QStringLiteral("CREATE INDEX rsite_site_id ON rsite (site_id, datatype_site_id)")};
+        for (const QString& table : hdbValueTables())
+            statements.append(QStringLiteral("CREATE TABLE %1 (datatype_site_id integer NOT NULL, "
+                                             "date_time timestamp NOT NULL, value double "
+                                             "precision, source integer, PRIMARY KEY "
+                                             "(datatype_site_id, date_time))")
+                                  .arg(table));
+        if (const QString script = database.hdbSupportScript(); !script.isEmpty())
+            statements.append(script);
+        return statements;
+    }
+    // SQLite keeps value rows in key order, so a series for a date range is one range scan.
+    QStringList statements{
+        QStringLiteral("CREATE TABLE rsite (site_id INTEGER, station_id TEXT, site_name TEXT, "
+                       "state TEXT, reach_id INTEGER, datatype_site_id INTEGER PRIMARY KEY, "
+                       "datatype_name TEXT, unit_name TEXT, datatype_id INTEGER)"),
+        QStringLiteral("CREATE INDEX rsite_site_id ON rsite (site_id)")};
+    for (const QString& table : hdbValueTables())
+        statements.append(QStringLiteral("CREATE TABLE %1 (datatype_site_id INTEGER NOT NULL, "
+                                         "date_time TEXT NOT NULL, value REAL, source INTEGER, "
+                                         "PRIMARY KEY (datatype_site_id, date_time)) WITHOUT ROWID")
+                              .arg(table));
+    return statements;
+}
+
+void createTables(Database& database) {
+    for (const QString& sql : schemaStatements(database))
+        database.executeNative(sql);
+}
+
+} // namespace
+
+void createHdbSchema(Database& database) {
+    database.beginTransaction();
+    try {
+        createTables(database);
+        database.commit();
+    } catch (const Error&) {
+        database.rollback();
+        throw;
+    }
+}
+
+void buildNewHdbFile(const QString& path, const std::function<void(Database&)>& fill) {
+    if (path.trimmed().isEmpty() || path == QLatin1String(":memory:"))
+        throw Error(QStringLiteral("No database file was named; write Data Source=FILE."));
+    const QFileInfo target(path);
+    if (target.exists())
+        throw Error(QStringLiteral("The file %1 already exists; choose a new name.")
+                        .arg(QDir::toNativeSeparators(path)));
+    if (!target.absoluteDir().exists())
+        throw Error(QStringLiteral("The folder %1 does not exist.")
+                        .arg(QDir::toNativeSeparators(target.absolutePath())));
+
+    QString tempPath;
+    {
+        QTemporaryFile temp(target.absoluteDir().filePath(
+            QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
+        if (!temp.open())
+            throw Error(QStringLiteral("The file %1 cannot be created: %2")
+                            .arg(QDir::toNativeSeparators(path), temp.errorString()));
+        temp.setAutoRemove(false);
+        tempPath = temp.fileName();
+    }
+    // The half-built file goes away whatever happens, unless it became the HDB.
+    struct Cleanup {
+        QString path;
+        ~Cleanup() {
+            if (!path.isEmpty())
+                QFile::remove(path);
+        }
+    } cleanup{tempPath};
+    {
+        const auto database =
+            openDatabase(ConnectionString::forFile(BackendKind::Sqlite, tempPath));
+        createHdbSchema(*database);
+        if (fill)
+            fill(*database);
+    }
+    QFile file(tempPath);
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                        QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    // rename() never replaces an existing file, so a file made meanwhile is left alone.
+    if (!file.rename(target.absoluteFilePath()))
+        throw Error(QStringLiteral("The file %1 cannot be created: %2")
+                        .arg(QDir::toNativeSeparators(path), file.errorString()));
+    cleanup.path.clear();
+}
+
+void buildNewHdb(const QString& connectionString, const std::function<void(Database&)>& fill) {
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    if (cs.backendKind() == BackendKind::Sqlite) {
+        buildNewHdbFile(cs.databasePath(), fill);
+        return;
+    }
+    if (cs.backendKind() != BackendKind::PostgreSql)
+        throw Error(QStringLiteral("A new HDB is created as an SQLite file or in a PostgreSQL "
+                                   "database; write Provider=SQLite;Data Source=FILE or "
+                                   "Provider=PostgreSQL;Host=HOST;Database=NAME."));
+    const auto database = openDatabase(connectionString);
+    const QStringList existing = database->tables();
+    for (const QString& table : hdbTables())
+        if (existing.contains(table, Qt::CaseInsensitive))
+            throw Error(QStringLiteral("The database %1 already has a table %2; an HDB is "
+                                       "created only where there is none.")
+                            .arg(database->location(), table));
+    // Tables, functions and rows in one transaction: the HDB is there whole or not at all.
+    database->beginTransaction();
+    try {
+        createTables(*database);
+        if (fill)
+            fill(*database);
+        database->commit();
+    } catch (...) {
+        database->rollback();
+        throw;
+    }
+    database->executeNative(QStringLiteral("ANALYZE"));
+}
+
+std::shared_ptr<Database> createHdb(const QString& connectionString) {
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    if (cs.backendKind() == BackendKind::Sqlite) {
+        const QString path = QFileInfo(cs.databasePath()).absoluteFilePath();
+        buildNewHdbFile(cs.databasePath(), {});
+        return openDatabase(ConnectionString::forFile(BackendKind::Sqlite, path));
+    }
+    buildNewHdb(connectionString, {});
+    return openDatabase(connectionString);
+}
+
+} // namespace rp

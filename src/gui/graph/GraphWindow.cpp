@@ -1,0 +1,298 @@
+#include "gui/graph/GraphWindow.h"
+
+#include "core/base/Error.h"
+#include "core/chart/ChartLine.h"
+#include "core/settings/AppPaths.h"
+#include "core/settings/WindowGeometry.h"
+#include "gui/graph/BackdropPainter.h"
+#include "gui/graph/ChartView.h"
+#include "gui/widgets/MessageBoxDialogs.h"
+#include "gui/widgets/Twips.h"
+
+#include <QAbstractAxis>
+#include <QAbstractBarSeries>
+#include <QAreaSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHideEvent>
+#include <QListWidget>
+#include <QPainter>
+#include <QPrinterInfo>
+#include <QTimer>
+#include <QToolTip>
+#include <QValueAxis>
+#include <QXYSeries>
+
+namespace rp {
+
+namespace {
+
+// The picture behind the chart when the settings name none: a soft sky with a faint grid.
+QImage builtInPicture() {
+    QImage tile(64, 64, QImage::Format_ARGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const int shade = 232 + (x + y) % 64 / 8;
+            tile.setPixel(x, y,
+                          (x % 32 == 0 || y % 32 == 0) ? qRgb(214, 224, 236)
+                                                       : qRgb(shade - 8, shade - 2, 250));
+        }
+    return tile;
+}
+
+QChart* newChart() {
+    auto* chart = new QChart;
+    // The chart's own background is button face: those pixels show the backdrop.
+    chart->setBackgroundBrush(QColor::fromRgb(buttonFaceColor()));
+    chart->setBackgroundRoundness(0);
+    chart->setPlotAreaBackgroundVisible(false);
+    return chart;
+}
+
+} // namespace
+
+GraphWindow::GraphWindow(GraphWindowServices services, QWidget* parent)
+    : QWidget(parent), m_services(std::move(services)) {
+    setObjectName(QStringLiteral("vga1"));
+    setWindowTitle(QStringLiteral("Rivelpost %1.%2.%3")
+                       .arg(RIVELPOST_VERSION_MAJOR)
+                       .arg(RIVELPOST_VERSION_MINOR)
+                       .arg(RIVELPOST_VERSION_PATCH));
+    resize(1000, 700);
+
+    m_chartView = new ChartView(this);
+    m_chartView->setChart(newChart());
+    m_chartView->setBackgroundBrush(QColor::fromRgb(buttonFaceColor()));
+    m_chartView->setFrameShape(QFrame::NoFrame);
+
+    m_list1 = new QListWidget(this);
+    m_list1->setObjectName(QStringLiteral("List1"));
+    m_list1->addItems(optionItems());
+    m_list1->setFixedWidth(130);
+    m_list1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list1->hide();
+    m_listPrinters = new QListWidget(this);
+    m_listPrinters->setObjectName(QStringLiteral("ListPrinters"));
+    m_listPrinters->addItem(QStringLiteral("Default Printer"));
+    m_listPrinters->addItems(QPrinterInfo::availablePrinterNames());
+    m_listPrinters->setFixedSize(220, 120);
+    m_listPrinters->hide();
+
+    connect(m_chartView, &ChartView::released, this, &GraphWindow::chartReleased);
+    connect(m_chartView, &ChartView::zoomed, this, [this] {
+        const auto axes = m_chartView->chart()->axes(Qt::Horizontal);
+        if (axes.isEmpty())
+            return;
+        auto* x = qobject_cast<QValueAxis*>(axes.first());
+        if (!x)
+            return;
+        m_zoom = VisibleRows{x->min() + 0.5, x->max() - 0.5};
+        QTimer::singleShot(0, this, &GraphWindow::rebuild);
+    });
+    connect(m_list1, &QListWidget::itemClicked, this, &GraphWindow::itemClicked);
+    connect(m_listPrinters, &QListWidget::itemClicked, this, &GraphWindow::printerChosen);
+
+    loadBackdrop();
+    // Where the user left the window last time; the screen it was on may be gone, which
+    // restoreGeometry() allows for.
+    restoreGeometry(WindowGeometry::load(objectName()));
+}
+
+GraphWindow::~GraphWindow() {
+    // Ending the program destroys the window without hiding it first.
+    if (isVisible())
+        rememberGeometry();
+}
+
+void GraphWindow::rememberGeometry() {
+    try {
+        WindowGeometry::save(objectName(), saveGeometry());
+    } catch (const Error& e) {
+        // Losing the window's place is no reason to interrupt the user.
+        qWarning("%s", qPrintable(e.message()));
+    }
+}
+
+void GraphWindow::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous())
+        rememberGeometry();
+    QWidget::hideEvent(event);
+}
+
+QStringList GraphWindow::optionItems() {
+    return {
+        QStringLiteral("Markers"),    QStringLiteral("Bar/Line"),   QStringLiteral("Stack"),
+        QStringLiteral("Cumulative"), QStringLiteral("Log Yaxis"),  QStringLiteral("Y2 axis"),
+        QStringLiteral("2D/3D"),      QStringLiteral("Picture"),    QStringLiteral("Print"),
+        QStringLiteral("Close"),      QStringLiteral("Reset zoom"), QStringLiteral("Save image")};
+}
+
+QChart* GraphWindow::chart() const {
+    return m_chartView->chart();
+}
+
+void GraphWindow::message(const QString& text) {
+    if (m_services.dialogs) {
+        m_services.dialogs->message(this, text);
+    } else {
+        MessageBoxDialogs dialogs;
+        dialogs.message(this, text);
+    }
+}
+
+void GraphWindow::loadBackdrop() {
+    applyBackdrop(readChartLine(AppPaths::settingsFilePath()));
+}
+
+void GraphWindow::applyBackdrop(const QString& chartLine) {
+    QWidget* target = m_chartView->viewport();
+    const ChartLine line = ChartLine::parse(chartLine);
+    switch (line.kind) {
+    case ChartLine::Kind::BuiltInPicture:
+        m_image1 = builtInPicture();
+        break;
+    case ChartLine::Kind::PictureFile: {
+        QImage picture;
+        if (!QFileInfo::exists(line.path) || !picture.load(line.path)) {
+            message(QStringLiteral("Chart picture file not found:  ") + line.path);
+            return;
+        }
+        m_image1 = picture;
+        break;
+    }
+    case ChartLine::Kind::Gradient:
+        m_image1 = QImage();
+        setBackdropStyle(target, 2);
+        setGradientDirection(target, 1);
+        setGradientColor1(target, line.color1);
+        setGradientColor2(target, line.color2);
+        hookBackdrop(target);
+        return;
+    }
+    setBackdropStyle(target, 1);
+    setBackdropPicture(target, m_image1);
+    hookBackdrop(target);
+}
+
+void GraphWindow::loadSeriesFile(const QString& path, bool addSeries, int valuesPerDay) {
+    m_model.loadSeriesFile(path, addSeries, valuesPerDay);
+    m_zoom.reset();
+    announceState();
+    rebuild();
+    showMaximized();
+}
+
+void GraphWindow::totalit() {
+    m_model.totalit();
+    announceState();
+    rebuild();
+}
+
+void GraphWindow::announceState() {
+    emit chartStateChanged(m_model.seriesCount(), m_model.cumulative());
+}
+
+void GraphWindow::rebuild() {
+    if (m_building)
+        return;
+    m_building = true;
+    const VisibleRows all{0, double(std::max(m_model.rowCount() - 1, 0))};
+    const int pixels = std::max(200, int(chart()->plotArea().width()));
+    // A fresh chart each time: the chart keeps the items of removed axes until the event loop
+    // runs, which a chart drawn for the command line never does.
+    QChart* old = chart();
+    QChart* fresh = newChart();
+    ChartBuilder::build(*fresh, m_model, m_options, m_zoom.value_or(all), pixels);
+    // The width guessed above is the last chart's; the labels are fitted again once this one is
+    // laid out, and whenever the window changes its size.
+    connect(fresh, &QChart::plotAreaChanged, fresh,
+            [fresh] { ChartBuilder::fitDateLabels(*fresh); });
+    m_chartView->setChart(fresh);
+    delete old;
+    connectToolTips();
+    m_building = false;
+}
+
+void GraphWindow::connectToolTips() {
+    for (QAbstractSeries* series : chart()->series()) {
+        const int column = series->property("column").toInt();
+        if (auto* xy = qobject_cast<QXYSeries*>(series)) {
+            connect(xy, &QXYSeries::hovered, this,
+                    [this, column](QPointF p, bool state) { pointHovered(column, p, state); });
+        } else if (auto* area = qobject_cast<QAreaSeries*>(series)) {
+            connect(area, &QAreaSeries::hovered, this,
+                    [this, column](QPointF p, bool state) { pointHovered(column, p, state); });
+        } else if (auto* bars = qobject_cast<QAbstractBarSeries*>(series)) {
+            connect(bars, &QAbstractBarSeries::hovered, this,
+                    [this, bars](bool state, int index, QBarSet* set) {
+                        pointHovered(int(bars->barSets().indexOf(set)), QPointF(index, 0), state);
+                    });
+        }
+    }
+}
+
+void GraphWindow::pointHovered(int column, QPointF point, bool state) {
+    // No tips on a logarithmic axis or a 3D line chart.
+    if (m_model.yAxis.logarithmic || m_options.chartType() == 2)
+        return;
+    const QString text = state ? chartPointText(m_model, qRound(point.x()), column) : QString();
+    m_chartView->setToolTip(text);
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(QCursor::pos(), text, m_chartView);
+}
+
+void GraphWindow::chartReleased(QPoint pos, bool right) {
+    m_list1->hide();
+    if (!right)
+        return;
+    // Every option shows whole, whatever the font and scaling; sized now that the style is known.
+    m_list1->ensurePolished();
+    int height = 2 * m_list1->frameWidth();
+    for (int row = 0; row < m_list1->count(); ++row)
+        height += m_list1->sizeHintForRow(row);
+    m_list1->setFixedSize(std::max(130, m_list1->sizeHintForColumn(0) + 2 * m_list1->frameWidth() +
+                                            m_list1->fontMetrics().averageCharWidth()),
+                          height);
+    // Where the click was, moved in so far as the window needs to show it all.
+    const QPoint at = m_chartView->pos() + pos;
+    m_list1->move(std::clamp(at.x(), 0, std::max(0, width() - m_list1->width())),
+                  std::clamp(at.y(), 0, std::max(0, this->height() - m_list1->height())));
+    m_list1->show();
+    m_list1->raise();
+}
+
+void GraphWindow::itemClicked(QListWidgetItem* item) {
+    m_list1->hide();
+    if (item)
+        runOption(item->text());
+}
+
+void GraphWindow::closeEvent(QCloseEvent* event) {
+    // Closing from the title bar ends the chart: the next GRAPH starts a new one.
+    m_model.clear();
+    m_options.reset();
+    m_list1->item(4)->setText(QStringLiteral("Log Yaxis"));
+    m_zoom.reset();
+    announceState();
+    rebuild();
+    QWidget::closeEvent(event);
+}
+
+void GraphWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isMinimized())
+        return;
+    const int height = std::max(100, this->height() - twipsToPixels(500));
+    m_chartView->setGeometry(0, m_chartView->y(), width(), height);
+    if (m_view3d)
+        m_view3d->setGeometry(m_chartView->geometry());
+    if (m_model.seriesCount() > 0)
+        QTimer::singleShot(0, this, &GraphWindow::rebuild);
+}
+
+} // namespace rp

@@ -1,0 +1,22 @@
+#include "jet/JetSql.h"
+
+#include "jet/JetSqlClauseRules.h"
+#include "jet/JetSqlRules.h"
+#include "jet/JetStatement.h"
+
+namespace rp {
+
+JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& dialect) {
+    JetStatement st(tokenizeJetSql(jetSql));
+    checkSingleStatement(st);
+    translateTokens(st, dialect);
+    rewriteDelete(st);
+    renameFunctions(st, dialect);
+    rewriteSystemObjects(st, dialect);
+    rewriteLikePatterns(st);
+    rewriteConcatenation(st, dialect.castsConcatenationOperands());
+    rewriteTop(st);
+    return Translation{st.text(), plainSelectTable(st)};
+}
+
+} // namespace rp

@@ -1,0 +1,241 @@
+#include "jet/JetSqlClauseRules.h"
+
+#include "core/base/Error.h"
+#include "jet/JetSqlRules.h"
+
+#include <QStringList>
+
+namespace rp {
+
+namespace {
+
+using Kind = JetToken::Kind;
+
+// A token that belongs to an operand of '&': values, names, calls and the operators that bind
+// more tightly than '&' (arithmetic, member access).
+bool isOperandPart(const JetStatement& st, int i) {
+    const JetToken& t = st.token(i);
+    switch (t.kind) {
+    case Kind::Number:
+    case Kind::String:
+    case Kind::JetString:
+    case Kind::Date:
+    case Kind::Bracketed:
+    case Kind::BackQuoted:
+        return true;
+    case Kind::Word: {
+        // Left( and Right( are calls, not joins.
+        const int next = st.nextSignificant(i);
+        return !isClauseWord(t) ||
+               (next >= 0 && st.token(next).kind == Kind::OpenParen &&
+                (t.isWord(QLatin1StringView("LEFT")) || t.isWord(QLatin1StringView("RIGHT"))));
+    }
+    case Kind::Operator: {
+        static const QStringList tight = {
+            QStringLiteral("+"),  QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("/"),
+            QStringLiteral("\\"), QStringLiteral("^"), QStringLiteral("."), QStringLiteral("!")};
+        return tight.contains(t.text);
+    }
+    default:
+        return false;
+    }
+}
+
+// The far end of the operand next to token `op`: its first token looking back (forward
+// false), its last looking forward; -1 when there is none. Parenthesised groups count whole.
+int operandEdge(const JetStatement& st, int op, bool forward) {
+    const Kind into = forward ? Kind::OpenParen : Kind::CloseParen;
+    const Kind out = forward ? Kind::CloseParen : Kind::OpenParen;
+    const auto step = [&](int k) {
+        return forward ? st.nextSignificant(k) : st.previousSignificant(k);
+    };
+    int edge = -1;
+    for (int k = step(op); k >= 0; k = step(edge)) {
+        const Kind kind = st.token(k).kind;
+        if (kind == into && st.matching(k) >= 0)
+            edge = st.matching(k);
+        else if (kind != into && kind != out && isOperandPart(st, k))
+            edge = k;
+        else
+            break;
+    }
+    return edge;
+}
+
+bool isLiteral(const JetStatement& st, int first, int last) {
+    const Kind kind = st.token(first).kind;
+    return first == last &&
+           (kind == Kind::String || kind == Kind::JetString || kind == Kind::Number);
+}
+
+bool isCompoundWord(const JetToken& t) {
+    return t.isWord(QLatin1StringView("UNION")) || t.isWord(QLatin1StringView("EXCEPT")) ||
+           t.isWord(QLatin1StringView("INTERSECT"));
+}
+
+bool isAggregate(const JetToken& t) {
+    static const char* const names[] = {"Count", "Sum",   "Avg",         "Min",    "Max",
+                                        "First", "Last",  "StDev",       "StDevP", "Var",
+                                        "VarP",  "Total", "group_concat"};
+    for (const char* n : names)
+        if (t.isWord(QLatin1StringView(n)))
+            return true;
+    return false;
+}
+
+QString tableNameAsWritten(const JetToken& t) {
+    if (t.kind == Kind::Word)
+        return t.text;
+    QString name = t.kind == Kind::BackQuoted ? stringLiteralValue(t) : t.inner();
+    if (t.kind == Kind::Bracketed && name.endsWith(QLatin1Char('$')))
+        name.chop(1);
+    return name;
+}
+
+bool isName(const JetToken& t) {
+    return (t.kind == Kind::Word && !isClauseWord(t)) || t.kind == Kind::Bracketed ||
+           t.kind == Kind::BackQuoted;
+}
+
+} // namespace
+
+void rewriteConcatenation(JetStatement& st, bool castOperands) {
+    for (int i = 0; i < st.size(); ++i) {
+        if (!st.token(i).isOperator(QLatin1StringView("&")))
+            continue;
+        // The chain a & b & c …: each operand runs up to the next '&' at the same depth.
+        std::vector<std::pair<int, int>> operands;
+        std::vector<int> ampersands;
+        operands.emplace_back(operandEdge(st, i, false), st.previousSignificant(i));
+        int amp = i;
+        while (true) {
+            ampersands.push_back(amp);
+            const int last = operandEdge(st, amp, true);
+            operands.emplace_back(st.nextSignificant(amp), last);
+            const int next = last < 0 ? -1 : st.nextSignificant(last);
+            if (next < 0 || !st.token(next).isOperator(QLatin1StringView("&")))
+                break;
+            amp = next;
+        }
+        for (int a : ampersands)
+            st.replace(a, QStringLiteral("||"));
+        i = amp;
+        bool complete = true;
+        for (const auto& [first, last] : operands)
+            complete = complete && first >= 0 && last >= 0;
+        if (!complete)
+            continue; // not an expression we understand; the backend will say why
+        for (const auto& [first, last] : operands) {
+            if (isLiteral(st, first, last))
+                continue;
+            st.insertBefore(first, castOperands ? QStringLiteral("COALESCE(CAST(")
+                                                : QStringLiteral("COALESCE("));
+            st.insertAfter(last, castOperands ? QStringLiteral(" AS text), '')")
+                                              : QStringLiteral(", '')"));
+        }
+        st.insertBefore(operands.front().first, QStringLiteral("("));
+        st.insertAfter(operands.back().second, QStringLiteral(")"));
+    }
+}
+
+void rewriteTop(JetStatement& st) {
+    for (int i = 0; i < st.size(); ++i) {
+        if (!st.token(i).isWord(QLatin1StringView("SELECT")))
+            continue;
+        int top = st.nextSignificant(i);
+        if (top >= 0 && (st.token(top).isWord(QLatin1StringView("ALL")) ||
+                         st.token(top).isWord(QLatin1StringView("DISTINCT")) ||
+                         st.token(top).isWord(QLatin1StringView("DISTINCTROW"))))
+            top = st.nextSignificant(top);
+        if (top < 0 || !st.token(top).isWord(QLatin1StringView("TOP")))
+            continue;
+        const int count = st.nextSignificant(top);
+        if (count < 0 || st.token(count).kind != Kind::Number)
+            continue;
+        const int percent = st.nextSignificant(count);
+        if (percent >= 0 && st.token(percent).isWord(QLatin1StringView("PERCENT")))
+            throw Error(QStringLiteral("TOP %1 PERCENT is not supported; use TOP %1 for a number "
+                                       "of rows.")
+                            .arg(st.token(count).text));
+        // Drop "TOP n" and the blank after it.
+        int dropEnd = count + 1;
+        if (dropEnd < st.size() && st.token(dropEnd).kind == Kind::Space)
+            ++dropEnd;
+        for (int j = top; j < dropEnd; ++j)
+            st.replace(j, QString());
+
+        // The SELECT ends at the parenthesis around it, a ';', a UNION or the end.
+        const int d = st.depth(i);
+        int end = st.size();
+        for (int k = i + 1; k < st.size(); ++k) {
+            const JetToken& t = st.token(k);
+            if ((t.kind == Kind::CloseParen && st.depth(k) < d) ||
+                (st.depth(k) == d && (t.kind == Kind::Semicolon || isCompoundWord(t)))) {
+                end = k;
+                break;
+            }
+        }
+        const int last = st.previousSignificant(end);
+        st.insertAfter(last, QStringLiteral(" LIMIT ") + st.token(count).text);
+        // One part of a compound SELECT takes its limit in a sub-query.
+        const int before = st.previousSignificant(i);
+        const bool compound = (end < st.size() && isCompoundWord(st.token(end))) ||
+                              (before >= 0 && (isCompoundWord(st.token(before)) ||
+                                               st.token(before).isWord(QLatin1StringView("ALL"))));
+        if (compound) {
+            st.insertBefore(i, QStringLiteral("SELECT * FROM ("));
+            st.insertAfter(last, QStringLiteral(")"));
+        }
+    }
+}
+
+QString plainSelectTable(const JetStatement& st) {
+    // The top-level tokens up to the end of the statement.
+    std::vector<int> top;
+    for (int i = st.firstSignificant(); i >= 0; i = st.nextSignificant(i)) {
+        if (st.token(i).kind == Kind::Semicolon && st.depth(i) == 0)
+            break;
+        if (st.depth(i) == 0)
+            top.push_back(i);
+    }
+    if (top.empty() || !st.token(top[0]).isWord(QLatin1StringView("SELECT")))
+        return {};
+    size_t k = 1;
+    if (k < top.size() && (st.token(top[k]).isWord(QLatin1StringView("DISTINCT")) ||
+                           st.token(top[k]).isWord(QLatin1StringView("DISTINCTROW"))))
+        return {};
+    // The column list: no INTO, no aggregates.
+    for (; k < top.size() && !st.token(top[k]).isWord(QLatin1StringView("FROM")); ++k) {
+        const JetToken& t = st.token(top[k]);
+        const int next = st.nextSignificant(top[k]);
+        if (t.isWord(QLatin1StringView("INTO")) ||
+            (isAggregate(t) && next >= 0 && st.token(next).kind == Kind::OpenParen))
+            return {};
+    }
+    if (++k >= top.size() || !isName(st.token(top[k])) ||
+        st.token(top[k]).isWord(QLatin1StringView("MSysObjects")) ||
+        (st.token(top[k]).kind == Kind::Bracketed &&
+         st.token(top[k]).inner().compare(QLatin1StringView("MSysObjects"), Qt::CaseInsensitive) ==
+             0))
+        return {};
+    const QString table = tableNameAsWritten(st.token(top[k]));
+    ++k;
+    // An optional alias.
+    if (k < top.size() && st.token(top[k]).isWord(QLatin1StringView("AS")))
+        ++k;
+    if (k < top.size() && isName(st.token(top[k])))
+        ++k;
+    if (k < top.size() && !st.token(top[k]).isWord(QLatin1StringView("WHERE")) &&
+        !st.token(top[k]).isWord(QLatin1StringView("ORDER")))
+        return {};
+    for (; k < top.size(); ++k) {
+        const JetToken& t = st.token(top[k]);
+        if (t.isWord(QLatin1StringView("GROUP")) || t.isWord(QLatin1StringView("HAVING")) ||
+            t.isWord(QLatin1StringView("JOIN")) || t.isWord(QLatin1StringView("PIVOT")) ||
+            isCompoundWord(t))
+            return {};
+    }
+    return table;
+}
+
+} // namespace rp

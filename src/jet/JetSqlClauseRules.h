@@ -1,0 +1,20 @@
+#pragma once
+
+#include "jet/JetStatement.h"
+
+#include <QString>
+
+namespace rp {
+
+// Rewriting rules of the Jet translator that work on expressions and clauses. They insert text
+// around tokens, so they run after the token rules, concatenation before TOP.
+
+// a & b: string concatenation in which Null counts as empty text, with Jet's precedence (below
+// arithmetic, above comparison).
+void rewriteConcatenation(JetStatement& st, bool castOperands = false);
+// SELECT TOP n … becomes SELECT … LIMIT n, at the end of that SELECT.
+void rewriteTop(JetStatement& st);
+// The one table of a plain SELECT, as written without brackets and '$', or an empty string.
+QString plainSelectTable(const JetStatement& st);
+
+} // namespace rp

@@ -1,0 +1,126 @@
+#include "providers/sqlite/SqliteStatement.h"
+
+#include "core/base/Error.h"
+#include "core/base/JetDate.h"
+
+#include <QDateTime>
+#include <sqlite3.h>
+
+namespace rp {
+
+QString sqliteErrorText(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+QString sqliteDateTimeText(const QDateTime& dateTime) {
+    const QTime t = dateTime.time();
+    return dateTime.toString(t.msec() == 0 ? QStringLiteral("yyyy-MM-dd HH:mm:ss")
+                                           : QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql) : m_db(db) {
+    const QByteArray utf8 = sql.toUtf8();
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, &tail) != SQLITE_OK)
+        fail();
+    if (!m_stmt)
+        throw Error(QStringLiteral("The statement is empty."));
+    // Only blanks, semicolons and comments may follow the statement.
+    while (tail && *tail) {
+        if (*tail == ' ' || *tail == '\t' || *tail == '\r' || *tail == '\n' || *tail == ';') {
+            ++tail;
+            continue;
+        }
+        sqlite3_stmt* next = nullptr;
+        const int rc = sqlite3_prepare_v2(db, tail, -1, &next, nullptr);
+        sqlite3_finalize(next);
+        if (rc == SQLITE_OK && !next)
+            break;
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw Error(QStringLiteral("Characters found after end of SQL statement."));
+    }
+}
+
+SqliteStatement::~SqliteStatement() {
+    sqlite3_finalize(m_stmt);
+}
+
+void SqliteStatement::fail() const {
+    throw Error(sqliteErrorText(m_db));
+}
+
+int SqliteStatement::columnCount() const {
+    return sqlite3_column_count(m_stmt);
+}
+
+void SqliteStatement::bind(int index, const QVariant& value) {
+    int rc = SQLITE_OK;
+    if (!value.isValid() || value.isNull()) {
+        rc = sqlite3_bind_null(m_stmt, index);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+            break;
+        case QMetaType::ULongLong:
+            rc = value.toULongLong() > quint64(std::numeric_limits<qint64>::max())
+                     ? sqlite3_bind_double(m_stmt, index, value.toDouble())
+                     : sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                     SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            QString text;
+            if (value.typeId() == QMetaType::QDateTime)
+                text = sqliteDateTimeText(value.toDateTime());
+            else if (value.typeId() == QMetaType::QDate)
+                text = sqliteDateTimeText(naiveDateTime(value.toDate()));
+            else
+                text = value.toString();
+            const QByteArray utf8 = text.toUtf8();
+            rc = sqlite3_bind_text64(m_stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        fail();
+}
+
+bool SqliteStatement::step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    fail();
+}
+
+qint64 SqliteStatement::run() {
+    const sqlite3_int64 before = sqlite3_total_changes64(m_db);
+    while (step()) {
+    }
+    return qint64(sqlite3_total_changes64(m_db) - before);
+}
+
+void SqliteStatement::reset() {
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+} // namespace rp

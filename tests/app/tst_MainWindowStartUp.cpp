@@ -1,0 +1,245 @@
+#include "MainWindowFixture.h"
+#include "app/dialogs/DateRangeDialog.h"
+#include "core/hdb/Browsing.h"
+#include "gui/widgets/Twips.h"
+
+#include <QComboBox>
+
+#include <QScrollBar>
+#include <QWheelEvent>
+
+using namespace rp;
+using rp::test::MainWindowFixture;
+
+class tst_MainWindowStartUp : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { hdb = std::make_unique<test::BrowsingHdb>(); }
+    void cleanupTestCase() { hdb.reset(); }
+    void controlsAtDesign();
+    void withoutSettingsFile();
+    void withSettingsFile_data();
+    void withSettingsFile();
+    void gridFont_data();
+    void gridFont();
+    void resizeRule_data();
+    void resizeRule();
+    void wheel_data();
+    void wheel();
+
+private:
+    std::unique_ptr<test::BrowsingHdb> hdb;
+};
+
+void tst_MainWindowStartUp::controlsAtDesign() {
+    MainWindowFixture f(*hdb, false);
+    struct Expected {
+        const char* name;
+        const char* caption;
+        const char* tip;
+        int left;
+        bool enabled;
+    };
+    const Expected buttons[] = {
+        {"siteIDbutton", "SITE LIST", "Retrieve list of stations (Ctrl+L)", 1920, true},
+        {"SDIDwdatabutton", "PARAMETERS w/data",
+         "Show parameters for selected station with data for time step selected", 2880, false},
+        {"Getbutton", "GO", "Retrieve selected parameter or execute SQL if checked (F5)", 4680,
+         false},
+        {"ViewGraphbutton", "Graph/Table",
+         "View retrieved data as graph, table, column or send to Excel Workbook (Ctrl+G)", 5640,
+         true},
+        {"TablesButton", "DB Tables", "Retrieve list of tables in database", 6720, true},
+        {"SDIDbutton", "PARAMETERS /all", "Show all parameters regardless if data available", 7680,
+         false},
+        {"PasswordButton", "Connection", "Set connection string to database", 9360, true},
+        {"cmdHELP", "Help", "", 10320, true},
+    };
+    int rowEnd = 0;
+    for (const Expected& e : buttons) {
+        QPushButton* b = f.button(e.name);
+        QVERIFY2(b, e.name);
+        QCOMPARE(b->text(), QLatin1String(e.caption));
+        QCOMPARE(b->toolTip(), QLatin1String(e.tip));
+        // In its designed place, or moved right as far as a wider caption before it needed;
+        // its own caption shows whole.
+        QVERIFY2(b->x() >= twipsToPixels(e.left) && b->x() >= rowEnd, e.name);
+        QVERIFY2(b->width() > b->fontMetrics().horizontalAdvance(b->text()), e.name);
+        rowEnd = b->x() + b->width();
+        QCOMPARE(b->y(), twipsToPixels(MainWindow::normalTop));
+        QCOMPARE(b->height(), twipsToPixels(MainWindow::normalHeight));
+        QCOMPARE(b->isEnabled(), e.enabled);
+        QCOMPARE(b->palette().color(QPalette::Button), QColor(192, 255, 192));
+    }
+    QVERIFY(rowEnd <= f.window->width());
+    QCOMPARE(f.label1(), QStringLiteral("Site_ID"));
+    QCOMPARE(f.text("Text1"), QString());
+    QCOMPARE(f.sql(), QStringLiteral("SQL"));
+    QVERIFY(!f.find<QPlainTextEdit>(QStringLiteral("Text4"))->isEnabled());
+    auto* check1 = f.find<QCheckBox>(QStringLiteral("Check1"));
+    QCOMPARE(check1->toolTip(), QStringLiteral("Check to enter your own SQL expression"));
+    QVERIFY(!check1->isChecked());
+    QCOMPARE(f.find<QCheckBox>(QStringLiteral("AllowEdit"))->text(), QStringLiteral("Allow Edit"));
+    QCOMPARE(f.find<QCheckBox>(QStringLiteral("AutoInsert"))->text(),
+             QStringLiteral("Allow Auto Insert"));
+    QCOMPARE(f.button("Command4")->text(), QStringLiteral("date"));
+    QCOMPARE(
+        f.button("EditButton")->toolTip(),
+        QStringLiteral("Shows editing options menu.  Same as Right Click on grids left column."));
+    QVERIFY(!f.button("EditButton")->isEnabled());
+    const QStringList steps{"Year", "Month",  "Day",    "Hour",
+                            "Unit", "DayMax", "DayMin", "UnitShift"};
+    for (int i = 0; i < steps.size(); ++i) {
+        auto* option = f.find<QRadioButton>(QStringLiteral("Option1_%1").arg(i));
+        QCOMPARE(option->text(), steps[i]);
+        QCOMPARE(option->isChecked(), i == 2);
+    }
+    QCOMPARE(f.window->timeStep(), TimeStep::Day);
+    QVERIFY(f.window->windowTitle().startsWith(QStringLiteral("Rivelpos %1.%2.%3 ")
+                                                   .arg(RIVELPOST_VERSION_MAJOR)
+                                                   .arg(RIVELPOST_VERSION_MINOR)
+                                                   .arg(RIVELPOST_VERSION_PATCH)));
+    QVERIFY(f.window->windowTitle().endsWith(QLatin1String(RIVELPOST_LEGAL_NOTICE)));
+}
+
+void tst_MainWindowStartUp::withoutSettingsFile() {
+    MainWindowFixture f(*hdb, false);
+    QVERIFY(f.start());
+    QCOMPARE(f.dialogs.messages.value(0),
+             QStringLiteral("Use the Connection Button to set database connection."));
+    // The first activation's site list then fails with the database's own message, once from
+    // the query and once more when the empty result cannot be shown either.
+    QTRY_COMPARE(f.dialogs.messages.size(), 3);
+    QVERIFY(!f.dialogs.messages[1].isEmpty());
+    QCOMPARE(f.dialogs.messages[2], f.dialogs.messages[1]);
+    QCOMPARE(f.window->connectionString(), QString());
+    QVERIFY(!(f.window->windowState() & Qt::WindowMaximized));
+    QCOMPARE(f.window->size(), QSize(twipsToPixels(11415), twipsToPixels(7230)));
+    QCOMPARE(f.text("Text2"), QStringLiteral("25-Jan-2010"));
+    QCOMPARE(f.text("Text3"), QStringLiteral("01-Feb-2010"));
+    QCOMPARE(f.window->seriesFilePath(), f.folder.filePath(QStringLiteral("lastout.txt")));
+    QCOMPARE(f.grid()->model()->rowCount(), 0);
+}
+
+void tst_MainWindowStartUp::withSettingsFile_data() {
+    QTest::addColumn<QString>("settingsName");
+    QTest::newRow("as written") << "Rivelpost_setup.txt";
+    QTest::newRow("lower case") << "rivelpost_setup.txt";
+}
+
+void tst_MainWindowStartUp::withSettingsFile() {
+    QFETCH(QString, settingsName);
+    MainWindowFixture f(*hdb, true, settingsName);
+    QVERIFY(f.start());
+    QCOMPARE(f.dialogs.messages, QStringList());
+    QCOMPARE(f.window->connectionString(), hdb->connectionString);
+    QVERIFY(f.window->windowState() & Qt::WindowMaximized);
+    QCOMPARE(f.rows(), 3);
+    QCOMPARE(f.caption(0), QStringLiteral("site_id"));
+    QCOMPARE(f.cell(0, 2), QStringLiteral("Kern River near Bakersfield"));
+    QCOMPARE(f.sql(), siteListStatement());
+    QCOMPARE(f.label1(), QStringLiteral("SID"));
+    QCOMPARE(f.window->activeButton(), f.button("siteIDbutton"));
+    QPushButton* active = f.button("siteIDbutton");
+    QCOMPARE(active->y(), twipsToPixels(MainWindow::activeTop));
+    QCOMPARE(active->height(), twipsToPixels(MainWindow::activeHeight));
+    QCOMPARE(f.button("TablesButton")->y(), twipsToPixels(MainWindow::normalTop));
+    QVERIFY(f.find<QWidget>(QStringLiteral("Adodc1"))->isVisible());
+    QCOMPARE(f.states(), QStringLiteral("1 1 0 0 1 1 0 0 0"));
+    QVERIFY(f.grid()->hasFocus());
+    // Column widths scale with the grid: 600, 1200 and 7200 twips at 11335 twips of grid.
+    const double factor = double(pixelsToTwips(f.grid()->width())) / 11335;
+    QCOMPARE(f.grid()->columnWidth(2), twipsToPixels(int(7200 * factor)));
+    // The date dialog took its boxes from the date boxes.
+    QCOMPARE(f.window->dateRangeDialog()->combo(0)->currentText(), QStringLiteral("25"));
+    QCOMPARE(f.window->dateRangeDialog()->combo(4)->currentText(), QStringLiteral("Feb"));
+    QCOMPARE(f.window->dateRangeDialog()->combo(5)->currentText(), QStringLiteral("2010"));
+}
+
+void tst_MainWindowStartUp::gridFont_data() {
+    QTest::addColumn<int>("screenWidth");
+    QTest::addColumn<int>("points");
+    QTest::newRow("1000 pixels") << 1000 << 8;
+    QTest::newRow("1001 pixels") << 1001 << 10;
+    QTest::newRow("1920 pixels") << 1920 << 10;
+}
+
+void tst_MainWindowStartUp::gridFont() {
+    QFETCH(int, screenWidth);
+    QFETCH(int, points);
+    MainWindowFixture f(*hdb, true, QStringLiteral("Rivelpost_setup.txt"), screenWidth);
+    f.window->startUp();
+    QCOMPARE(f.grid()->font().pointSize(), points);
+    QCOMPARE(f.window->screenWidthPixels(), screenWidth);
+}
+
+void tst_MainWindowStartUp::resizeRule_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("changes");
+    QTest::newRow("wide") << QSize(1000, 700) << true;
+    QTest::newRow("just wide enough") << QSize(330, 700) << true;
+    QTest::newRow("too narrow") << QSize(320, 700) << false;
+    QTest::newRow("too short for the grid") << QSize(1000, 150) << true;
+}
+
+void tst_MainWindowStartUp::resizeRule() {
+    QFETCH(QSize, size);
+    QFETCH(bool, changes);
+    MainWindowFixture f(*hdb, false);
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.window->resize(900, 600);
+    const QSize gridBefore = f.grid()->size();
+    auto* text4 = f.find<QPlainTextEdit>(QStringLiteral("Text4"));
+    const int text4Before = text4->width();
+    f.window->resize(size);
+    const QRect outer = f.window->frameGeometry();
+    const int w = pixelsToTwips(outer.width());
+    const int h = pixelsToTwips(outer.height());
+    // The rule reads the outer size, frame included.
+    QCOMPARE(w >= 5001, changes);
+    if (!changes) {
+        QCOMPARE(f.grid()->size(), gridBefore);
+        QCOMPARE(text4->width(), text4Before);
+        return;
+    }
+    QCOMPARE(f.grid()->width(), twipsToPixels(w - 785));
+    QCOMPARE(f.grid()->height(), std::max(twipsToPixels(h - 2500), 1));
+    QCOMPARE(text4->width(), twipsToPixels(w - 785 + 180));
+    QCOMPARE(f.find<QWidget>(QStringLiteral("Frame1"))->width(), twipsToPixels(w - 4060));
+}
+
+void tst_MainWindowStartUp::wheel_data() {
+    QTest::addColumn<QList<int>>("deltas");
+    QTest::addColumn<QList<int>>("tops");
+    QTest::newRow("half notch twice") << QList<int>{60, 60} << QList<int>{20, 17};
+    QTest::newRow("one notch back") << QList<int>{-120} << QList<int>{23};
+    QTest::newRow("three notches forward") << QList<int>{360} << QList<int>{11};
+    QTest::newRow("to the first row") << QList<int>{1200} << QList<int>{0};
+}
+
+void tst_MainWindowStartUp::wheel() {
+    QFETCH(QList<int>, deltas);
+    QFETCH(QList<int>, tops);
+    MainWindowFixture f(*hdb);
+    QVERIFY(f.start());
+    // A unit series of 96 rows to scroll through.
+    f.window->setDateTexts(QStringLiteral("31-Jan-2010"), QStringLiteral("31-Jan-2010"));
+    f.chooseTimeStep(4);
+    f.doubleClickRow(0);
+    f.click("Getbutton");
+    QCOMPARE(f.rows(), 96);
+    QScrollBar* bar = f.grid()->verticalScrollBar();
+    bar->setValue(20);
+    QWidget* viewport = f.grid()->viewport();
+    const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+    for (int i = 0; i < deltas.size(); ++i) {
+        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, deltas[i]),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+        QCOMPARE(bar->value(), tops[i]);
+    }
+}
+
+QTEST_MAIN(tst_MainWindowStartUp)
+#include "tst_MainWindowStartUp.moc"
