@@ -102,7 +102,7 @@ int runChartCommand(const QStringList& args) {
         } else if (a == u"--out" || a == u"--width" || a == u"--height") {
             if (i + 1 >= args.size())
                 return fail(2, QStringLiteral("%1 needs a value").arg(a));
-            const QString v = args[++i];
+            const QString& v = args[++i];
             if (a == u"--out") {
                 out = v;
                 continue;

@@ -34,7 +34,7 @@ QString CompactCommand::help() const {
 void CompactCommand::run(const QStringList& arguments, QTextStream& out) {
     if (arguments.size() != 1)
         throw UsageError(QStringLiteral("compact takes one argument, the database file"));
-    const QString path = arguments.first();
+    const QString& path = arguments.first();
     if (!QFileInfo(path).isFile())
         throw Error(QStringLiteral("The database file %1 was not found.").arg(path));
     if (!isSqliteFile(path)) {

@@ -27,7 +27,7 @@ void XlsxCommand::run(const QStringList& arguments, QTextStream& out) {
         if (a == u"--out" || a == u"--per-day") {
             if (i + 1 >= arguments.size())
                 throw UsageError(QStringLiteral("%1 needs a value").arg(a));
-            const QString value = arguments[++i];
+            const QString& value = arguments[++i];
             if (a == u"--out") {
                 output = value;
             } else {

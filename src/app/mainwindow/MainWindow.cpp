@@ -68,9 +68,11 @@ MainWindow::MainWindow(Services services, QWidget* parent)
         {m_command4, &MainWindow::dateCommand},
         {m_passwordButton, &MainWindow::connectionCommand},
         {m_helpButton, &MainWindow::helpCommand}};
-    for (const auto& [button, command] : commands)
-        connect(button, &QPushButton::clicked, this,
+    for (const auto& entry : commands) {
+        const auto command = entry.second;
+        connect(entry.first, &QPushButton::clicked, this,
                 [this, command] { runGuarded([this, command] { (this->*command)(); }); });
+    }
     m_graphTable = new GraphTableCommand(*this);
     connect(m_viewGraphButton, &QPushButton::clicked, this,
             [this] { runGuarded([this] { m_graphTable->run(); }); });

@@ -17,7 +17,7 @@ QHash<int, ProviderOpen>& providers() {
 } // namespace
 
 void registerProvider(BackendKind kind, ProviderOpen open) {
-    providers().insert(int(kind), std::move(open));
+    providers().insert(int(kind), open);
 }
 
 std::shared_ptr<Database> openDatabase(const ConnectionString& connection,
