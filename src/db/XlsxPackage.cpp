@@ -24,6 +24,11 @@ constexpr qint64 ratioFloorBytes = qint64(1) << 20;
 constexpr qint64 frameBytes = qint64(1) << 20;
 constexpr qint64 bytesPerItem = 4096;
 
+Error unreadable(const QString& path, const QString& partName) {
+    return Error(QStringLiteral("The workbook \"%1\" is damaged: its part \"%2\" cannot be read.")
+                     .arg(path, partName));
+}
+
 QString megabytes(qint64 bytes) {
     return QString::number(double(bytes) / (1024 * 1024), 'f', 1);
 }
@@ -102,9 +107,7 @@ void XlsxPackage::select(const QString& partName, qint64 maxBytes) const {
                         .arg(m_path, partName));
     QuaZipFileInfo64 info;
     if (!m_zip->setCurrentFile(*found, QuaZip::csSensitive) || !m_zip->getCurrentFileInfo(&info))
-        throw Error(QStringLiteral("The workbook \"%1\" is damaged: its part \"%2\" cannot be "
-                                   "read.")
-                        .arg(m_path, partName));
+        throw unreadable(m_path, partName);
     const qint64 unpacked = qint64(qMin(info.uncompressedSize, quint64(1) << 62));
     const qint64 packed = qint64(qMin(info.compressedSize, quint64(1) << 62));
     const QString refused = QStringLiteral("The workbook \"%1\" is refused as damaged or made to "
@@ -123,20 +126,17 @@ void XlsxPackage::select(const QString& partName, qint64 maxBytes) const {
 
 QByteArray XlsxPackage::read(const QString& partName) const {
     select(partName, maxWholePartBytes);
-    const QString damaged = QStringLiteral("The workbook \"%1\" is damaged: its part \"%2\" "
-                                           "cannot be read.")
-                                .arg(m_path, partName);
     QuaZipFileInfo64 info;
     m_zip->getCurrentFileInfo(&info);
     QuaZipFile file(m_zip.get());
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(damaged);
+        throw unreadable(m_path, partName);
     QByteArray bytes = file.read(qint64(info.uncompressedSize) + 1);
     const bool readFailed = file.getZipError() != UNZ_OK;
     file.close(); // checks the CRC of what was read
     if (readFailed || file.getZipError() != UNZ_OK ||
         quint64(bytes.size()) != info.uncompressedSize)
-        throw Error(damaged);
+        throw unreadable(m_path, partName);
     return bytes;
 }
 
@@ -145,9 +145,7 @@ std::unique_ptr<XlsxPartStream> XlsxPackage::stream(const QString& partName,
     select(partName, maxStreamedPartBytes);
     auto file = std::make_unique<QuaZipFile>(m_zip.get());
     if (!file->open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("The workbook \"%1\" is damaged: its part \"%2\" cannot be "
-                                   "read.")
-                        .arg(m_path, partName));
+        throw unreadable(m_path, partName);
     return std::make_unique<XlsxPartStream>(std::move(file), std::move(allowance));
 }
 
@@ -163,9 +161,7 @@ void XlsxPackage::finish(const QString& partName, XlsxPartStream& stream,
                         .arg(items)
                         .arg(what));
     if (stream.damaged())
-        throw Error(QStringLiteral("The workbook \"%1\" is damaged: its part \"%2\" cannot be "
-                                   "read.")
-                        .arg(m_path, partName));
+        throw unreadable(m_path, partName);
     if (xml.hasError())
         throw xmlError(partName, xml);
 }
