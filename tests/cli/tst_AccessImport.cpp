@@ -84,6 +84,54 @@ private slots:
                  QStringLiteral("632"));
     }
 
+    // Damaged copies of the samples: cut at a page boundary (the length alone looks whole) or a
+    // byte of a table definition changed. Each is refused as damaged and leaves nothing behind.
+    void damagedFilesAreRefused_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("length"); // bytes kept, -1 for all
+        QTest::addColumn<qint64>("flipAt"); // byte inverted, -1 for none
+        QTest::addColumn<QString>("message");
+        const qint64 jet3 = 2048, jet4 = 4096;
+        QTest::newRow("Jet 3 cut at 800 pages, in a table's pages")
+            << "mdb/nwind.mdb" << 800 * jet3 << qint64(-1) << "Umsätze has its rows on page";
+        QTest::newRow("Jet 3 cut at 20 pages, in the catalogue")
+            << "mdb/nwind.mdb" << 20 * jet3 << qint64(-1) << "catalogue (MSysObjects)";
+        QTest::newRow("Jet 4 cut in its one table's pages")
+            << "mdb/DateTestDatabase.mdb" << 20 * jet4 << qint64(-1) << "DateTest has its rows";
+        QTest::newRow("Jet 4 cut in the catalogue")
+            << "mdb/DateTestDatabase.mdb" << 10 * jet4 << qint64(-1) << "catalogue";
+        QTest::newRow("ACE cut in the catalogue")
+            << "mdb/ASampleDatabase.accdb" << 45 * jet4 << qint64(-1) << "page 99, but";
+        // The row count of Orders (its definition on page 449) raised far beyond its rows.
+        QTest::newRow("Jet 3 row count changed")
+            << "mdb/nwind.mdb" << qint64(-1) << 449 * jet3 + 12 + 2 << "gave 830 of the";
+    }
+    void damagedFilesAreRefused() {
+        QFETCH(QString, file);
+        QFETCH(qint64, length);
+        QFETCH(qint64, flipAt);
+        QFETCH(QString, message);
+        RP_REQUIRE_SHARED_DATA(source, file);
+        QTemporaryDir dir;
+        QFile in(source);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QByteArray bytes = length < 0 ? in.readAll() : in.read(length);
+        if (flipAt >= 0)
+            bytes[flipAt] = char(~bytes.at(flipAt));
+        const QString damaged = dir.filePath(QStringLiteral("damaged.mdb"));
+        QFile out(damaged);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        const QString dest = dir.filePath(QStringLiteral("never.sqlite"));
+        const auto r = runTool(cli(), {QStringLiteral("import"), damaged, dest});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(QLatin1String("damaged.mdb is damaged")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("damaged.mdb")});
+    }
+
     void damagedFileLeavesNothing() {
         RP_REQUIRE_SHARED_DATA(source, QStringLiteral("mdb/nwind.mdb"));
         QTemporaryDir dir;

@@ -3,8 +3,10 @@
 
 #include <QTest>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
+#include <vector>
 
 using namespace rp;
 
@@ -82,6 +84,26 @@ private slots:
                  detail);
         QCOMPARE(outcome.failure, failure);
         QCOMPARE(seen.join(QStringLiteral(", ")), progress);
+    }
+
+    // A child that allocates without end stops at its memory limit, long before it has taken
+    // what it asks for.
+    void memoryLimitStopsARunaway() {
+        const IsolatedOutcome outcome = runIsolated(
+            [](int) {
+                std::vector<void*> held;
+                for (int i = 0; i < 256; ++i) { // 4 GB in all
+                    void* block = std::malloc(16 << 20);
+                    if (!block)
+                        return 7;
+                    std::memset(block, 1, 16 << 20);
+                    held.push_back(block);
+                }
+                return 0;
+            },
+            {}, 60000, qint64(64) << 20);
+        QCOMPARE(int(outcome.kind), int(IsolatedOutcome::Kind::Finished));
+        QCOMPARE(outcome.exitCode, 7);
     }
 
     // A progress callback that throws (a cancel) stops the child and passes the exception on.

@@ -1,9 +1,11 @@
+#include "TestSupport.h"
 #include "XlsxFixtures.h"
 #include "XlsxRows.h"
 #include "core/base/Error.h"
 #include "core/base/JetDate.h"
 #include "formats/xlsx/XlsxReader.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,6 +32,45 @@ void readAll(const QString& path) {
     const XlsxReader reader(path);
     for (qsizetype i = 0; i < reader.sheetNames().size(); ++i)
         reader.readSheet(i);
+}
+
+// A filler of count pieces: each piece the same, or random whitespace that packs loosely.
+struct Filler {
+    QByteArray piece;
+    qint64 count = 0;
+    bool randomWhitespace = false;
+};
+
+// Writes the book's parts, the part named bloated with filler put just before its closing tag,
+// a piece at a time, so that the test never holds the whole.
+bool writeBloated(const QString& path, const XlsxParts& parts, const QString& bloated,
+                  const Filler& filler) {
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    QRandomGenerator random(20);
+    for (const auto& [name, bytes] : parts) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0, 8))
+            return false;
+        if (name != bloated) {
+            file.write(bytes);
+        } else {
+            const qsizetype close = bytes.lastIndexOf("</");
+            file.write(bytes.left(close));
+            QByteArray piece = filler.piece;
+            for (qint64 i = 0; i < filler.count; ++i) {
+                if (filler.randomWhitespace)
+                    for (char& c : piece)
+                        c = " \t\r\n"[random.bounded(4)];
+                file.write(piece);
+            }
+            file.write(bytes.mid(close));
+        }
+        file.close();
+    }
+    zip.close();
+    return zip.getZipError() == 0;
 }
 
 } // namespace
@@ -251,6 +292,44 @@ private slots:
         } catch (const Error& e) {
             QVERIFY2(e.message().contains(path), qPrintable(e.message()));
         }
+    }
+
+    // Parts that unpack to far more than what they hold: refused, with the reason, before the
+    // reader holds them.
+    void bombsAreRefused_data() {
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<QByteArray>("piece");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<bool>("random");
+        QTest::addColumn<QString>("reason");
+        const QString sheet = QStringLiteral("xl/worksheets/sheet1.xml");
+        const QString strings = QStringLiteral("xl/sharedStrings.xml");
+        QTest::newRow("whitespace in a sheet, packed tight")
+            << sheet << QByteArray(1 << 20, ' ') << qint64(64) << false << "times its packed size";
+        QTest::newRow("many empty rows") << sheet << QByteArray("<row r=\"2\"/>").repeated(4096)
+                                         << qint64(1024) << false << "times its packed size";
+        QTest::newRow("whitespace in a sheet, packed loosely")
+            << sheet << QByteArray(1 << 16, ' ') << qint64(64) << true
+            << "for only 2 rows and cells";
+        QTest::newRow("whitespace in the shared texts")
+            << strings << QByteArray(1 << 16, ' ') << qint64(64) << true << "for only 1 texts";
+    }
+    void bombsAreRefused() {
+        QFETCH(QString, part);
+        QFETCH(QByteArray, piece);
+        QFETCH(qint64, count);
+        QFETCH(bool, random);
+        QFETCH(QString, reason);
+        HandMadeWorkbook book;
+        book.sharedStrings = "<si><t>value</t></si>";
+        book.sheets = {{"bomb", "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"}};
+        const QString path = file(QStringLiteral("bomb.xlsx"));
+        QFile::remove(path);
+        QVERIFY(writeBloated(path, book.parts(), part, {piece, count, random}));
+        const QString error = rp::test::errorMessageOf([&] { readAll(path); });
+        QVERIFY2(error.contains(path) && error.contains(QLatin1String("refused")) &&
+                     error.contains(part) && error.contains(reason),
+                 qPrintable(error));
     }
 
     void missingFileIsNamed() {

@@ -140,14 +140,15 @@ void XlsxReader::Parts::readWorkbook(const QString& workbookPart, QStringList& n
 }
 
 void XlsxReader::Parts::readSharedStrings(const QString& part) {
-    QXmlStreamReader xml(package.read(part));
+    const auto stream = package.stream(
+        part, [this] { return XlsxPackage::xmlAllowance(sharedStrings.size() + 1); });
+    QXmlStreamReader xml(stream.get());
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == u"si")
             sharedStrings.append(readRichText(xml));
     }
-    if (xml.hasError())
-        throw package.xmlError(part, xml);
+    package.finish(part, *stream, xml, QStringLiteral("texts"), sharedStrings.size());
 }
 
 void XlsxReader::Parts::readStyles(const QString& part) {
@@ -217,7 +218,10 @@ QVariant XlsxReader::Parts::cellValue(QStringView type, int style, const QString
 
 QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
     QList<QVariantList> rows;
-    QXmlStreamReader xml(package.read(part));
+    // Rows and cells met so far: what the part's bytes must be in proportion to.
+    qint64 items = 0;
+    const auto stream = package.stream(part, [&items] { return XlsxPackage::xmlAllowance(items); });
+    QXmlStreamReader xml(stream.get());
     int rowNumber = 0;
     int nextColumn = 0;
     qint64 held = 0;
@@ -231,6 +235,7 @@ QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
         if (!xml.isStartElement())
             continue;
         if (xml.name() == u"row") {
+            ++items;
             const QStringView r = xml.attributes().value(QLatin1String("r"));
             bool ok = true;
             rowNumber = r.isEmpty() ? rowNumber + 1 : r.toInt(&ok);
@@ -240,6 +245,7 @@ QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
             while (rows.size() < rowNumber)
                 rows.append(QVariantList());
         } else if (xml.name() == u"c") {
+            ++items;
             const QXmlStreamAttributes a = xml.attributes();
             const QStringView ref = a.value(QLatin1String("r"));
             int column = nextColumn;
@@ -291,8 +297,7 @@ QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
             cells[column] = value;
         }
     }
-    if (xml.hasError())
-        throw package.xmlError(part, xml);
+    package.finish(part, *stream, xml, QStringLiteral("rows and cells"), items);
     return rows;
 }
 

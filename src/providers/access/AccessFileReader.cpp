@@ -16,11 +16,17 @@ namespace {
 // A reader that says nothing for this long is taken to be stuck in a damaged file.
 constexpr int silenceLimitMs = 60000;
 
+// The memory the reader may take: room for its buffers and a table's columns, plus a few times
+// the file. A damaged file that makes it allocate without end fails at this limit.
+qint64 readerMemoryLimit(qint64 fileSize) {
+    return qint64(256) * 1024 * 1024 + 4 * fileSize;
+}
+
 } // namespace
 
 void readAccessFile(const QString& accessPath, const QString& sqlitePath,
                     const AccessReadProgress& progress) {
-    checkAccessFile(accessPath);
+    const AccessFileFormat format = checkAccessFile(accessPath);
     const QByteArray from = QFile::encodeName(accessPath);
     const QByteArray to = QFile::encodeName(sqlitePath);
     const IsolatedOutcome outcome = runIsolated(
@@ -29,7 +35,7 @@ void readAccessFile(const QString& accessPath, const QString& sqlitePath,
             std::setlocale(LC_ALL, "C");
             return copyMdbToSqlite(from.constData(), to.constData(), reportFd);
         },
-        progress, silenceLimitMs);
+        progress, silenceLimitMs, readerMemoryLimit(format.pageCount * format.pageSize));
 
     const QString shown = QDir::toNativeSeparators(accessPath);
     switch (outcome.kind) {
@@ -43,6 +49,10 @@ void readAccessFile(const QString& accessPath, const QString& sqlitePath,
                         .arg(shown)
                         .arg(outcome.signal));
     case IsolatedOutcome::Kind::Finished:
+        if (outcome.exitCode == mdbCopyDamaged)
+            throw Error(QStringLiteral("%1 is damaged: %2 Repair the file in Access, or use a "
+                                       "backup copy.")
+                            .arg(shown, outcome.failure));
         if (outcome.exitCode != 0)
             throw Error(QStringLiteral("%1 cannot be read: %2")
                             .arg(shown, outcome.failure.isEmpty()

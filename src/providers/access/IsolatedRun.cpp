@@ -5,9 +5,11 @@
 #include <QByteArray>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,11 +42,24 @@ QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// Caps the calling process's address space at what it already maps plus extra bytes.
+void limitAddressSpace(qint64 extra) {
+    long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    const rlim_t limit = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + rlim_t(extra);
+    const rlimit cap{limit, limit};
+    ::setrlimit(RLIMIT_AS, &cap);
+}
+
 } // namespace
 
 IsolatedOutcome runIsolated(const std::function<int(int reportFd)>& work,
                             const std::function<void(const QString& name, qint64 count)>& progress,
-                            int silenceLimitMs) {
+                            int silenceLimitMs, qint64 memoryLimit) {
     int fds[2];
     // Close-on-exec: a process another thread starts meanwhile must not hold the pipe open.
     if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -66,6 +81,8 @@ IsolatedOutcome runIsolated(const std::function<int(int reportFd)>& work,
             ::dup2(quiet, STDOUT_FILENO);
             ::dup2(quiet, STDERR_FILENO);
         }
+        if (memoryLimit > 0)
+            limitAddressSpace(memoryLimit);
         _exit(work(fds[1]));
     }
     ::close(fds[1]);

@@ -22,9 +22,11 @@ struct IsolatedOutcome {
 // The child's standard output and error go nowhere; work reports on the descriptor it is given,
 // in lines: "P<count>\t<name>" reach progress, "E<message>" becomes the outcome's failure; its
 // result is the exit code. A progress callback that throws stops the child and passes the
-// exception on. Throws rp::Error when no process can be started.
+// exception on. A memoryLimit above 0 caps the address space the child may add to what it
+// inherits, so that a runaway allocation fails in the child instead of exhausting the machine.
+// Throws rp::Error when no process can be started.
 IsolatedOutcome runIsolated(const std::function<int(int reportFd)>& work,
                             const std::function<void(const QString& name, qint64 count)>& progress,
-                            int silenceLimitMs);
+                            int silenceLimitMs, qint64 memoryLimit = 0);
 
 } // namespace rp

@@ -10,8 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <sqlite3.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -50,6 +52,80 @@ std::string quoted(const char* name) {
 struct Failure {
     std::string message;
 };
+
+// A fault of the file itself rather than of the copy.
+struct Damaged {
+    std::string message;
+};
+
+// A table whose pages lie beyond the end of a file cut short would otherwise come out with rows
+// missing and no word said: every page its usage map names must be in the file.
+void requirePagesInFile(MdbTableDef* table, const std::string& name, guint32 pages) {
+    const auto beyond = [&](guint32 page) {
+        return Damaged{"the table " + name + " has its rows on page " + std::to_string(page) +
+                       ", but the file ends after page " + std::to_string(pages - 1) +
+                       ", as a file cut short in copying does."};
+    };
+    const unsigned char* map = table->usage_map;
+    if (!map || table->map_sz == 0)
+        return;
+    if (map[0] == 1) // a map of map pages: each of them must be there too
+        for (size_t at = 1; at + 4 <= table->map_sz; at += 4) {
+            guint32 page;
+            std::memcpy(&page, map + at, 4);
+            page = GUINT32_FROM_LE(page);
+            if (page >= pages)
+                throw beyond(page);
+        }
+    gint32 page = 0;
+    while ((page = mdb_map_find_next(table->entry->mdb, table->usage_map, unsigned(table->map_sz),
+                                     guint32(page))) > 0)
+        if (guint32(page) >= pages)
+            throw beyond(guint32(page));
+    if (page < 0)
+        throw Damaged{"the map of the pages of the table " + name + " cannot be read."};
+}
+
+// Rows lost to a damaged page show as fewer rows than the table's definition counts.
+void requireAllRows(const MdbTableDef* table, const std::string& name, long rows) {
+    if (rows < long(table->num_rows))
+        throw Damaged{"the table " + name + " gave " + std::to_string(rows) + " of the " +
+                      std::to_string(table->num_rows) + " rows its definition counts."};
+}
+
+// The file's length in pages.
+guint32 pagesIn(MdbHandle* mdb) {
+    struct stat info;
+    if (::fstat(::fileno(mdb->f->stream), &info) != 0)
+        throw Failure{"The Access file cannot be measured."};
+    return guint32(info.st_size / mdb->fmt->pg_size);
+}
+
+// The table catalogue (MSysObjects, described on page 2) read whole, as every table is found
+// through it: a catalogue cut short would make tables vanish without a word.
+void requireWholeCatalogue(MdbHandle* mdb, guint32 pages) {
+    MdbCatalogEntry entry;
+    std::memset(&entry, 0, sizeof entry);
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2;
+    std::strcpy(entry.object_name, "MSysObjects");
+    MdbTableDef* table = mdb_read_table(&entry);
+    if (!table)
+        throw Damaged{"its table catalogue cannot be read."};
+    struct Free {
+        MdbTableDef* t;
+        ~Free() { mdb_free_tabledef(t); }
+    } freeTable{table};
+    if (!mdb_read_columns(table))
+        throw Damaged{"its table catalogue cannot be read."};
+    requirePagesInFile(table, "catalogue (MSysObjects)", pages);
+    mdb_rewind_table(table);
+    long rows = 0;
+    while (mdb_fetch_row(table))
+        ++rows;
+    requireAllRows(table, "catalogue (MSysObjects)", rows);
+}
 
 class Sqlite {
 public:
@@ -186,7 +262,12 @@ void bindValue(sqlite3_stmt* insert, int index, MdbHandle* mdb, Column& c) {
     sqlite3_bind_text(insert, index, c.text.data(), c.length, SQLITE_TRANSIENT);
 }
 
-void copyTable(MdbCatalogEntry* entry, Sqlite& out, int reportFd) {
+void copyTable(MdbCatalogEntry* entry, Sqlite& out, int reportFd, guint32 pages) {
+    const std::string name = entry->object_name;
+    if (entry->table_pg >= pages)
+        throw Damaged{"the table " + name + " is defined on page " +
+                      std::to_string(entry->table_pg) + ", but the file ends after page " +
+                      std::to_string(pages - 1) + ", as a file cut short in copying does."};
     MdbTableDef* table = mdb_read_table(entry);
     if (!table)
         throw Failure{std::string("The table ") + entry->object_name + " cannot be read."};
@@ -196,6 +277,7 @@ void copyTable(MdbCatalogEntry* entry, Sqlite& out, int reportFd) {
     } freeTable{table};
     if (!mdb_read_columns(table))
         throw Failure{std::string("The columns of ") + entry->object_name + " cannot be read."};
+    requirePagesInFile(table, name, pages);
 
     std::vector<Column> columns;
     columns.reserve(table->num_cols);
@@ -224,7 +306,7 @@ void copyTable(MdbCatalogEntry* entry, Sqlite& out, int reportFd) {
         marks += '?';
     }
     if (columns.empty())
-        return;
+        return; // nothing of it is copied, so nothing can be missing
     out.exec(create + ')');
     for (unsigned i = 0; i < columns.size(); ++i)
         mdb_bind_column(table, columns[i].number, columns[i].text.data(), &columns[i].length);
@@ -251,6 +333,7 @@ void copyTable(MdbCatalogEntry* entry, Sqlite& out, int reportFd) {
         if (++rows % progressEvery == 0)
             report(reportFd, "P" + std::to_string(rows) + '\t' + entry->object_name);
     }
+    requireAllRows(table, name, rows);
     report(reportFd, "P" + std::to_string(rows) + '\t' + entry->object_name);
     // A value table of an HDB is searched by series and date.
     if (seriesKey == 2)
@@ -270,15 +353,26 @@ int copyMdbToSqlite(const char* mdbPath, const char* sqlitePath, int reportFd) {
         mdb_set_bind_size(mdb, bindSize);
         mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");
         mdb_set_boolean_fmt_numbers(mdb);
+        const guint32 pages = pagesIn(mdb);
+        requireWholeCatalogue(mdb, pages);
         if (!mdb_read_catalog(mdb, MDB_TABLE))
             throw Failure{"Its table catalogue cannot be read."};
         Sqlite out(sqlitePath);
         for (unsigned i = 0; i < mdb->num_catalog; ++i) {
             auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
             if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
-                copyTable(entry, out, reportFd);
+                copyTable(entry, out, reportFd, pages);
         }
         out.exec("COMMIT");
+    } catch (const Damaged& d) {
+        report(reportFd, 'E' + d.message);
+        mdb_close(mdb);
+        return mdbCopyDamaged;
+    } catch (const std::bad_alloc&) {
+        // The memory limit of the process, reached only by a file that makes the reader run away.
+        report(reportFd, "Ereading it needed more memory than a file of its size can.");
+        mdb_close(mdb);
+        return mdbCopyDamaged;
     } catch (const Failure& f) {
         report(reportFd, 'E' + f.message);
         mdb_close(mdb);
