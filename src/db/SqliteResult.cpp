@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "RecordColumn.h"
 #include "RecordSetBuilder.h"
+#include "SqliteStatement.h"
 
 #include <cstring>
 #include <sqlite3.h>
@@ -155,7 +156,7 @@ std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Build
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
-            throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+            throw Error(sqliteErrorText(db));
         for (int c = 0; c < columns; ++c) {
             RecordColumn& column = *target[size_t(c)];
             const bool dateColumn = kinds[size_t(c)] == Kind::Date;

@@ -2,10 +2,10 @@
 
 #include "db/Error.h"
 #include "db/Retrieval.h"
+#include "db/SaveFile.h"
 #include "reports/NumberFormat.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cmath>
 
 namespace rp {
@@ -126,11 +126,7 @@ bool convertFileToAcreFeet(const QString& path) {
     if (!convertToAcreFeet(in.readAll(), converted))
         return false;
     in.close();
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(converted) != converted.size() ||
-        !out.commit())
-        throw Error(
-            QStringLiteral("The file %1 cannot be rewritten: %2").arg(path, out.errorString()));
+    saveFile(path, converted);
     return true;
 }
 
