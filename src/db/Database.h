@@ -50,9 +50,8 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
 
-    // How saved record-set edits reach the database: one row by its key (a record set gives
-    // every column as it was read). Each throws rp::Error when the database refuses, or when
-    // not exactly one row matched the key.
+    // How saved record-set edits reach the database: one row by its key. Each throws rp::Error
+    // when the database refuses, or when not exactly one row matched the key.
     virtual void insertRow(const QString& table, const QStringList& columns,
                            const QVariantList& values) = 0;
     virtual void updateRow(const QString& table, const QStringList& keyColumns,
