@@ -28,7 +28,9 @@ QString CompactCommand::help() const {
         "(DBFILE with \"_new\" before the extension), the copy is checked with PRAGMA\n"
         "integrity_check, and only then does it take DBFILE's place. The previous file is kept\n"
         "with \"_backup\" before the extension (an older backup is replaced). If a step fails,\n"
-        "the message says where the database is. Close every program that uses DBFILE first.\n");
+        "the message says where the database is. Close every program that uses DBFILE first;\n"
+        "while it runs, a program that writes to DBFILE is told the database is busy, and a\n"
+        "connection opened before is refused when it next writes.\n");
 }
 
 void CompactCommand::run(const QStringList& arguments, QTextStream& out) {

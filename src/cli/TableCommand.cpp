@@ -1,6 +1,7 @@
 #include "cli/TableCommand.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 #include "core/reports/AggregateRows.h"
 #include "core/reports/DatabaseAggregateSink.h"
 #include "core/reports/ReportOptions.h"
@@ -116,10 +117,9 @@ int runTableCommand(const QStringList& args) {
         return fail(1, QStringLiteral("monthly and yearly values are written from a daily series "
                                       "(time-step code 2) only; %1 is not one")
                            .arg(seriesPath));
-    QFile report(outPath);
-    if (!report.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(1, QStringLiteral("cannot write %1: %2").arg(outPath, report.errorString()));
     try {
+        // Written beside the previous report, which a failure leaves as it was.
+        SaveFile report(outPath);
         std::unique_ptr<DatabaseAggregateSink> sink;
         if (writeBack) {
             sink = std::make_unique<DatabaseAggregateSink>(
@@ -127,12 +127,11 @@ int runTableCommand(const QStringList& args) {
                 WriteBackChoice{[=] { return writeMonthly; }, [=] { return writeYearly; }});
             options.sink = sink.get();
         }
-        writeTableReport(series, report, options);
+        writeTableReport(series, report.device(), options);
+        report.commit();
     } catch (const Error& e) {
         return fail(1, e.message());
     }
-    if (!report.flush())
-        return fail(1, QStringLiteral("cannot write %1: %2").arg(outPath, report.errorString()));
     return 0;
 }
 

@@ -6,6 +6,9 @@
 
 #include <QCryptographicHash>
 #include <QtTest>
+#include <memory>
+#include <optional>
+#include <thread>
 
 using namespace rp;
 using rp::test::BrowsingHdb;
@@ -48,6 +51,38 @@ protected:
     }
 };
 
+// A compactor that lets another connection write while it copies: `during` runs right after
+// the copy is written, before it takes the database's place.
+class RacedCompactor : public SqliteCompactor {
+public:
+    std::function<void(const QString& source)> during;
+
+protected:
+    void vacuumInto(const QString& source, const QString& target) override {
+        SqliteCompactor::vacuumInto(source, target);
+        during(source);
+    }
+};
+
+const QString kRacedUpdate =
+    QStringLiteral("UPDATE rday SET value = -777 WHERE datatype_site_id = 1001 AND value = 101");
+
+// Runs the update on `db`: the error message, or none when it was saved.
+std::optional<QString> tryUpdate(Database& db) {
+    try {
+        db.execute(kRacedUpdate);
+        return std::nullopt;
+    } catch (const Error& e) {
+        return e.message();
+    }
+}
+
+qint64 racedRows(const QString& path) {
+    SqliteDatabase db(path);
+    return db.open(QStringLiteral("SELECT * FROM rday WHERE value = -777"), LockType::ReadOnly)
+        ->recordCount();
+}
+
 // Every row of every table, in one digest: equal digests mean no row was lost or changed.
 QByteArray contentDigest(const QString& path) {
     SqliteDatabase db(path);
@@ -78,6 +113,8 @@ private slots:
     void failureLosesNothing_data();
     void failureLosesNothing();
     void refusesAFileInUse();
+    void concurrentWriterLosesNothing_data();
+    void concurrentWriterLosesNothing();
 };
 
 void tst_SqliteCompactor::keepsEveryRowAndTheBackup() {
@@ -199,6 +236,59 @@ void tst_SqliteCompactor::refusesAFileInUse() {
     QCOMPARE(QFileInfo(hdb.path).size(), size);
     QVERIFY(!QFileInfo::exists(names.backup));
     QVERIFY(!QFileInfo::exists(names.fresh));
+}
+
+void tst_SqliteCompactor::concurrentWriterLosesNothing_data() {
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("refusal"); // a word of the writer's message
+    QTest::newRow("writes while the copy is made") << "during"
+                                                   << "busy";
+    QTest::newRow("waits on a thread until the copy is in place") << "thread"
+                                                                  << "";
+    QTest::newRow("opened before, writes after") << "before"
+                                                 << "replaced";
+}
+
+void tst_SqliteCompactor::concurrentWriterLosesNothing() {
+    QFETCH(QString, writer);
+    QFETCH(QString, refusal);
+    BrowsingHdb hdb;
+    const MaintenanceNames names = maintenanceNames(hdb.path, true);
+    std::optional<QString> outcome;
+    std::thread waiting;
+    auto early = std::make_unique<SqliteDatabase>(hdb.path);
+    early->open(QStringLiteral("SELECT * FROM rday"), LockType::ReadOnly);
+    RacedCompactor compactor;
+    compactor.during = [&](const QString& source) {
+        if (writer == QLatin1String("during")) {
+            SqliteDatabase db(source);
+            outcome = tryUpdate(db);
+        } else if (writer == QLatin1String("thread")) {
+            waiting = std::thread([&outcome, source] {
+                SqliteDatabase db(source);
+                outcome = tryUpdate(db);
+            });
+            // Give the thread time to start waiting for the database.
+            QThread::msleep(300);
+        }
+    };
+    const CompactionResult result = compactor.compact(hdb.path, names);
+    if (waiting.joinable())
+        waiting.join();
+    if (writer == QLatin1String("before"))
+        outcome = tryUpdate(*early);
+    early.reset();
+
+    QVERIFY(result.replaced);
+    QCOMPARE(sqliteIntegrityCheck(hdb.path), QStringList{QStringLiteral("ok")});
+    // Either the write was refused, in words, and is nowhere; or it is in the database.
+    if (outcome) {
+        QVERIFY2(outcome->contains(refusal, Qt::CaseInsensitive), qPrintable(*outcome));
+        QCOMPARE(racedRows(hdb.path), 0);
+        QCOMPARE(racedRows(names.backup), 0);
+    } else {
+        QCOMPARE(racedRows(hdb.path), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_SqliteCompactor)

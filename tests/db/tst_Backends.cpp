@@ -41,6 +41,10 @@ private slots:
     void editsAreSaved();
     void rowChangedBySomeoneElseIsRefused_data() { test::addBackendRows(); }
     void rowChangedBySomeoneElseIsRefused();
+    void changeInAnotherColumnIsRefused_data();
+    void changeInAnotherColumnIsRefused();
+    void timeBeyondMillisecondsStillSaves_data() { test::addBackendRows(); }
+    void timeBeyondMillisecondsStillSaves();
     void keyThatFindsSeveralRowsChangesNone_data() { test::addBackendRows(); }
     void keyThatFindsSeveralRowsChangesNone();
     void appendIsAllOrNothing_data() { test::addBackendRows(); }
@@ -248,6 +252,69 @@ void tst_Backends::rowChangedBySomeoneElseIsRefused() {
     QCOMPARE(firstColumn(*other, QStringLiteral("SELECT value FROM rday WHERE datatype_site_id = "
                                                 "2001")),
              QStringLiteral("2"));
+}
+
+void tst_Backends::changeInAnotherColumnIsRefused_data() {
+    test::addBackendColumn();
+    QTest::addColumn<QString>("theirs"); // the column another connection changes
+    QTest::addColumn<bool>("remove");    // delete the row rather than edit its value
+    for (const char* backend : {"SQLite", "PostgreSQL"}) {
+        QTest::addRow("%s, edit after source changed", backend) << backend << "source" << false;
+        QTest::addRow("%s, delete after value changed", backend) << backend << "value" << true;
+        QTest::addRow("%s, delete after source changed", backend) << backend << "source" << true;
+    }
+}
+
+void tst_Backends::changeInAnotherColumnIsRefused() {
+    RP_BACKEND_HDB(hdb);
+    QFETCH(QString, theirs);
+    QFETCH(bool, remove);
+    hdb.fillSmall();
+    const QString sql = QStringLiteral("SELECT * FROM rday WHERE datatype_site_id = 2001");
+    const auto mine = hdb.db()->open(sql, LockType::Optimistic);
+    hdb.openAnother()->execute(
+        QStringLiteral("UPDATE rday SET %1 = 77 WHERE datatype_site_id = 2001").arg(theirs));
+    try {
+        if (remove) {
+            mine->deleteCurrent();
+        } else {
+            mine->setValue(mine->fieldIndex(QStringLiteral("value")), 2.0);
+            mine->update();
+        }
+        QFAIL("a row changed by someone else was saved over");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(QLatin1String("changed")), qPrintable(e.message()));
+    }
+    // Their change stands, alone.
+    const auto column = [&](const char* name) {
+        return firstColumn(*hdb.db(),
+                           QStringLiteral("SELECT %1 FROM rday WHERE datatype_site_id = 2001")
+                               .arg(QLatin1String(name)));
+    };
+    const bool value = theirs == QLatin1String("value");
+    QCOMPARE(column("value"), value ? QStringLiteral("77") : QStringLiteral("0.25"));
+    QCOMPARE(column("source"), value ? QStringLiteral("1") : QStringLiteral("77"));
+}
+
+void tst_Backends::timeBeyondMillisecondsStillSaves() {
+    RP_BACKEND_HDB(hdb);
+    hdb.fillSmall();
+    // Times stored with microseconds are read to the millisecond; the row is still found.
+    hdb.db()->executeNative(QStringLiteral("INSERT INTO rday VALUES (1002, '1999-03-10 "
+                                           "12:00:00.123456', 4.5, 1), (1002, '1999-03-11 "
+                                           "12:00:00.000789', 5.5, 1)"));
+    const auto set = hdb.db()->open(
+        QStringLiteral("SELECT * FROM rday WHERE datatype_site_id = 1002 ORDER BY date_time"),
+        LockType::Optimistic);
+    QCOMPARE(set->recordCount(), 2);
+    set->moveFirst();
+    set->setValue(set->fieldIndex(QStringLiteral("value")), 9.75);
+    set->update();
+    set->moveLast();
+    set->deleteCurrent();
+    QCOMPARE(firstColumn(*hdb.db(),
+                         QStringLiteral("SELECT value FROM rday WHERE datatype_site_id = 1002")),
+             QStringLiteral("9.75"));
 }
 
 void tst_Backends::keyThatFindsSeveralRowsChangesNone() {

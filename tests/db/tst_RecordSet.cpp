@@ -231,10 +231,12 @@ private slots:
         const auto& call = db->calls.first();
         QCOMPARE(call.kind, QStringLiteral("update"));
         QCOMPARE(call.table, QStringLiteral("rday"));
-        // The key holds the original values, not the new date; the changed value must still be
-        // what was read, or someone else changed the row meanwhile.
-        QCOMPARE(call.keyColumns, QStringList({"datatype_site_id", "date_time", "value"}));
-        QCOMPARE(call.keyValues, QVariantList({qlonglong(1001), at(1999, 3, 2), 11.5}));
+        // The key holds the original values, not the new date; every column must still be what
+        // was read, or someone else changed the row meanwhile.
+        QCOMPARE(call.keyColumns,
+                 QStringList({"datatype_site_id", "date_time", "value", "source"}));
+        QCOMPARE(call.keyValues,
+                 QVariantList({qlonglong(1001), at(1999, 3, 2), 11.5, qlonglong(1)}));
         QCOMPARE(call.columns, QStringList({"date_time", "value"}));
         QCOMPARE(call.values, QVariantList({at(1999, 3, 20, 7, 15), 99.5}));
         QCOMPARE(rs->editMode(), EditMode::None);
@@ -244,7 +246,7 @@ private slots:
         QCOMPARE(rs->absolutePosition(), 1);
         QCOMPARE(db->calls.size(), 2);
         QCOMPARE(db->calls[1].keyValues,
-                 QVariantList({qlonglong(1001), at(1999, 3, 20, 7, 15), qlonglong(1)}));
+                 QVariantList({qlonglong(1001), at(1999, 3, 20, 7, 15), 99.5, qlonglong(1)}));
         QCOMPARE(db->calls[1].values, QVariantList({qlonglong(7)}));
     }
 
@@ -453,7 +455,8 @@ private slots:
         rs->moveLast();
         rs->deleteCurrent();
         QCOMPARE(rs->absolutePosition(), 1);
-        QCOMPARE(db->calls[0].keyValues, QVariantList({qlonglong(1001), at(1999, 3, 2)}));
+        QCOMPARE(db->calls[0].keyValues,
+                 QVariantList({qlonglong(1001), at(1999, 3, 2), 11.5, qlonglong(1)}));
         rs->deleteCurrent();
         QVERIFY(rs->bof() && rs->eof());
         QVERIFY_THROWS_EXCEPTION(Error, rs->deleteCurrent());

@@ -66,18 +66,11 @@ const QVariant* RecordSet::Data::pendingValue(qsizetype row, int field) const {
 
 void RecordSet::Data::keyOf(qsizetype storage, QStringList& keyColumns,
                             QVariantList& keyValues) const {
-    const int series = fieldIndex(QStringLiteral("datatype_site_id"));
-    const int date = fieldIndex(QStringLiteral("date_time"));
-    std::vector<int> fields;
-    if (series >= 0 && date >= 0) {
-        fields = {series, date};
-    } else {
-        for (int f = 0; f < int(columns.size()); ++f)
-            fields.push_back(f);
-    }
-    for (int f : fields) {
-        keyColumns.append(columns[size_t(f)].name());
-        keyValues.append(columns[size_t(f)].value(storage));
+    // Every column as it was read: a row that someone else changed in any column since then
+    // matches nothing, and the save or delete is refused instead of mixing the two changes.
+    for (const RecordColumn& c : columns) {
+        keyColumns.append(c.name());
+        keyValues.append(c.value(storage));
     }
 }
 
@@ -101,15 +94,6 @@ bool RecordSet::Data::savePending() {
         QStringList keyColumns;
         QVariantList keyValues;
         keyOf(storage, keyColumns, keyValues);
-        // The changed fields must still hold what was read: a row someone else changed
-        // meanwhile is refused, not overwritten.
-        for (const auto& [field, value] : pending) {
-            const QString& name = columns[size_t(field)].name();
-            if (!keyColumns.contains(name, Qt::CaseInsensitive)) {
-                keyColumns.append(name);
-                keyValues.append(columns[size_t(field)].value(storage));
-            }
-        }
         database->updateRow(baseTable, keyColumns, keyValues, names, values);
     }
     // Saved: the new values become the record's own.

@@ -46,8 +46,8 @@ struct RecordSet::Data {
     void requireEditable() const;
     // The value a cell shows: a pending change of the current record, else the stored one.
     const QVariant* pendingValue(qsizetype row, int field) const;
-    // The key by which a stored row is found in the base table: datatype_site_id and date_time
-    // when the set has both, else every field; original (saved) values.
+    // The row as it was read (every field, original saved values): what a save or delete
+    // finds the stored row by.
     void keyOf(qsizetype storage, QStringList& columns, QVariantList& values) const;
     // Saves the current record's pending changes. Returns true when it dropped an added record
     // that had nothing to save.

@@ -1,11 +1,11 @@
 #include "core/export/AcreFeet.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 #include "core/hdb/Retrieval.h"
 #include "core/reports/NumberFormat.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cmath>
 
 namespace rp {
@@ -126,11 +126,7 @@ bool convertFileToAcreFeet(const QString& path) {
     if (!convertToAcreFeet(in.readAll(), converted))
         return false;
     in.close();
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(converted) != converted.size() ||
-        !out.commit())
-        throw Error(
-            QStringLiteral("The file %1 cannot be rewritten: %2").arg(path, out.errorString()));
+    saveFile(path, converted);
     return true;
 }
 

@@ -1,11 +1,11 @@
 #include "core/export/GoPlan.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 #include "core/reports/TableReport.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace rp {
 
@@ -35,10 +35,7 @@ QString prepareWorkingFile(const QString& seriesFile, const QString& chosenName)
         throw Error(QStringLiteral("The series file %1 cannot be read: %2")
                         .arg(seriesFile, in.errorString()));
     const QByteArray content = in.readAll();
-    QSaveFile out(chosenName);
-    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit())
-        throw Error(
-            QStringLiteral("The file %1 cannot be written: %2").arg(chosenName, out.errorString()));
+    saveFile(chosenName, content);
     return chosenName;
 }
 
@@ -48,14 +45,10 @@ void writeReportFile(const QString& workingFile, const QString& reportFile,
     if (!series.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("The file %1 cannot be read: %2")
                         .arg(workingFile, series.errorString()));
-    QFile report(reportFile);
-    if (!report.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Error(QStringLiteral("The report file %1 cannot be written: %2")
-                        .arg(reportFile, report.errorString()));
-    writeTableReport(series, report, options);
-    if (!report.flush())
-        throw Error(QStringLiteral("The report file %1 cannot be written: %2")
-                        .arg(reportFile, report.errorString()));
+    // A failure leaves the previous report as it was.
+    SaveFile report(reportFile);
+    writeTableReport(series, report.device(), options);
+    report.commit();
 }
 
 } // namespace rp

@@ -1,6 +1,7 @@
 #include "core/hdb/HdbSchema.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 #include "core/base/TimeStep.h"
 #include "core/db/ConnectionString.h"
 #include "core/db/Database.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 namespace rp {
 
@@ -87,39 +87,19 @@ void buildNewHdbFile(const QString& path, const std::function<void(Database&)>& 
         throw Error(QStringLiteral("The folder %1 does not exist.")
                         .arg(QDir::toNativeSeparators(target.absolutePath())));
 
-    QString tempPath;
-    {
-        QTemporaryFile temp(target.absoluteDir().filePath(
-            QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
-        if (!temp.open())
-            throw Error(QStringLiteral("The file %1 cannot be created: %2")
-                            .arg(QDir::toNativeSeparators(path), temp.errorString()));
-        temp.setAutoRemove(false);
-        tempPath = temp.fileName();
-    }
     // The half-built file goes away whatever happens, unless it became the HDB.
-    struct Cleanup {
-        QString path;
-        ~Cleanup() {
-            if (!path.isEmpty())
-                QFile::remove(path);
-        }
-    } cleanup{tempPath};
+    SaveFile file(target.absoluteFilePath());
+    file.device().setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                 QFileDevice::ReadGroup | QFileDevice::ReadOther);
     {
         const auto database =
-            openDatabase(ConnectionString::forFile(BackendKind::Sqlite, tempPath));
+            openDatabase(ConnectionString::forFile(BackendKind::Sqlite, file.temporaryPath()));
         createHdbSchema(*database);
         if (fill)
             fill(*database);
     }
-    QFile file(tempPath);
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                        QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    // rename() never replaces an existing file, so a file made meanwhile is left alone.
-    if (!file.rename(target.absoluteFilePath()))
-        throw Error(QStringLiteral("The file %1 cannot be created: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()));
-    cleanup.path.clear();
+    // A file made meanwhile under the same name is left alone.
+    file.commit(SaveFile::Replace::Never);
 }
 
 void buildNewHdb(const QString& connectionString, const std::function<void(Database&)>& fill) {

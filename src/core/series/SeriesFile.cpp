@@ -3,19 +3,14 @@
 #include "core/base/CivilDays.h"
 #include "core/base/Error.h"
 #include "core/base/JetDate.h"
+#include "core/base/SaveFile.h"
 #include "core/db/RecordColumn.h"
 #include "core/db/RecordSet.h"
 #include "core/series/HandOff.h"
 #include "core/series/SeriesDateField.h"
 #include "core/series/SeriesSlots.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QIODevice>
-#include <QScopeGuard>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace rp {
 
@@ -163,21 +158,9 @@ int writeSeriesFile(const RecordSet& records, const SeriesRequest& request, cons
     // Written beside the old file and renamed over it, so nobody reads half a file and a failure
     // leaves the old one. Not forced to disk first: the file is made again at every hand-off, and
     // waiting for the disk took longer than writing it.
-    const QString part =
-        QStringLiteral("%1.%2.part").arg(path).arg(QCoreApplication::applicationPid());
-    QFile file(part);
-    const auto discard = qScopeGuard([&file] { file.remove(); });
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Error(QStringLiteral("The series file %1 cannot be created: %2")
-                        .arg(path, file.errorString()));
-    const int perDay = writeSeriesFile(records, request, file, progress);
-    file.close();
-    if (file.error() != QFileDevice::NoError ||
-        std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0)
-        throw Error(QStringLiteral("The series file %1 cannot be written: %2")
-                        .arg(path, file.error() != QFileDevice::NoError
-                                       ? file.errorString()
-                                       : QString::fromLocal8Bit(std::strerror(errno))));
+    SaveFile file(path, SaveFile::Sync::Skip);
+    const int perDay = writeSeriesFile(records, request, file.device(), progress);
+    file.commit();
     return perDay;
 }
 

@@ -1,10 +1,10 @@
 #include "core/series/TableDump.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 #include "core/db/RecordSet.h"
 
 #include <QIODevice>
-#include <QSaveFile>
 
 namespace rp {
 
@@ -42,14 +42,9 @@ void writeTableDump(const RecordSet& records, QIODevice& out) {
 }
 
 void writeTableDump(const RecordSet& records, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(
-            QStringLiteral("The file %1 cannot be created: %2").arg(path, file.errorString()));
-    writeTableDump(records, file);
-    if (!file.commit())
-        throw Error(
-            QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
+    SaveFile file(path);
+    writeTableDump(records, file.device());
+    file.commit();
 }
 
 } // namespace rp

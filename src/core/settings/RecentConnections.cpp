@@ -1,11 +1,11 @@
 #include "core/settings/RecentConnections.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 #include "core/settings/AppPaths.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace rp {
 
@@ -38,10 +38,7 @@ void RecentConnections::add(const QString& connectionString) const {
     QByteArray bytes;
     for (const QString& line : list.mid(0, capacity))
         bytes += line.toLatin1() + "\r\n";
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(QStringLiteral("Cannot write the list of recent connections %1: %2")
-                        .arg(m_path, file.errorString()));
+    saveFile(m_path, bytes);
 }
 
 } // namespace rp

@@ -1,9 +1,9 @@
 #include "core/settings/SettingsFile.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace rp {
 
@@ -40,14 +40,15 @@ QByteArray SettingsFile::bytes() const {
 
 void SettingsFile::write(const QString& path) const {
     const QByteArray bytes = this->bytes();
-    QSaveFile file(path);
+    SaveFile file(path);
     // The connection string may hold a password: the file is for its owner's eyes only, also
-    // when it replaces one that others could read.
-    if (!file.open(QIODevice::WriteOnly) ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(
-            QStringLiteral("Cannot write the settings file %1: %2").arg(path, file.errorString()));
+    // when it replaces one that others could read (set before anything is written).
+    if (!file.device().setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        throw Error(QStringLiteral("Cannot write the settings file %1: its permissions cannot be "
+                                   "set.")
+                        .arg(path));
+    file.write(bytes);
+    file.commit();
 }
 
 } // namespace rp

@@ -2,10 +2,10 @@
 #include "formats/xlsx/XlsxWorkbookWriter.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 #include "formats/xlsx/XlsxChartPatch.h"
 
 #include <QDateTime>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <limits>
@@ -384,12 +384,9 @@ void writeSpreadsheetWorkbook(const QString& path, const std::vector<Spreadsheet
     if (progress && !progress(whole * 9 / 10, whole))
         throw Error(cancelled);
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("%1 cannot be written: %2").arg(path, out.errorString()));
-    copyWorkbookFinishingCharts(QFile::decodeName(rawPath), out, finishes);
-    if (!out.commit())
-        throw Error(QStringLiteral("%1 cannot be written: %2").arg(path, out.errorString()));
+    SaveFile out(path);
+    copyWorkbookFinishingCharts(QFile::decodeName(rawPath), out.device(), finishes);
+    out.commit();
 }
 
 } // namespace rp

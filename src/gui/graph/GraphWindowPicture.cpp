@@ -1,6 +1,7 @@
 #include "gui/graph/GraphWindow.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 #include "gui/graph/BackdropPainter.h"
 #include "gui/graph/ChartView.h"
 
@@ -70,13 +71,16 @@ void GraphWindow::savePicture(const QString& path, QSize size) {
     const auto cannot = [&path] {
         return Error(QStringLiteral("The chart cannot be saved as %1.").arg(path));
     };
+    // Drawn beside the previous picture, which a failure leaves as it was.
+    SaveFile file(path);
+    QIODevice& device = file.device();
     switch (*kind) {
     case PictureKind::Png:
-        if (!renderImage(size).save(path, "PNG"))
+        if (!renderImage(size).save(&device, "PNG"))
             throw cannot();
-        return;
+        break;
     case PictureKind::Pdf: {
-        QPdfWriter writer(path);
+        QPdfWriter writer(&device);
         writer.setPageOrientation(QPageLayout::Landscape);
         QPainter painter;
         if (!painter.begin(&writer))
@@ -84,11 +88,11 @@ void GraphWindow::savePicture(const QString& path, QSize size) {
         const QRect page = painter.viewport();
         painter.drawImage(QRect(page.topLeft(), size.scaled(page.size(), Qt::KeepAspectRatio)),
                           renderImage(size));
-        return;
+        break;
     }
     case PictureKind::Svg: {
         QSvgGenerator generator;
-        generator.setFileName(path);
+        generator.setOutputDevice(&device);
         generator.setSize(size);
         generator.setViewBox(QRect(QPoint(), size));
         generator.setTitle(m_model.title);
@@ -103,9 +107,10 @@ void GraphWindow::savePicture(const QString& path, QSize size) {
         renderChart(painter, size, overBackdrop);
         if (!painter.end())
             throw cannot();
-        return;
+        break;
     }
     }
+    file.commit();
 }
 
 void GraphWindow::saveImage() {

@@ -258,7 +258,18 @@ QString PostgresDatabase::editableTable(const QString& sourceTable, pg_result* r
 }
 
 RowChangeSql PostgresDatabase::rowSql() const {
-    return {*m_dialect, [](qsizetype n) { return QStringLiteral("$%1").arg(n); }};
+    RowChangeSql sql{*m_dialect, [](qsizetype n) { return QStringLiteral("$%1").arg(n); }};
+    // A date-time was read to the millisecond: the stored value matches at that precision, so
+    // microseconds the server keeps do not make every save fail.
+    sql.keyTerm = [](const QString& column, const QVariant& value, QVariantList& parameters) {
+        if (value.typeId() != QMetaType::QDateTime)
+            return QString();
+        parameters.append(value);
+        return QStringLiteral("date_trunc('milliseconds', %1) = $%2")
+            .arg(column)
+            .arg(parameters.size());
+    };
+    return sql;
 }
 
 void PostgresDatabase::changeOneRow(const QString& sql, const QVariantList& parameters) {

@@ -107,6 +107,17 @@ CompactionResult SqliteCompactor::compact(const QString& path, const Maintenance
             throw Error(QStringLiteral("%1 is in use (%2 exists). Close every program that uses "
                                        "it and try again; nothing was changed.")
                             .arg(path, path + QLatin1String(side)));
+    // Held until the copy has taken the database's place: no other connection can commit a
+    // change that the copy would miss. A writer waiting meanwhile finds the file replaced and
+    // is refused (SQLite checks that the file it opened is still at its name).
+    Connection hold(path, SQLITE_OPEN_READWRITE);
+    try {
+        hold.run("BEGIN IMMEDIATE", {}, {});
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("%1 is in use by another program (%2). Close every program "
+                                   "that writes to it and try again; nothing was changed.")
+                        .arg(path, e.message()));
+    }
     if (exists(names.fresh) && !removeFile(names.fresh))
         throw Error(QStringLiteral("Cannot remove the old %1; the database at %2 is unchanged.")
                         .arg(names.fresh, path));

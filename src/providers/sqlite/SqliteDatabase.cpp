@@ -138,9 +138,9 @@ qint64 SqliteDatabase::execute(const QString& jetSql) {
 void SqliteDatabase::executeNative(const QString& sql) {
     char* message = nullptr;
     if (sqlite3_exec(m_handle, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const QString text = message ? QString::fromUtf8(message) : sqliteErrorText(m_handle);
+        // The connection's own error text tells a busy database in words a user understands.
         sqlite3_free(message);
-        throw Error(text);
+        throw Error(sqliteErrorText(m_handle));
     }
 }
 
@@ -199,18 +199,22 @@ QString SqliteDatabase::editableTable(const QString& sourceTable, void* handle) 
 
 RowChangeSql SqliteDatabase::rowSql() const {
     RowChangeSql sql{*m_dialect, [](qsizetype) { return QStringLiteral("?"); }};
-    // A date-time key matches each text form a stored date may take.
+    // A date-time key matches each text form a stored date may take, and a text with digits
+    // beyond the milliseconds it was read to.
     sql.keyTerm = [](const QString& column, const QVariant& value, QVariantList& parameters) {
         if (value.typeId() != QMetaType::QDateTime)
             return QString();
-        const QStringList texts = storedDateTexts(value.toDateTime());
+        const QDateTime dateTime = value.toDateTime();
+        const QStringList texts = storedDateTexts(dateTime);
         QStringList marks;
         for (const QString& t : texts) {
             marks.append(QStringLiteral("?"));
             parameters.append(t);
         }
-        return column + QStringLiteral(" IN (") + marks.join(QStringLiteral(", ")) +
-               QLatin1Char(')');
+        parameters.append(texts.first());
+        parameters.append(dateTime.addMSecs(1).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+        return QStringLiteral("(%1 IN (%2) OR (%1 >= ? AND %1 < ?))")
+            .arg(column, marks.join(QStringLiteral(", ")));
     };
     return sql;
 }

@@ -1,9 +1,11 @@
 #include "providers/sqlite/SqliteResult.h"
 
+#include "core/base/CivilDays.h"
 #include "core/base/Error.h"
 #include "core/base/IsoDateTime.h"
 #include "core/db/RecordColumn.h"
 #include "core/db/RecordSetBuilder.h"
+#include "providers/sqlite/SqliteStatement.h"
 
 #include <cstring>
 #include <sqlite3.h>
@@ -64,7 +66,7 @@ std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Build
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
-            throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+            throw Error(sqliteErrorText(db));
         for (int c = 0; c < columns; ++c) {
             RecordColumn& column = *target[size_t(c)];
             const bool dateColumn = kinds[size_t(c)] == Kind::Date;

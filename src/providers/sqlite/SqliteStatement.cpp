@@ -9,7 +9,19 @@
 namespace rp {
 
 QString sqliteErrorText(sqlite3* db) {
-    return QString::fromUtf8(sqlite3_errmsg(db));
+    const QString text = QString::fromUtf8(sqlite3_errmsg(db));
+    const int code = sqlite3_extended_errcode(db);
+    if (code == SQLITE_READONLY_DBMOVED)
+        return QStringLiteral("The database file was replaced (for example compacted) while it "
+                              "was open; nothing was written. Connect again and repeat the "
+                              "change. (%1)")
+            .arg(text);
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+        return QStringLiteral("The database is busy: another program (for example a compaction) "
+                              "is using it. Nothing was written; try again when it has "
+                              "finished. (%1)")
+            .arg(text);
+    return text;
 }
 
 QString sqliteDateTimeText(const QDateTime& dateTime) {

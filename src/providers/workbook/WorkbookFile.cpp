@@ -1,12 +1,11 @@
 #include "providers/workbook/WorkbookFile.h"
 
 #include "core/base/Error.h"
+#include "core/base/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
-#include <cstdio>
 
 namespace rp {
 
@@ -63,26 +62,14 @@ void WorkbookFile::replace(const std::function<void(const QString& newFile)>& wr
         throw Error(QStringLiteral("The backup %1 of the workbook cannot be made. %2")
                         .arg(QDir::toNativeSeparators(backup), nothingWritten));
 
-    QTemporaryFile reserve(
-        info.dir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".XXXXXX")));
-    reserve.setAutoRemove(false);
-    if (!reserve.open())
-        throw Error(QStringLiteral("The workbook %1 cannot be written: its folder takes no new "
-                                   "files (%2). %3")
-                        .arg(shown, reserve.errorString(), nothingWritten));
-    const QString newFile = reserve.fileName();
-    reserve.close();
     try {
-        write(newFile);
-        QFile::setPermissions(newFile, info.permissions());
-        // rename() replaces the old file in one step: a reader sees the old or the new one.
-        if (std::rename(QFile::encodeName(newFile).constData(),
-                        QFile::encodeName(m_path).constData()) != 0)
-            throw Error(QStringLiteral("The workbook %1 cannot be replaced. %2")
-                            .arg(shown, nothingWritten));
-    } catch (const Error&) {
-        QFile::remove(newFile);
-        throw;
+        SaveFile file(m_path);
+        write(file.temporaryPath());
+        // The rename replaces the old file in one step: a reader sees the old or the new one.
+        file.commit();
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("The workbook %1 cannot be written: %2 %3")
+                        .arg(shown, e.message(), nothingWritten));
     }
     m_stamp = stampOf(m_path);
 }
