@@ -24,7 +24,11 @@ const char* const help =
     "table for hourly series. Unit values have no table.\n"
     "\n"
     "While it writes the daily table of a daily series it can store the monthly and yearly\n"
-    "values it computes in rmonth and ryear (source 5), replacing rows of the same date.\n"
+    "values it computes in rmonth and ryear (source 5), replacing rows of the same date, all\n"
+    "in one transaction once the report is written. It refuses (writing nothing) a series\n"
+    "whose key differs from --dsid or is not in rsite, whose dates are not ascending or whose\n"
+    "values are not all finite numbers; a month or year the series covers only in part does\n"
+    "not replace a stored value.\n"
     "\n"
     "  --out FILE         the report file (default: lasttable.txt in the current folder)\n"
     "  --excel            lay the report out for import into a spreadsheet\n"
@@ -119,8 +123,8 @@ int runTableCommand(const QStringList& args) {
     QFile report(outPath);
     if (!report.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fail(1, QStringLiteral("cannot write %1: %2").arg(outPath, report.errorString()));
+    std::unique_ptr<DatabaseAggregateSink> sink;
     try {
-        std::unique_ptr<DatabaseAggregateSink> sink;
         if (writeBack) {
             sink = std::make_unique<DatabaseAggregateSink>(
                 connection, dsid,
@@ -133,6 +137,15 @@ int runTableCommand(const QStringList& args) {
     }
     if (!report.flush())
         return fail(1, QStringLiteral("cannot write %1: %2").arg(outPath, report.errorString()));
+    if (sink) {
+        // Only a report written whole lets the monthly and yearly values reach the database.
+        try {
+            if (const QString note = sink->finish(); !note.isEmpty())
+                std::fprintf(stdout, "%s\n", qPrintable(note));
+        } catch (const Error& e) {
+            return fail(1, e.message());
+        }
+    }
     return 0;
 }
 

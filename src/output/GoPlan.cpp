@@ -1,6 +1,7 @@
 #include "GoPlan.h"
 
 #include "db/Error.h"
+#include "reports/AggregateSink.h"
 #include "reports/TableReport.h"
 
 #include <QFile>
@@ -42,8 +43,8 @@ QString prepareWorkingFile(const QString& seriesFile, const QString& chosenName)
     return chosenName;
 }
 
-void writeReportFile(const QString& workingFile, const QString& reportFile,
-                     const ReportOptions& options) {
+QString writeReportFile(const QString& workingFile, const QString& reportFile,
+                        const ReportOptions& options) {
     QFile series(workingFile);
     if (!series.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("The file %1 cannot be read: %2")
@@ -56,6 +57,7 @@ void writeReportFile(const QString& workingFile, const QString& reportFile,
     if (!report.flush())
         throw Error(QStringLiteral("The report file %1 cannot be written: %2")
                         .arg(reportFile, report.errorString()));
+    return options.sink ? options.sink->finish() : QString();
 }
 
 } // namespace rp

@@ -2,6 +2,7 @@
 
 #include "db/Error.h"
 #include "output/MonthlyTable.h"
+#include "reports/AggregateSink.h"
 #include "reports/DailyTable.h"
 #include "reports/HourlyTable.h"
 #include "reports/SeriesReader.h"
@@ -9,6 +10,9 @@
 namespace rp {
 
 void writeTableReport(QIODevice& series, QIODevice& report, const ReportOptions& options) {
+    // A series that cannot be trusted is refused before a line is printed.
+    if (options.sink)
+        options.sink->checkSeries(series);
     SeriesReader in(series);
     QString header1;
     QString header2;
