@@ -25,7 +25,11 @@ const char* const help =
     "table for hourly series. Unit values have no table.\n"
     "\n"
     "While it writes the daily table of a daily series it can store the monthly and yearly\n"
-    "values it computes in rmonth and ryear (source 5), replacing rows of the same date.\n"
+    "values it computes in rmonth and ryear (source 5), replacing rows of the same date, all\n"
+    "in one transaction once the report is written. It refuses (writing nothing) a series\n"
+    "whose key differs from --dsid or is not in rsite, whose dates are not ascending or whose\n"
+    "values are not all finite numbers; a month or year the series covers only in part does\n"
+    "not replace a stored value.\n"
     "\n"
     "  --out FILE         the report file (default: lasttable.txt in the current folder)\n"
     "  --excel            lay the report out for import into a spreadsheet\n"
@@ -117,10 +121,10 @@ int runTableCommand(const QStringList& args) {
         return fail(1, QStringLiteral("monthly and yearly values are written from a daily series "
                                       "(time-step code 2) only; %1 is not one")
                            .arg(seriesPath));
+    std::unique_ptr<DatabaseAggregateSink> sink;
     try {
         // Written beside the previous report, which a failure leaves as it was.
         SaveFile report(outPath);
-        std::unique_ptr<DatabaseAggregateSink> sink;
         if (writeBack) {
             sink = std::make_unique<DatabaseAggregateSink>(
                 connection, dsid,
@@ -131,6 +135,15 @@ int runTableCommand(const QStringList& args) {
         report.commit();
     } catch (const Error& e) {
         return fail(1, e.message());
+    }
+    if (sink) {
+        // Only a report written whole lets the monthly and yearly values reach the database.
+        try {
+            if (const QString note = sink->finish(); !note.isEmpty())
+                std::fprintf(stdout, "%s\n", qPrintable(note));
+        } catch (const Error& e) {
+            return fail(1, e.message());
+        }
     }
     return 0;
 }

@@ -16,6 +16,7 @@ private slots:
     void writes();
     void refused_data();
     void refused();
+    void partOfAYearIsNamed();
 
 private:
     struct Result {
@@ -38,6 +39,8 @@ void tst_TableWriteBack::init() {
         QStringLiteral("Provider=SQLite;Data Source=%1").arg(m_dir->filePath("hdb.sqlite"));
     m_db = createHdb(m_connection);
     m_db->execute(QStringLiteral("INSERT INTO rmonth VALUES (1001, #3/01/2005#, 1, 1)"));
+    m_db->executeNative(
+        QStringLiteral("INSERT INTO rsite (site_id, datatype_site_id) VALUES (1, 1001)"));
 }
 
 tst_TableWriteBack::Result tst_TableWriteBack::run(const QStringList& args) {
@@ -93,7 +96,7 @@ void tst_TableWriteBack::writes_data() {
 void tst_TableWriteBack::writes() {
     QFETCH(QStringList, options);
     const QString input = write(QStringLiteral("lastout.txt"),
-                                "2 1 KERN R\r\nDAILY DISCHARGE, CFS\r\n01 MAR 2005 40\r\n"
+                                "2 1001 KERN R\r\nDAILY DISCHARGE, CFS\r\n01 MAR 2005 40\r\n"
                                 "02 MAR 2005 60\r\n01 APR 2005 10\r\n");
     const Result r =
         run(QStringList{input, "--connection", m_connection, "--dsid", "1001"} + options);
@@ -110,7 +113,7 @@ void tst_TableWriteBack::refused_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
 
-    const QByteArray daily = "2 1 SITE\r\nDAILY FLOW, CFS\r\n01 MAR 2005 5\r\n";
+    const QByteArray daily = "2 1001 SITE\r\nDAILY FLOW, CFS\r\n01 MAR 2005 5\r\n";
     const QString db = QStringLiteral("Provider=SQLite;Data Source=%1");
     QTest::newRow("no connection")
         << daily << QStringList{"--dsid", "1001", "--write-monthly"} << 2 << "--connection";
@@ -130,6 +133,33 @@ void tst_TableWriteBack::refused_data() {
         << QStringList{"--connection", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb",
                        "--dsid", "1001", "--write-monthly"}
         << 1 << "Access";
+    const QStringList both{"--connection",  db, "--dsid", "1001", "--write-monthly",
+                           "--write-yearly"};
+    QTest::newRow("another parameter's series")
+        << QByteArray("2 1002 SITE\r\nDAILY FLOW, CFS\r\n01 MAR 2004 5\r\n01 MAR 2005 5\r\n")
+        << both << 1 << "not of 1001";
+    QTest::newRow("dates not ascending")
+        << QByteArray("2 1001 SITE\r\nDAILY FLOW, CFS\r\n01 MAR 2005 5\r\n01 MAR 2004 5\r\n")
+        << both << 1 << "ascending";
+    QTest::newRow("cut short")
+        << QByteArray("2 1001 SITE\r\nDAILY FLOW, CFS\r\n01 MAR 2004 5\r\n01 MAR 2005 5") << both
+        << 1 << "cut short";
+}
+
+void tst_TableWriteBack::partOfAYearIsNamed() {
+    const QString input = write(QStringLiteral("lastout.txt"),
+                                "2 1001 KERN R\r\nDAILY DISCHARGE, CFS\r\n15 MAR 2005 40\r\n"
+                                "01 APR 2005 10\r\n");
+    QProcess p;
+    p.setWorkingDirectory(m_dir->path());
+    p.start(QStringLiteral(RIVELPOST_CLI),
+            {"table", input, "--connection", m_connection, "--dsid", "1001", "--write-monthly"});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    const QByteArray out = p.readAllStandardOutput();
+    QVERIFY2(out.contains("March 2005"), out.constData());
+    QCOMPARE(rows(QStringLiteral("rmonth")),
+             (QStringList{"1001 3/1/2005 1 1", "1001 4/1/2005 20 5"}));
 }
 
 void tst_TableWriteBack::refused() {

@@ -68,6 +68,21 @@ void tst_XlsxCommand::wrongCalls_data() {
         << QStringList{"xlsx", "in.txt", "--out", "o.xlsx", "--per-day", "x"} << 2 << "--per-day";
     QTest::newRow("xlsx of a missing file")
         << QStringList{"xlsx", "/nonexistent/in.txt", "--out", "o.xlsx"} << 1 << "cannot be read";
+    QTest::newRow("xlsx --update without a connection")
+        << QStringList{"xlsx", "in.txt", "--update", "--out", "DBedit.xlsx"} << 2
+        << "--update needs --connection";
+    QTest::newRow("xlsx --connection without --update")
+        << QStringList{"xlsx", "in.txt", "--connection", "x", "--out", "o.xlsx"} << 2
+        << "--connection goes with --update";
+    QTest::newRow("xlsx --update of a missing file")
+        << QStringList{"xlsx",
+                       "/nonexistent/in.txt",
+                       "--update",
+                       "--connection",
+                       "Provider=SQLite;Data Source=x.sqlite",
+                       "--out",
+                       "DBedit.xlsx"}
+        << 1 << "cannot be read";
     QTest::newRow("apply-update without a workbook")
         << QStringList{"apply-update"} << 2 << "no workbook given";
     QTest::newRow("apply-update of no workbook")

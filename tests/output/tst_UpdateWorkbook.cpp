@@ -2,6 +2,7 @@
 // edited sheet is written back to a temporary SQLite HDB.
 #include "SpreadsheetCheck.h"
 #include "core/base/Error.h"
+#include "core/base/UserDialogs.h"
 #include "core/db/Database.h"
 #include "core/export/ApplyUpdate.h"
 #include "core/export/ExportSession.h"
@@ -94,6 +95,9 @@ private slots:
     void servicesReleaseAWorkbookDatabase_data();
     void servicesReleaseAWorkbookDatabase();
     void servicesShowProgressAndStop();
+    void othersChangesAreConflicts();
+    void ownerOnlyWithoutPassword();
+    void servicesShowConflicts();
 };
 
 void tst_UpdateWorkbook::updateFillsTheTemplate() {
@@ -334,6 +338,112 @@ void tst_UpdateWorkbook::servicesShowProgressAndStop() {
     services.spreadsheet(hdb.seriesFile(), false);
     QCOMPARE(opened, QStringList{hdb.dir.filePath(QStringLiteral("Book1.xlsx"))});
     QCOMPARE(session->sheetName(), QStringLiteral("Sheet1"));
+}
+
+namespace {
+
+struct MessageLog : UserDialogs {
+    QStringList messages;
+    void message(QWidget*, const QString& text) override { messages.append(text); }
+};
+
+std::pair<int, QString> runCli(const QStringList& arguments) {
+    QProcess cli;
+    cli.start(QStringLiteral(RIVELPOST_CLI), arguments);
+    cli.waitForFinished(60000);
+    return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
+            QString::fromUtf8(cli.readAllStandardOutput() + cli.readAllStandardError())};
+}
+
+} // namespace
+
+void tst_UpdateWorkbook::othersChangesAreConflicts() {
+    RP_REQUIRE_OPENPYXL();
+    DailyHdb hdb;
+    // The workbook as a script makes it, through the dialog's own export.
+    const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
+    const auto made =
+        runCli({QStringLiteral("xlsx"), hdb.seriesFile(), QStringLiteral("--update"),
+                QStringLiteral("--connection"), hdb.connection, QStringLiteral("--out"), book});
+    QVERIFY2(made.first == 0, qPrintable(made.second));
+    // The user changes 2 and 3 March and deletes the row of 5 March.
+    QVERIFY(editWithOpenpyxl(book, QStringLiteral("Sheet1"),
+                             QStringLiteral("ws['B12'] = 20\nws['B13'] = 30\nws.delete_rows(15)")));
+    // Meanwhile another user changes 2 March (which the user changed too), 4 March (which the
+    // user left) and 5 March (which the user removed).
+    const auto other = openDatabase(hdb.connection);
+    other->executeNative(QStringLiteral("UPDATE rday SET value=555 WHERE date_time LIKE "
+                                        "'1999-03-02%'"));
+    other->executeNative(QStringLiteral("UPDATE rday SET value=444, source=3 WHERE date_time "
+                                        "LIKE '1999-03-04%'"));
+    other->executeNative(QStringLiteral("UPDATE rday SET value=333, source=3 WHERE date_time "
+                                        "LIKE '1999-03-05%'"));
+
+    const auto applied = runCli({QStringLiteral("apply-update"), book});
+    QVERIFY2(applied.first != 0, qPrintable(applied.second));
+    QVERIFY2(applied.second.contains(QLatin1String("conflict 02-Mar-1999")),
+             qPrintable(applied.second));
+    QVERIFY2(applied.second.contains(QLatin1String("conflict 05-Mar-1999")),
+             qPrintable(applied.second));
+    const QMap<QString, QString> expected{{"1999-03-01", "1/1"},
+                                          {"1999-03-02", "555/1"},
+                                          {"1999-03-03", "30/5"},
+                                          {"1999-03-04", "444/3"},
+                                          {"1999-03-05", "333/3"}};
+    QCOMPARE(hdb.rows(), expected);
+}
+
+void tst_UpdateWorkbook::ownerOnlyWithoutPassword() {
+    DailyHdb hdb;
+    ExportSession session(hdb.dir.path(), {});
+    // SQLite ignores a password; the workbook must not keep it either way.
+    const QString secret = QStringLiteral("s3cr3t;x");
+    session.exportUpdate(hdb.seriesFile(), 0,
+                         hdb.connection + QStringLiteral("; pwd = \"%1\"").arg(secret));
+    const QString book = session.workbookPath();
+    QCOMPARE(QFileInfo(book).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+             QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray strings = test::zipPart(book, QStringLiteral("xl/sharedStrings.xml")) +
+                               test::zipPart(book, QStringLiteral("xl/worksheets/sheet1.xml"));
+    QVERIFY(!strings.contains("s3cr3t"));
+    const UpdateSheet sheet = readUpdateSheet(book, QStringLiteral("Sheet1"));
+    QCOMPARE(sheet.connection, hdb.connection);
+    QCOMPARE(sheet.exported.size(), size_t(5));
+    // The values as exported stay out of sight.
+    QVERIFY(test::zipPart(book, QStringLiteral("xl/workbook.xml")).contains("state=\"hidden\""));
+}
+
+void tst_UpdateWorkbook::servicesShowConflicts() {
+    DailyHdb hdb;
+    MessageLog dialogs;
+    SpreadsheetHooks hooks;
+    hooks.folder = [&] { return hdb.dir.path(); };
+    hooks.connectionString = [&] { return hdb.connection; };
+    hooks.opener = [](const QString&) {};
+    GraphTableServices services;
+    services.dialogs = &dialogs;
+    fillSpreadsheetServices(services, hooks);
+    services.update(hdb.seriesFile());
+    const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
+    // The user empties 1 March; meanwhile another user changes it.
+    std::vector<SpreadsheetSheet> sheets = readWorkbookSheets(book);
+    std::erase_if(sheets[0].cells, [](const SheetCell& c) { return c.row == 10 && c.column == 1; });
+    writeSpreadsheetWorkbook(book, sheets);
+    hdb.db->executeNative(
+        QStringLiteral("UPDATE rday SET value=9 WHERE date_time LIKE '1999-03-01%'"));
+    services.chooseFile = [&](QWidget*, const QString&, const QString&, const QString&) {
+        return std::optional<QString>(book);
+    };
+    bool asked = false;
+    services.confirmUpdate = [&](QWidget*, const QString&, const QStringList&) {
+        return asked = true;
+    };
+    services.applyWorkbook(nullptr, services);
+    QVERIFY(!asked);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QVERIFY2(dialogs.messages[0].contains(QLatin1String("conflict 01-Mar-1999")),
+             qPrintable(dialogs.messages[0]));
+    QCOMPARE(hdb.rows().value(QStringLiteral("1999-03-01")), QStringLiteral("9/1"));
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateWorkbook)

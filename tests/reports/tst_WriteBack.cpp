@@ -29,8 +29,13 @@ QStringList rowsOf(Database& db, const QString& table, int parameter = 1001) {
     return rows;
 }
 
-QByteArray series(const QByteArray& parameter, const QByteArray& lines) {
-    return "2 1 SITE\r\n" + parameter + "\r\n" + lines;
+QByteArray series(const QByteArray& parameter, const QByteArray& lines, int key = 1001) {
+    return "2 " + QByteArray::number(key) + " SITE\r\n" + parameter + "\r\n" + lines;
+}
+
+// The daily discharge of a whole year 2005: the first and last day without a value.
+QByteArray wholeYear(const QByteArray& lines) {
+    return series("DAILY DISCHARGE, CFS", "01 JAN 2005 \r\n" + lines + "31 DEC 2005 \r\n");
 }
 
 } // namespace
@@ -66,14 +71,20 @@ private slots:
     void factoryStartsEachReportAfresh();
     void refusedAtTheStart_data();
     void refusedAtTheStart();
+    void untrustedSeriesWritesNothing_data();
+    void untrustedSeriesWritesNothing();
+    void partOfAYearKeepsTheStoredValue_data() { test::addBackendRows(); }
+    void partOfAYearKeepsTheStoredValue();
 
 private:
     void use(test::BackendHdb& hdb) {
         m_connection = hdb.connection();
         m_db = hdb.db();
+        m_db->executeNative(QStringLiteral(
+            "INSERT INTO rsite (site_id, datatype_site_id) VALUES (1, 1001), (1, 1002)"));
     }
-    // Runs the daily table of `text` with both boxes ticked.
-    void report(const QByteArray& text);
+    // Runs the daily table of `text` with both boxes ticked; returns the sink's note.
+    QString report(const QByteArray& text);
     void insert(const QString& table, const QString& date, double value, int source);
     // Makes inserts of April 2005 into rmonth fail, or lets them pass again.
     void refuseApril(bool refuse);
@@ -82,12 +93,13 @@ private:
     std::shared_ptr<Database> m_db;
 };
 
-void tst_WriteBack::report(const QByteArray& text) {
+QString tst_WriteBack::report(const QByteArray& text) {
     DatabaseAggregateSink sink(m_connection, QStringLiteral(" 1001 "),
                                {[] { return true; }, [] { return true; }});
     ReportOptions options;
     options.sink = &sink;
     test::runReport(text, options);
+    return sink.finish();
 }
 
 void tst_WriteBack::insert(const QString& table, const QString& date, double value, int source) {
@@ -304,8 +316,7 @@ void tst_WriteBack::sameYearTwiceReplacesRows() {
     use(hdb);
     insert(QStringLiteral("rmonth"), QStringLiteral("3/01/2005"), 1, 1);
     insert(QStringLiteral("ryear"), QStringLiteral("01/01/2005"), 2, 1);
-    const QByteArray text =
-        series("DAILY DISCHARGE, CFS", "01 MAR 2005 40\r\n02 MAR 2005 60\r\n01 MAY 2005 10\r\n");
+    const QByteArray text = wholeYear("01 MAR 2005 40\r\n02 MAR 2005 60\r\n01 MAY 2005 10\r\n");
     report(text);
     report(text);
     QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
@@ -348,22 +359,19 @@ void tst_WriteBack::failedInsertKeepsOldRow() {
     insert(QStringLiteral("ryear"), QStringLiteral("01/01/2005"), 9, 1);
     refuseApril(true);
     try {
-        report(
-            series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n01 APR 2005 1\r\n01 MAY 2005 1\r\n"));
+        report(wholeYear("01 MAR 2005 1\r\n01 APR 2005 1\r\n01 MAY 2005 1\r\n"));
         QFAIL("the refused insert was not reported");
     } catch (const Error& e) {
         QVERIFY2(e.message().contains(QStringLiteral("April is closed")), qPrintable(e.message()));
         QVERIFY2(e.message().contains(QStringLiteral("4/01/2005")), qPrintable(e.message()));
     }
-    // March was written before; April keeps its row; nothing after the failure was written.
-    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
-             (QStringList{"3/1/2005 2 5", "4/1/2005 7 1"}));
+    // All or nothing: March, written before the failure, is undone; April keeps its row.
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")), QStringList{"4/1/2005 7 1"});
     QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 9 1"});
     // The connection is usable again: no transaction was left open.
     refuseApril(false);
-    report(series("DAILY DISCHARGE, CFS", "01 APR 2005 1\r\n"));
-    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
-             (QStringList{"3/1/2005 2 5", "4/1/2005 2 5"}));
+    report(series("DAILY DISCHARGE, CFS", "01 APR 2005 1\r\n30 APR 2005 \r\n"));
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")), QStringList{"4/1/2005 2 5"});
 }
 
 void tst_WriteBack::boxesDecideAtEachWrite() {
@@ -388,6 +396,7 @@ void tst_WriteBack::boxesDecideAtEachWrite() {
     test::runReport(
         series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n01 APR 2005 1\r\n01 MAY 2005 1\r\n"),
         options);
+    sink.finish();
     QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")), QStringList{"3/1/2005 2 5"});
     QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 5.9505 5"});
 }
@@ -425,10 +434,12 @@ void tst_WriteBack::factoryStartsEachReportAfresh() {
     ReportOptions options;
     options.sink = next();
     test::runReport(series("DAILY DISCHARGE, CFS", "01 MAR 2005 1\r\n"), options);
+    options.sink->finish();
     // The next report writes for the series retrieved since.
     mode = QStringLiteral("1002");
     options.sink = next();
-    test::runReport(series("DAILY DISCHARGE, CFS", "01 APR 2005 1\r\n"), options);
+    test::runReport(series("DAILY DISCHARGE, CFS", "01 APR 2005 1\r\n", 1002), options);
+    options.sink->finish();
     QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth"), 1001), QStringList{"3/1/2005 2 5"});
     QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth"), 1002), QStringList{"4/1/2005 2 5"});
     QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear"), 1002), QStringList{});
@@ -468,6 +479,86 @@ void tst_WriteBack::refusedAtTheStart() {
         QVERIFY2(e.message().contains(message), qPrintable(e.message()));
     }
     QVERIFY(!QFile::exists(dir.filePath("hdb.sqlite.missing")));
+}
+
+void tst_WriteBack::untrustedSeriesWritesNothing_data() {
+    test::addBackendColumn();
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("dsid");
+    QTest::addColumn<QString>("message"); // a word of the error; empty when any error will do
+    for (const char* backend : {"SQLite", "PostgreSQL"}) {
+        const auto row = [&](const char* name, const QByteArray& header, const QByteArray& lines,
+                             const char* dsid, const char* message) {
+            QTest::addRow("%s: %s", backend, name)
+                << QString::fromLatin1(backend) << QByteArray(header + "\r\n" + lines)
+                << QString::fromLatin1(dsid) << QString::fromLatin1(message);
+        };
+        const QByteArray flow = "2 1001 SITE\r\nDAILY DISCHARGE, CFS";
+        // Each file's first year would be written before its fault is read.
+        row("cut short", flow, "01 MAR 2004 1\r\n01 MAR 2005 1\r\n02 MAR 2005 1", "1001",
+            "cut short");
+        row("dates not ascending", flow, "01 MAR 2005 1\r\n01 MAR 2004 1\r\n", "1001", "ascending");
+        row("a date twice", flow, "01 MAR 2004 1\r\n01 MAR 2004 2\r\n", "1001", "ascending");
+        row("a value that is no number", flow, "01 MAR 2004 1\r\n01 MAR 2005 12abc\r\n", "1001",
+            "finite number");
+        row("a value beyond any number", flow, "01 MAR 2004 1\r\n01 MAR 2005 1e400\r\n", "1001",
+            "finite number");
+        row("not a number at all", flow, "01 MAR 2004 1\r\n01 MAR 2005 nan\r\n", "1001",
+            "finite number");
+        row("sums beyond any number", flow,
+            "01 MAR 2004 1\r\n01 MAR 2005 1e308\r\n02 MAR 2005 1e308\r\n", "1001", "");
+        row("another parameter's series", "2 1002 SITE\r\nDAILY DISCHARGE, CFS",
+            "01 MAR 2004 1\r\n01 MAR 2005 1\r\n", "1001", "1002");
+        row("a key not in rsite", "2 1003 SITE\r\nDAILY DISCHARGE, CFS",
+            "01 MAR 2004 1\r\n01 MAR 2005 1\r\n", "1003", "rsite");
+        row("a header without a key", "2 SITE\r\nDAILY DISCHARGE, CFS",
+            "01 MAR 2004 1\r\n01 MAR 2005 1\r\n", "1001", "datatype_site_id");
+        row("the report fails in its second year", "2 1001 SITE\r\nDAILY WIND DIRECTION",
+            "01 MAR 2004 1\r\n01 MAR 2005 9\r\n", "1001", "outside 0 to 4");
+    }
+}
+
+void tst_WriteBack::untrustedSeriesWritesNothing() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
+    QFETCH(QByteArray, text);
+    QFETCH(QString, dsid);
+    QFETCH(QString, message);
+    insert(QStringLiteral("rmonth"), QStringLiteral("3/01/2005"), 7, 1);
+    insert(QStringLiteral("ryear"), QStringLiteral("01/01/2005"), 9, 1);
+    try {
+        DatabaseAggregateSink sink(m_connection, dsid, {[] { return true; }, [] { return true; }});
+        ReportOptions options;
+        options.sink = &sink;
+        test::runReport(text, options);
+        sink.finish();
+        QFAIL("the series was written back");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")), QStringList{"3/1/2005 7 1"});
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 9 1"});
+}
+
+void tst_WriteBack::partOfAYearKeepsTheStoredValue() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
+    for (const char* year : {"2000", "2001", "2002"})
+        insert(QStringLiteral("ryear"), QStringLiteral("01/01/%1").arg(QLatin1String(year)), 1000,
+               1);
+    insert(QStringLiteral("rmonth"), QStringLiteral("10/01/2000"), 7, 1);
+    // October 2000 to September 2002, from the middle of October.
+    const QString note =
+        report(series("DAILY DISCHARGE, CFS", "15 OCT 2000 10\r\n01 NOV 2000 10\r\n"
+                                              "01 JUN 2001 10\r\n30 SEP 2002 10\r\n"));
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")),
+             (QStringList{"1/1/2000 1000 1", "1/1/2001 19.835 5", "1/1/2002 1000 1"}));
+    // A month covered in part without a stored value is written; one with a value is kept.
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
+             (QStringList{"10/1/2000 7 1", "11/1/2000 20 5", "6/1/2001 20 5", "9/1/2002 20 5"}));
+    for (const char* named : {"October 2000", "2000", "2002"})
+        QVERIFY2(note.contains(QLatin1String(named)), qPrintable(note));
+    QVERIFY2(!note.contains(QLatin1String("2001")), qPrintable(note));
 }
 
 QTEST_GUILESS_MAIN(tst_WriteBack)

@@ -8,6 +8,8 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QUrl>
@@ -30,6 +32,13 @@ std::optional<QString> chooseFile(QWidget* parent, const QString& preset, const 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> askPassword(QWidget* parent, const QString& prompt) {
+    bool ok = false;
+    const QString password = QInputDialog::getText(parent, QStringLiteral("Apply workbook"), prompt,
+                                                   QLineEdit::Password, {}, &ok);
+    return ok ? std::optional<QString>(password) : std::nullopt;
 }
 
 void viewFile(QWidget* parent, const QString& path) {
@@ -55,6 +64,8 @@ void fillDesktopServices(GraphTableServices& services) {
         services.view = viewFile;
     if (!services.print)
         services.print = printFile;
+    if (!services.askPassword)
+        services.askPassword = askPassword;
     if (!services.confirmUpdate)
         services.confirmUpdate = ApplyUpdateDialog::confirm;
 }

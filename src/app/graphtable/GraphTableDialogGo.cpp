@@ -45,7 +45,8 @@ void GraphTableDialog::runGo() {
         options.stationId = m_context.stationId ? m_context.stationId() : QString();
         options.today = m_services.today();
         options.sink = m_services.aggregates ? m_services.aggregates() : nullptr;
-        writeReportFile(working, reportFile, options);
+        if (const QString note = writeReportFile(working, reportFile, options); !note.isEmpty())
+            message(note);
     }
     const QString shown = plan.table ? reportFile : working;
 

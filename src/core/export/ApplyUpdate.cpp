@@ -100,6 +100,32 @@ bool sameValue(double a, double b) {
     return QString::number(a, 'g', 15) == QString::number(b, 'g', 15);
 }
 
+bool sameValue(const std::optional<double>& a, const std::optional<double>& b) {
+    return a.has_value() == b.has_value() && (!a || sameValue(*a, *b));
+}
+
+// The values the sheet was made with, from its hidden sheet.
+std::vector<UpdateSheet::Exported> readExported(const XlsxReader& reader, const QString& workbook,
+                                                const QString& sheetName) {
+    const QString name = exportedValuesSheetName(sheetName);
+    if (!reader.hasSheet(name))
+        throw Error(QStringLiteral("%1 of %2 keeps no record of the values it was made with (the "
+                                   "hidden sheet \"%3\"), so changes made by others since "
+                                   "cannot be told apart. Make the update workbook again.")
+                        .arg(sheetName, workbook, name));
+    std::vector<UpdateSheet::Exported> exported;
+    const QList<QVariantList> rows = reader.readSheet(name);
+    for (int row = 0; row < rows.size(); ++row) {
+        const auto when = dateOf(cellAt(rows, row, 0));
+        if (!when)
+            throw Error(QStringLiteral("%1 of the hidden sheet %2 holds no date.")
+                            .arg(cellName(row, 0), name));
+        const QVariant value = cellAt(rows, row, 1);
+        exported.push_back({*when, isEmptyCell(value) ? std::nullopt : numberOf(value)});
+    }
+    return exported;
+}
+
 QString valueText(const std::optional<double>& value) {
     return value ? QString::number(*value, 'g', 15) : QStringLiteral("(empty)");
 }
@@ -111,6 +137,10 @@ QString dateText(TimeStep step, const QDateTime& when) {
     if (subDaily)
         text += when.time().toString(QStringLiteral(" hh:mm"));
     return text;
+}
+
+QVariant storedValue(const std::optional<double>& value) {
+    return value ? QVariant(*value) : QVariant();
 }
 
 struct Stored {
@@ -171,6 +201,7 @@ UpdateSheet readUpdateSheet(const QString& workbook, const QString& sheetName) {
     }
     if (sheet.rows.empty())
         throw Error(QStringLiteral("%1 holds no dates from row 11 on.").arg(sheetName));
+    sheet.exported = readExported(reader, workbook, sheetName);
     return sheet;
 }
 
@@ -184,18 +215,25 @@ UpdatePlan planUpdate(Database& db, const UpdateSheet& sheet) {
     std::map<qint64, const UpdateSheet::Row*> wanted;
     for (const UpdateSheet::Row& row : sheet.rows)
         wanted[slotOf(sheet.step, row.when)] = &row;
-    const qint64 firstSlot = wanted.begin()->first;
-    const qint64 lastSlot = wanted.rbegin()->first;
-    const QDateTime& firstDate = wanted.begin()->second->when;
-    const QDateTime& lastDate = wanted.rbegin()->second->when;
+    std::map<qint64, const UpdateSheet::Exported*> exported;
+    for (const UpdateSheet::Exported& row : sheet.exported)
+        exported[slotOf(sheet.step, row.when)] = &row;
+    // The span of both: a row the user deleted from the sheet still counts.
+    std::map<qint64, QDateTime> span;
+    for (const auto& [slot, row] : wanted)
+        span.emplace(slot, row->when);
+    for (const auto& [slot, row] : exported)
+        span.emplace(slot, row->when);
+    const qint64 firstSlot = span.begin()->first;
+    const qint64 lastSlot = span.rbegin()->first;
 
     const QString statement =
         QStringLiteral("SELECT date_time, value FROM %1 WHERE datatype_site_id=%2 AND date_time "
                        ">= #%3# AND date_time < #%4# ORDER BY date_time;")
             .arg(plan.table)
             .arg(sheet.key)
-            .arg(jetDateText(slotStart(sheet.step, firstDate)),
-                 jetDateText(slotEnd(sheet.step, lastDate)));
+            .arg(jetDateText(slotStart(sheet.step, span.begin()->second)),
+                 jetDateText(slotEnd(sheet.step, span.rbegin()->second)));
     const auto stored = db.open(statement, LockType::ReadOnly);
     std::map<qint64, std::vector<Stored>> have;
     for (qsizetype row = 0; row < stored->recordCount(); ++row) {
@@ -213,30 +251,33 @@ UpdatePlan planUpdate(Database& db, const UpdateSheet& sheet) {
         have[slot].push_back(entry);
     }
 
-    for (const auto& [slot, row] : wanted) {
+    for (const auto& [slot, when] : span) {
+        const auto sheetRow = wanted.find(slot);
+        const auto exportedRow = exported.find(slot);
+        const std::optional<double> want =
+            sheetRow == wanted.end() ? std::nullopt : sheetRow->second->value;
+        const std::optional<double> was =
+            exportedRow == exported.end() ? std::nullopt : exportedRow->second->value;
+        if (sameValue(want, was))
+            continue; // the user left it as it was
         const auto found = have.find(slot);
-        if (!row->value) {
-            if (found != have.end())
-                for (const Stored& s : found->second)
-                    plan.changes.push_back(
-                        {UpdateChange::Kind::Remove, s.when, s.key, s.value, {}});
-            continue;
-        }
-        if (found == have.end()) {
-            plan.changes.push_back({UpdateChange::Kind::Add, row->when, {}, {}, row->value});
-            continue;
-        }
         // The series showed the last stored row of the slot.
-        const Stored& shown = found->second.back();
-        if (!shown.value || !sameValue(*shown.value, *row->value))
-            plan.changes.push_back(
-                {UpdateChange::Kind::Change, shown.when, shown.key, shown.value, row->value});
-    }
-    // Stored rows in slots the sheet no longer lists.
-    for (const auto& [slot, rows] : have)
-        if (!wanted.contains(slot))
-            for (const Stored& s : rows)
+        const Stored* shown = found == have.end() ? nullptr : &found->second.back();
+        const std::optional<double> now = shown ? shown->value : std::nullopt;
+        if (!sameValue(now, was)) {
+            plan.conflicts.push_back({shown ? shown->when : when, was, now, want});
+            continue;
+        }
+        if (!want) {
+            for (const Stored& s : found->second)
                 plan.changes.push_back({UpdateChange::Kind::Remove, s.when, s.key, s.value, {}});
+        } else if (!shown) {
+            plan.changes.push_back({UpdateChange::Kind::Add, sheetRow->second->when, {}, {}, want});
+        } else {
+            plan.changes.push_back(
+                {UpdateChange::Kind::Change, shown->when, shown->key, shown->value, want});
+        }
+    }
     std::stable_sort(plan.changes.begin(), plan.changes.end(),
                      [](const UpdateChange& a, const UpdateChange& b) { return a.when < b.when; });
     return plan;
@@ -245,8 +286,9 @@ UpdatePlan planUpdate(Database& db, const UpdateSheet& sheet) {
 void applyUpdatePlan(Database& db, const UpdatePlan& plan) {
     if (const QString reason = db.readOnlyReason(); !reason.isEmpty())
         throw Error(reason);
+    // The value read is part of the key: a row changed since is not written over.
     static const QStringList keyColumns{QStringLiteral("datatype_site_id"),
-                                        QStringLiteral("date_time")};
+                                        QStringLiteral("date_time"), QStringLiteral("value")};
     static const QStringList allColumns{QStringLiteral("datatype_site_id"),
                                         QStringLiteral("date_time"), QStringLiteral("value"),
                                         QStringLiteral("source")};
@@ -259,11 +301,13 @@ void applyUpdatePlan(Database& db, const UpdatePlan& plan) {
                              {plan.key, change.when, *change.after, updateSource});
                 break;
             case UpdateChange::Kind::Change:
-                db.updateRow(plan.table, keyColumns, {plan.key, change.storedKey}, changed,
+                db.updateRow(plan.table, keyColumns,
+                             {plan.key, change.storedKey, storedValue(change.before)}, changed,
                              {*change.after, updateSource});
                 break;
             case UpdateChange::Kind::Remove:
-                db.deleteRow(plan.table, keyColumns, {plan.key, change.storedKey});
+                db.deleteRow(plan.table, keyColumns,
+                             {plan.key, change.storedKey, storedValue(change.before)});
                 break;
             }
         }
@@ -273,13 +317,20 @@ void applyUpdatePlan(Database& db, const UpdatePlan& plan) {
 QString updatePlanSummary(const UpdatePlan& plan) {
     using Kind = UpdateChange::Kind;
     const int added = plan.count(Kind::Add);
-    return QStringLiteral("%1 %2 added, %3 changed, %4 removed in %5 for %6")
-        .arg(added)
-        .arg(added == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
-        .arg(plan.count(Kind::Change))
-        .arg(plan.count(Kind::Remove))
-        .arg(plan.table)
-        .arg(plan.key);
+    QString summary = QStringLiteral("%1 %2 added, %3 changed, %4 removed in %5 for %6")
+                          .arg(added)
+                          .arg(added == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
+                          .arg(plan.count(Kind::Change))
+                          .arg(plan.count(Kind::Remove))
+                          .arg(plan.table)
+                          .arg(plan.key);
+    const auto conflicts = plan.conflicts.size();
+    if (conflicts > 0)
+        summary += QStringLiteral("; %1 %2 changed by someone else since the workbook was made, "
+                                  "not written")
+                       .arg(conflicts)
+                       .arg(conflicts == 1 ? QStringLiteral("row") : QStringLiteral("rows"));
+    return summary;
 }
 
 QStringList updatePlanLines(const UpdatePlan& plan) {
@@ -300,6 +351,10 @@ QStringList updatePlanLines(const UpdatePlan& plan) {
             break;
         }
     }
+    for (const UpdateConflict& conflict : plan.conflicts)
+        lines.append(QStringLiteral("conflict %1  was %2, now %3 in the database; %4 not written")
+                         .arg(dateText(plan.step, conflict.when), valueText(conflict.exported),
+                              valueText(conflict.stored), valueText(conflict.wanted)));
     return lines;
 }
 

@@ -40,9 +40,9 @@ void ExportSession::startNewWorkbook() {
 }
 
 void ExportSession::openUpdateWorkbook() {
-    const QString path = QDir(m_folder).filePath(QLatin1String(updateWorkbookName));
+    const QString path = QDir(m_folder).filePath(m_updateName);
     if (!QFileInfo::exists(path))
-        writeSpreadsheetWorkbook(path, updateWorkbookTemplate());
+        writeSpreadsheetWorkbook(path, updateWorkbookTemplate(), {}, true);
     m_sheets = readWorkbookSheets(path);
     m_path = path;
 }
@@ -106,16 +106,21 @@ void ExportSession::exportUpdate(const QString& seriesPath, int valuesPerDay,
         seriesPath, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
     keepingStateOnFailure([&] {
         SpreadsheetSheet& sheet = nextSheet(true);
+        const QString name = sheet.name;
         prepareUpdateSheet(sheet, connection);
         sheet.series = std::move(series);
         sheet.wideColumnA = true;
+        // After the last use of `sheet`: the hidden sheet may be added to m_sheets.
+        keepExportedValues(m_sheets, name, *sheet.series);
         save(progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
     });
     show();
 }
 
 void ExportSession::save(const Progress& progress) {
-    writeSpreadsheetWorkbook(m_path, m_sheets, progress);
+    // The update workbook names a database: its owner alone reads it.
+    const bool update = QFileInfo(m_path) == QFileInfo(QDir(m_folder).filePath(m_updateName));
+    writeSpreadsheetWorkbook(m_path, m_sheets, progress, update);
     const QFileInfo written(m_path);
     m_writtenAt = written.lastModified();
     m_writtenSize = written.size();

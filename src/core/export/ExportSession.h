@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/Progress.h"
+#include "core/export/UpdateWorkbook.h"
 #include "formats/xlsx/SpreadsheetSheet.h"
 
 #include <QDateTime>
@@ -22,6 +23,9 @@ public:
     using Opener = std::function<void(const QString& path)>;
 
     ExportSession(QString folder, Opener opener);
+
+    // The update workbook's file name in the folder; DBedit.xlsx unless set.
+    void setUpdateWorkbookName(const QString& name) { m_updateName = name; }
 
     // SAVE with Excel: the series file, or the report when `isReport`, onto the next sheet.
     // An export that fails or is stopped through `progress` leaves the session and its workbook
@@ -54,6 +58,7 @@ private:
 
     QString m_folder;
     Opener m_opener;
+    QString m_updateName = QLatin1String(updateWorkbookName);
     QString m_path;
     QDateTime m_writtenAt;
     qint64 m_writtenSize = -1;

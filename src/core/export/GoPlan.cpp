@@ -2,6 +2,7 @@
 
 #include "core/base/Error.h"
 #include "core/base/SaveFile.h"
+#include "core/reports/AggregateSink.h"
 #include "core/reports/TableReport.h"
 
 #include <QFile>
@@ -39,8 +40,8 @@ QString prepareWorkingFile(const QString& seriesFile, const QString& chosenName)
     return chosenName;
 }
 
-void writeReportFile(const QString& workingFile, const QString& reportFile,
-                     const ReportOptions& options) {
+QString writeReportFile(const QString& workingFile, const QString& reportFile,
+                        const ReportOptions& options) {
     QFile series(workingFile);
     if (!series.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("The file %1 cannot be read: %2")
@@ -49,6 +50,7 @@ void writeReportFile(const QString& workingFile, const QString& reportFile,
     SaveFile report(reportFile);
     writeTableReport(series, report.device(), options);
     report.commit();
+    return options.sink ? options.sink->finish() : QString();
 }
 
 } // namespace rp

@@ -33,9 +33,10 @@ GoPlan planGo(const GoChoices& choices);
 // name keeps the series file). The copy replaces any file of that name whole. Throws rp::Error.
 QString prepareWorkingFile(const QString& seriesFile, const QString& chosenName);
 
-// Writes the table report of a series file to the report file (truncated first). Throws
-// rp::Error; the report then holds what was written before the failure.
-void writeReportFile(const QString& workingFile, const QString& reportFile,
-                     const ReportOptions& options);
+// Writes the table report of a series file to the report file (truncated first), then lets the
+// aggregate sink of `options` write what it kept; returns what the sink has to tell. Throws
+// rp::Error; the report then holds what was written before the failure, the database nothing.
+QString writeReportFile(const QString& workingFile, const QString& reportFile,
+                        const ReportOptions& options);
 
 } // namespace rp

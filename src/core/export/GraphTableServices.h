@@ -45,6 +45,9 @@ struct GraphTableServices {
     // "Apply workbook...": an edited update sheet written to the database, using the dialog's
     // own file dialog, messages and confirmation.
     std::function<void(QWidget* parent, GraphTableServices& dialog)> applyWorkbook;
+    // Asks for the password of a database (the prompt names it without one); nothing on cancel.
+    // The desktop's password box when empty.
+    std::function<std::optional<QString>(QWidget* parent, const QString& prompt)> askPassword;
     // Asks whether to write the changes listed; the desktop's dialog when empty.
     std::function<bool(QWidget* parent, const QString& summary, const QStringList& changes)>
         confirmUpdate;

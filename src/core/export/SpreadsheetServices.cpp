@@ -3,6 +3,7 @@
 
 #include "core/base/Error.h"
 #include "core/base/UserDialogs.h"
+#include "core/db/ConnectionPassword.h"
 #include "core/db/Database.h"
 #include "core/export/ApplyUpdate.h"
 #include "core/export/UpdateWorkbook.h"
@@ -39,6 +40,28 @@ void watched(const Shared& shared, const QString& label,
         work({});
 }
 
+// The database F2 names. F2 holds no password: the current connection string lends its own when
+// the rest is the same, else libpq looks (PGPASSWORD, ~/.pgpass, passfile=); when that is refused
+// too, the user is asked.
+std::shared_ptr<Database> openWorkbookDatabase(const Shared& shared, QWidget* parent,
+                                               GraphTableServices& services,
+                                               const QString& stored) {
+    const QString current =
+        shared.hooks.connectionString ? shared.hooks.connectionString() : QString();
+    const QString connection = connectionWithKnownPassword(stored, current);
+    try {
+        return openDatabase(connection);
+    } catch (const Error&) {
+        if (hasPassword(connection) || !services.askPassword)
+            throw;
+        const auto password = services.askPassword(
+            parent, QStringLiteral("The password for %1").arg(connectionWithoutPassword(stored)));
+        if (!password)
+            throw;
+        return openDatabase(connectionWithPassword(stored, *password));
+    }
+}
+
 void applyWorkbook(Shared& shared, QWidget* parent, GraphTableServices& services) {
     const bool updated = !shared.lastUpdateBook.isEmpty();
     const QString preset = updated ? shared.lastUpdateBook
@@ -52,11 +75,16 @@ void applyWorkbook(Shared& shared, QWidget* parent, GraphTableServices& services
     const bool sameBook = updated && QFileInfo(path) == QFileInfo(shared.lastUpdateBook);
     const UpdateSheet sheet =
         readUpdateSheet(path, sameBook ? shared.lastUpdateSheet : QStringLiteral("Sheet1"));
-    const auto database = openDatabase(sheet.connection);
+    const auto database = openWorkbookDatabase(shared, parent, services, sheet.connection);
     const UpdatePlan plan = planUpdate(*database, sheet);
-    if (plan.changes.empty()) {
+    if (plan.changes.empty() && plan.conflicts.empty()) {
         services.dialogs->message(parent, QStringLiteral("%1 of %2 changes nothing in %3.")
                                               .arg(sheet.sheetName, path, plan.table));
+        return;
+    }
+    if (plan.changes.empty()) {
+        services.dialogs->message(parent, updatePlanSummary(plan) + QStringLiteral(":\n") +
+                                              updatePlanLines(plan).join(QLatin1Char('\n')));
         return;
     }
     if (!services.confirmUpdate ||

@@ -2,6 +2,7 @@
 #include "core/export/UpdateWorkbook.h"
 
 #include "core/base/Error.h"
+#include "core/db/ConnectionPassword.h"
 #include "core/db/ConnectionString.h"
 #include "formats/xlsx/XlsxReader.h"
 
@@ -35,6 +36,7 @@ std::vector<SpreadsheetSheet> readWorkbookSheets(const QString& path) {
             for (int column = 0; column < rows[row].size(); ++column)
                 if (!rows[row][column].isNull())
                     sheet.cells.push_back({row, column, rows[row][column], false});
+        sheet.hidden = isExportedValuesSheet(sheet.name);
         sheets.push_back(std::move(sheet));
     }
     if (sheets.empty())
@@ -48,7 +50,37 @@ void prepareUpdateSheet(SpreadsheetSheet& sheet, const QString& connection) {
                (cell.row == connectionCellRow && cell.column == connectionCellColumn);
     });
     sheet.series.reset();
-    sheet.cells.push_back({connectionCellRow, connectionCellColumn, connection, true});
+    sheet.cells.push_back(
+        {connectionCellRow, connectionCellColumn, connectionWithoutPassword(connection), true});
+}
+
+QString exportedValuesSheetName(const QString& sheetName) {
+    return sheetName + QStringLiteral(" exported");
+}
+
+bool isExportedValuesSheet(const QString& sheetName) {
+    return sheetName.endsWith(QLatin1String(" exported"), Qt::CaseInsensitive);
+}
+
+void keepExportedValues(std::vector<SpreadsheetSheet>& sheets, const QString& sheetName,
+                        const SeriesColumns& series) {
+    SpreadsheetSheet kept;
+    kept.name = exportedValuesSheetName(sheetName);
+    kept.hidden = true;
+    for (qsizetype i = 0; i < series.size(); ++i) {
+        const int row = static_cast<int>(i);
+        kept.cells.push_back({row, 0, series.dates[i], false});
+        if (series.kinds[i] == SeriesColumns::Number)
+            kept.cells.push_back({row, 1, series.values[i], false});
+    }
+    for (const auto& [index, text] : series.texts)
+        kept.cells.push_back({static_cast<int>(index), 1, text, false});
+    for (SpreadsheetSheet& sheet : sheets)
+        if (sheet.name.compare(kept.name, Qt::CaseInsensitive) == 0) {
+            sheet = std::move(kept);
+            return;
+        }
+    sheets.push_back(std::move(kept));
 }
 
 bool isWorkbookConnection(const QString& connection) {

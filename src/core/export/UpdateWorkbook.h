@@ -17,8 +17,17 @@ std::vector<SpreadsheetSheet> updateWorkbookTemplate();
 std::vector<SpreadsheetSheet> readWorkbookSheets(const QString& path);
 
 // Readies a sheet for an update: columns A and B emptied, its chart removed, F2 the connection
-// string in white.
+// string in white, without its password.
 void prepareUpdateSheet(SpreadsheetSheet& sheet, const QString& connection);
+
+// The hidden sheet that keeps what an update sheet showed when it was made ("Sheet1 exported"):
+// column A the dates, column B the values (empty where the series had none). Applying the sheet
+// compares the database with it, so a change made by someone else since is never written over.
+QString exportedValuesSheetName(const QString& sheetName);
+bool isExportedValuesSheet(const QString& sheetName);
+// Puts the exported values of `series` into the hidden sheet of `sheetName`, made when missing.
+void keepExportedValues(std::vector<SpreadsheetSheet>& sheets, const QString& sheetName,
+                        const SeriesColumns& series);
 
 // The cell of the update sheet that holds the connection string (F2).
 inline constexpr int connectionCellRow = 1;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QVariant>
+
+class QIODevice;
 
 namespace rp {
 
@@ -18,6 +21,13 @@ public:
     virtual void writeMonthly(int year, int month, const QVariant& value) = 0;
     // An invalid `value` means the year has no value to store (a mean over no days).
     virtual void writeYearly(int year, const QVariant& value) = 0;
+
+    // Before the first line: the series the table reads, at its start, for the sink to refuse
+    // (throwing rp::Error) when its aggregates cannot be trusted. The position is kept.
+    virtual void checkSeries(QIODevice& series) { (void)series; }
+    // After the report was written without error: the writes take effect, all or none. Returns
+    // what the user should know of it (rows left alone), empty when nothing.
+    virtual QString finish() { return {}; }
 };
 
 } // namespace rp

@@ -5,6 +5,9 @@
 #include "core/db/Database.h"
 #include "core/reports/AggregateRows.h"
 
+#include <QLocale>
+#include <cmath>
+
 namespace rp {
 
 namespace {
@@ -20,6 +23,11 @@ DatabaseAggregateSink::Connect openRefusingReadOnly(const QString& connectionStr
             throw Error(refusal);
         return openDatabase(connectionString);
     };
+}
+
+const QString& nothingWritten() {
+    static const QString text = QStringLiteral(" No monthly or yearly value was written.");
+    return text;
 }
 
 } // namespace
@@ -39,6 +47,7 @@ DatabaseAggregateSink::DatabaseAggregateSink(const Connect& connect, const QStri
         throw Error(QStringLiteral("No database is open to write monthly and yearly values to."));
 }
 
+// Rows kept but not finished (the report failed) are never written.
 DatabaseAggregateSink::~DatabaseAggregateSink() = default;
 
 // A box ticked only after the start finds no open database; it writes nothing.
@@ -50,35 +59,106 @@ bool DatabaseAggregateSink::wantsYearly() const {
     return m_db && ticked(m_choice.yearly);
 }
 
+void DatabaseAggregateSink::checkSeries(QIODevice& series) {
+    m_series.reset();
+    if (!m_db)
+        return;
+    const WriteBackSeries found = checkWriteBackSeries(series);
+    if (found.key != m_parameter)
+        throw Error(QStringLiteral("The series file is the series of %1, not of %2.")
+                        .arg(found.key)
+                        .arg(m_parameter) +
+                    nothingWritten());
+    const auto site =
+        m_db->open(QStringLiteral("SELECT datatype_site_id FROM rsite WHERE datatype_site_id=%1;")
+                       .arg(m_parameter),
+                   LockType::ReadOnly);
+    if (site->recordCount() == 0)
+        throw Error(QStringLiteral("There is no datatype_site_id %1 in rsite.").arg(m_parameter) +
+                    nothingWritten());
+    m_series = found;
+}
+
 void DatabaseAggregateSink::writeMonthly(int year, int month, const QVariant& value) {
-    replaceRow(QStringLiteral("rmonth"), monthRowDate(year, month), value);
+    keep({QStringLiteral("rmonth"), monthRowDate(year, month), {}, 0, year, month}, value);
 }
 
 void DatabaseAggregateSink::writeYearly(int year, const QVariant& value) {
     // A year without a value (a mean over no days) keeps the row it has.
     if (!value.isValid())
         return;
-    replaceRow(QStringLiteral("ryear"), yearRowDate(year), value);
+    keep({QStringLiteral("ryear"), yearRowDate(year), {}, 0, year, 0}, value);
 }
 
-void DatabaseAggregateSink::replaceRow(const QString& table, const QString& date,
-                                       const QVariant& value) {
+void DatabaseAggregateSink::keep(Pending row, const QVariant& value) {
     if (!m_db)
         return;
-    const auto when = parseJetDateTime(date);
+    const auto when = parseJetDateTime(row.date);
     if (!when)
-        throw Error(QStringLiteral("%1 is not a date a row can be written for.").arg(date));
-    const double number = aggregateNumber(value);
+        throw Error(QStringLiteral("%1 is not a date a row can be written for.").arg(row.date));
+    row.when = *when;
+    row.value = aggregateNumber(value);
+    if (!std::isfinite(row.value))
+        throw Error(
+            QStringLiteral("The %1 value of %2 is not a finite number.").arg(row.table, row.date) +
+            nothingWritten());
+    m_pending.push_back(std::move(row));
+}
+
+bool DatabaseAggregateSink::covers(const Pending& row) const {
+    return row.month == 0 ? m_series->coversYear(row.year)
+                          : m_series->coversMonth(row.year, row.month);
+}
+
+bool DatabaseAggregateSink::isStored(const Pending& row) {
+    const auto stored = m_db->open(
+        QStringLiteral("SELECT value FROM %1 WHERE datatype_site_id=%2 AND date_time= #%3#;")
+            .arg(row.table)
+            .arg(m_parameter)
+            .arg(row.date),
+        LockType::ReadOnly);
+    return stored->recordCount() > 0;
+}
+
+void DatabaseAggregateSink::writeRow(const Pending& row) {
     static const QStringList columns{QStringLiteral("datatype_site_id"),
                                      QStringLiteral("date_time"), QStringLiteral("value"),
                                      QStringLiteral("source")};
+    try {
+        m_db->execute(aggregateDeleteStatement(row.table, m_parameter, row.date));
+        m_db->insertRow(row.table, columns, {m_parameter, row.when, row.value, aggregateSource});
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("Writing the %1 row of %2 for %3 failed: %4")
+                        .arg(row.table, row.date)
+                        .arg(m_parameter)
+                        .arg(e.message()));
+    }
+}
 
-    const QString failure =
-        QStringLiteral("Writing the %1 row of %2 for %3 failed").arg(table, date).arg(m_parameter);
-    inTransaction(*m_db, failure, [&] {
-        m_db->execute(aggregateDeleteStatement(table, m_parameter, date));
-        m_db->insertRow(table, columns, {m_parameter, *when, number, aggregateSource});
+QString DatabaseAggregateSink::finish() {
+    std::vector<Pending> rows;
+    rows.swap(m_pending);
+    if (rows.empty())
+        return {};
+    if (!m_series)
+        throw Error(QStringLiteral("The series was not checked before its values were kept.") +
+                    nothingWritten());
+    QStringList skipped;
+    inTransaction(*m_db, QStringLiteral("The monthly and yearly values were not written"), [&] {
+        for (const Pending& row : rows) {
+            if (!covers(row) && isStored(row)) {
+                skipped.append(row.month == 0 ? QString::number(row.year)
+                                              : QLocale::c().monthName(row.month) +
+                                                    QLatin1Char(' ') + QString::number(row.year));
+                continue;
+            }
+            writeRow(row);
+        }
     });
+    if (skipped.isEmpty())
+        return {};
+    return QStringLiteral("The series covers only part of %1; the stored values there were kept.")
+        .arg(skipped.join(QStringLiteral(", ")));
 }
 
 } // namespace rp

@@ -1,6 +1,7 @@
 #include "core/reports/TableReport.h"
 
 #include "core/base/Error.h"
+#include "core/reports/AggregateSink.h"
 #include "core/reports/DailyTable.h"
 #include "core/reports/HourlyTable.h"
 #include "core/reports/MonthlyTable.h"
@@ -9,6 +10,9 @@
 namespace rp {
 
 void writeTableReport(QIODevice& series, QIODevice& report, const ReportOptions& options) {
+    // A series that cannot be trusted is refused before a line is printed.
+    if (options.sink)
+        options.sink->checkSeries(series);
     SeriesReader in(series);
     QString header1;
     QString header2;

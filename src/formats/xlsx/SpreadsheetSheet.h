@@ -51,6 +51,7 @@ struct SpreadsheetSheet {
     std::vector<SheetCell> cells;
     bool rightAligned = false; // the table export aligns every cell right
     bool wideColumnA = false;  // column A 15 characters wide
+    bool hidden = false;       // not shown by the spreadsheet application
 };
 
 // A new workbook's sheets: three empty ones, Sheet1 to Sheet3, as a spreadsheet application

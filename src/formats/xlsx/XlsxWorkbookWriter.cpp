@@ -337,7 +337,7 @@ ChartPlacement seriesChartPlacement() {
 }
 
 void writeSpreadsheetWorkbook(const QString& path, const std::vector<SpreadsheetSheet>& sheets,
-                              const Progress& progress) {
+                              const Progress& progress, bool ownerOnly) {
     if (sheets.empty())
         throw Error(QStringLiteral("A workbook needs at least one sheet."));
     QTemporaryDir scratch;
@@ -370,6 +370,8 @@ void writeSpreadsheetWorkbook(const QString& path, const std::vector<Spreadsheet
                 throw Error(QStringLiteral("The workbook cannot take a sheet named \"%1\".")
                                 .arg(content.name));
             SheetWriter(sheet, formats, content, steps).write();
+            if (content.hidden)
+                worksheet_hide(sheet);
             if (content.series && content.series->size() > 0) {
                 insertChart(book, sheet, content.name, *content.series);
                 finishes.push_back(finishOf(*content.series));
@@ -385,6 +387,10 @@ void writeSpreadsheetWorkbook(const QString& path, const std::vector<Spreadsheet
         throw Error(cancelled);
 
     SaveFile out(path);
+    // Owner-only before a byte is written, so no one else ever reads it.
+    if (ownerOnly && !out.device().setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        throw Error(QStringLiteral("%1 cannot be made owner-only: %2")
+                        .arg(path, out.device().errorString()));
     copyWorkbookFinishingCharts(QFile::decodeName(rawPath), out.device(), finishes);
     out.commit();
 }

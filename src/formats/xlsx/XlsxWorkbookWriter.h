@@ -22,8 +22,9 @@ ChartPlacement seriesChartPlacement();
 // Writes the sheets as an .xlsx workbook with a line chart on every sheet that holds a series,
 // then finishes the charts (date axis, plot-area gradient, one font) in the written file. The
 // file at `path` is replaced whole; a failure, or a stop asked through `progress`, leaves the
-// previous one. Throws rp::Error.
+// previous one. `ownerOnly` makes the file readable by its owner alone (it names a database).
+// Throws rp::Error.
 void writeSpreadsheetWorkbook(const QString& path, const std::vector<SpreadsheetSheet>& sheets,
-                              const Progress& progress = {});
+                              const Progress& progress = {}, bool ownerOnly = false);
 
 } // namespace rp
