@@ -39,7 +39,11 @@ void RecentConnections::add(const QString& connectionString) const {
     for (const QString& line : list.mid(0, capacity))
         bytes += line.toLatin1() + "\r\n";
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Connection strings may hold passwords: the list is for its owner's eyes only, also when it
+    // replaces one that others could read.
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         throw Error(QStringLiteral("Cannot write the list of recent connections %1: %2")
                         .arg(m_path, file.errorString()));
 }

@@ -134,6 +134,7 @@ int runChartCommand(const QStringList& args) {
     StderrDialogs dialogs;
     Vga1Services services;
     services.dialogs = &dialogs;
+    services.keepsGeometry = false;
     vga1 window(services);
     window.resize(width, height);
     try {

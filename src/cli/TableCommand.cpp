@@ -1,5 +1,7 @@
 #include "cli/TableCommand.h"
 
+#include "cli/CommandLinePasswords.h"
+
 #include "db/Error.h"
 #include "reports/AggregateRows.h"
 #include "reports/DatabaseAggregateSink.h"
@@ -59,6 +61,7 @@ int runTableCommand(const QStringList& args) {
         };
         if (a == u"--help" || a == u"-h") {
             std::fputs(help, stdout);
+            std::fputs(qPrintable(cli::passwordHelp()), stdout);
             return 0;
         } else if (a == u"--excel") {
             options.excel = true;

@@ -22,6 +22,9 @@ std::optional<double> seriesDateSerial(QByteArrayView field);
 SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay,
                                 const Progress& progress = {});
 
+// Throws rp::Error, saying so plainly, when `count` values do not fit below a sheet's header.
+void checkSeriesFitsSheet(qint64 count);
+
 // Unit values on the first day of a unit series file, as the hand-off counts them; 0 for other
 // time steps.
 int valuesPerDayOfSeriesFile(const QString& path);

@@ -1,6 +1,7 @@
 // The export workbook written with libxlsxwriter, row by row in constant memory.
 #include "XlsxWorkbookWriter.h"
 
+#include "SeriesSheet.h"
 #include "XlsxChartPatch.h"
 #include "db/Error.h"
 
@@ -130,6 +131,7 @@ public:
                 writeString(row, 0, *headers[row], nullptr);
                 writeCellsBesideSeries(cells, next, row);
             }
+            checkSeriesFitsSheet(series->size());
             lxw_format* dates = dateFormat(m_formats, *series);
             for (qsizetype i = 0; i < series->size(); ++i) {
                 m_steps.step();
