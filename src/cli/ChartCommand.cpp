@@ -134,6 +134,7 @@ int runChartCommand(const QStringList& args) {
     StderrDialogs dialogs;
     GraphWindowServices services;
     services.dialogs = &dialogs;
+    services.keepsGeometry = false;
     GraphWindow window(services);
     window.resize(width, height);
     try {

@@ -13,6 +13,9 @@
 #include "cli/TableCommand.h"
 #include "cli/XlsxCommand.h"
 
+#include "cli/CommandLinePasswords.h"
+#include "core/db/ConnectionString.h"
+
 #include <QRegularExpression>
 
 namespace rp::cli {
@@ -91,6 +94,14 @@ int CliDispatcher::run(const QStringList& arguments, QTextStream& out, QTextStre
         out << help();
         return 0;
     }
+    // Whatever a message quotes, the passwords given here are not shown again.
+    const QStringList passwords = passwordsIn(arguments.mid(1));
+    const auto shown = [&passwords](const QString& message) {
+        return oneLine(ConnectionString::withoutPasswords(message, passwords));
+    };
+    const bool helpOnly = std::any_of(arguments.begin() + 1, arguments.end(), isHelp);
+    if (!passwords.isEmpty() && !helpOnly)
+        err << program << ": " << passwordOnCommandLineWarning() << '\n';
     if (const SelfContained* own = findSelfContained(name)) {
         out.flush();
         err.flush();
@@ -103,8 +114,10 @@ int CliDispatcher::run(const QStringList& arguments, QTextStream& out, QTextStre
         return 2;
     }
     const QStringList rest = arguments.mid(1);
-    if (std::any_of(rest.begin(), rest.end(), isHelp)) {
+    if (helpOnly) {
         out << command->help();
+        if (takesConnectionString(name))
+            out << passwordHelp();
         return 0;
     }
     try {
@@ -113,12 +126,12 @@ int CliDispatcher::run(const QStringList& arguments, QTextStream& out, QTextStre
         return 0;
     } catch (const UsageError& e) {
         out.flush();
-        err << program << ": " << oneLine(e.message()) << "; run \"" << program << ' '
+        err << program << ": " << shown(e.message()) << "; run \"" << program << ' '
             << command->name() << " --help\" for its usage\n";
         return 2;
     } catch (const Error& e) {
         out.flush();
-        err << program << ": " << oneLine(e.message()) << '\n';
+        err << program << ": " << shown(e.message()) << '\n';
         return 1;
     }
 }

@@ -1,5 +1,6 @@
 #include "cli/TableCommand.h"
 
+#include "cli/CommandLinePasswords.h"
 #include "core/base/Error.h"
 #include "core/base/SaveFile.h"
 #include "core/reports/AggregateRows.h"
@@ -64,6 +65,7 @@ int runTableCommand(const QStringList& args) {
         };
         if (a == u"--help" || a == u"-h") {
             std::fputs(help, stdout);
+            std::fputs(qPrintable(cli::passwordHelp()), stdout);
             return 0;
         } else if (a == u"--excel") {
             options.excel = true;

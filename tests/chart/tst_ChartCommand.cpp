@@ -1,5 +1,6 @@
 #include "SeriesFiles.h"
 
+#include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@ private slots:
     void svgKeepsTextsAndLines();
     void failures_data();
     void failures();
+    void writesNothingBesideTheProgram();
 
 private:
     struct Result {
@@ -125,6 +127,13 @@ void tst_ChartCommand::failures_data() {
         << QStringList{"none.txt", "--out", "x.png"} << 1 << "Cannot read the series file";
     QTest::newRow("not a series") << QStringList{"bad.txt", "--out", "x.png"} << 1
                                   << "not a series file";
+    QTest::newRow("last line cut in its date")
+        << QStringList{"cut.txt", "--out", "x.png"} << 1 << "Line 6 of cut.txt: \"04 MAR 19\"";
+    QTest::newRow("hourly line cut before its hour")
+        << QStringList{"cuthour.txt", "--out", "x.png"} << 1
+        << "Line 4 of cuthour.txt: \"05 MAR 1999 01\"";
+    QTest::newRow("a long bad value is quoted short")
+        << QStringList{"long.txt", "--out", "x.png"} << 1 << "\"" + QString(80, 'x') + "...\"";
 }
 
 void tst_ChartCommand::failures() {
@@ -132,10 +141,33 @@ void tst_ChartCommand::failures() {
     QFETCH(int, status);
     QFETCH(QString, message);
     write(QStringLiteral("bad.txt"), "hello\r\nworld\r\n");
+    // A file cut off while it was written: what table, xlsx and acre-feet refuse.
+    write(QStringLiteral("cut.txt"),
+          rp::test::dailySeries("1 A", "FLOW, CFS", {1.0, 5.0, 3.0}) + "04 MAR 19");
+    write(QStringLiteral("cuthour.txt"), rp::test::hourlySeries(1) + "05 MAR 1999 01");
+    write(QStringLiteral("long.txt"), rp::test::dailySeries("1 A", "FLOW, CFS", {1.0}) +
+                                          "02 MAR 1999 " + QByteArray(100000, 'x') + "\r\n");
     const Result r = run(args);
     QCOMPARE(r.status, status);
     QVERIFY2(QString::fromLocal8Bit(r.err).contains(message), r.err.constData());
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("x.png"))));
+}
+
+// The command line keeps no window positions: nothing appears beside its program, even when that
+// folder can be written to.
+void tst_ChartCommand::writesNothingBesideTheProgram() {
+    QTemporaryDir programDir;
+    const QString program = programDir.filePath(QStringLiteral("rivelpost-cli"));
+    QVERIFY(QFile::copy(QStringLiteral(RIVELPOST_CLI), program));
+    QProcess p;
+    p.setWorkingDirectory(m_dir->path());
+    p.start(program, {"chart", "a.txt", "b.txt", "--out", "chart.png"});
+    QVERIFY(p.waitForFinished(60000));
+    QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+    QCOMPARE(
+        QDir(programDir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{QStringLiteral("rivelpost-cli")});
+    QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("chart.png"))));
 }
 
 QTEST_GUILESS_MAIN(tst_ChartCommand)

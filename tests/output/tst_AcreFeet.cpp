@@ -124,6 +124,11 @@ void tst_AcreFeet::malformed_data() {
         << lines({"1 1", "MONTHLY Q, CFS", "01 JAN 1999 3", "01 FEB 1d99 12.5"}) << "Line 4";
     QTest::newRow("monthly year with an e exponent")
         << lines({"1 1", "MONTHLY Q, CFS", "01 FEB 1e99 12.5"}) << "Line 3";
+    QTest::newRow("a value of a megabyte")
+        << lines({"2 1", "DAILY Q, CFS", "01 MAR 1999 " + QString(1 << 20, u'7') + "x"})
+        << "Line 3 of the series file: \"" + QString(80, u'7') + "...\"";
+    QTest::newRow("a huge number")
+        << lines({"2 1", "DAILY Q, CFS", "01 MAR 1999 1" + QString(400, u'0')}) << "Line 3";
 }
 
 void tst_AcreFeet::malformed() {
@@ -135,6 +140,8 @@ void tst_AcreFeet::malformed() {
         QFAIL("malformed input was converted");
     } catch (const Error& e) {
         QVERIFY2(e.message().startsWith(message), qPrintable(e.message()));
+        // At most 80 characters of the offending line are quoted.
+        QVERIFY2(e.message().size() < 160, qPrintable(e.message().left(300)));
     }
 }
 

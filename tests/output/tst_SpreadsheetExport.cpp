@@ -91,6 +91,7 @@ private slots:
     void seriesDateSerial_data();
     void seriesDateSerial();
     void unreadableDateNamesTheLine();
+    void seriesLongerThanTheSheetIsRefusedPlainly();
     void valuesPerDayOfUnitFile();
     void seriesSheet_data();
     void seriesSheet();
@@ -170,6 +171,25 @@ void tst_SpreadsheetExport::unreadableDateNamesTheLine() {
     } catch (const Error& e) {
         QVERIFY2(e.message().contains(QLatin1String("Line 4")), qPrintable(e.message()));
     }
+}
+
+void tst_SpreadsheetExport::seriesLongerThanTheSheetIsRefusedPlainly() {
+    QTemporaryDir dir;
+    // One value more than the rows below the ten header rows of a sheet.
+    QByteArray text = "2 1 X\r\nDAILY X\r\n";
+    const QByteArray line = "01 JAN 1950 1\r\n";
+    text.reserve(text.size() + line.size() * 1048567);
+    for (int i = 0; i < 1048567; ++i)
+        text += line;
+    try {
+        exportSeries(dir, text);
+        QFAIL("a series longer than the sheet was exported");
+    } catch (const Error& e) {
+        QCOMPARE(e.message(), QStringLiteral("The worksheet holds at most 1,048,566 values below "
+                                             "its header; this series has 1,048,567. Export a "
+                                             "shorter range."));
+    }
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out.xlsx"))));
 }
 
 void tst_SpreadsheetExport::valuesPerDayOfUnitFile() {

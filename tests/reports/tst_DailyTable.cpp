@@ -71,6 +71,9 @@ void tst_DailyTable::malformed_data() {
     QTest::newRow("error after a page")
         << head + "01 JAN 1998 5\r\n01 JAN 1999 5\r\n02 JAN 1999 1e999\r\n"
         << "Line 5 of the series file: Overflow" << 1;
+    QTest::newRow("overflow of a thousand digits is quoted short")
+        << head + "01 JAN 1999 1" + QByteArray(1000, '9') + "\r\n"
+        << "Overflow: the number \"1" + QString(79, u'9') + "...\" is too large" << 0;
     QTest::newRow("direction out of range")
         << QByteArray("2 1 SITE\r\nDAILY WIND DIRECTION, QUARTERS\r\n01 JAN 1999 7\r\n")
         << "Line 3 of the series file: the wind direction 7" << 0;

@@ -1,6 +1,7 @@
 #include "core/base/LeadingNumber.h"
 
 #include "core/base/Error.h"
+#include "core/base/LineExcerpt.h"
 
 #include <charconv>
 #include <string>
@@ -57,8 +58,9 @@ double leadingNumber(QStringView text) {
         // from_chars reports both ends of the range; only the large end is an error.
         if (negativeExponent)
             return 0.0;
-        throw Error(QStringLiteral("Overflow: the number \"%1\" is too large.")
-                        .arg(QString::fromLatin1(number.data(), qsizetype(number.size()))));
+        throw Error(
+            QStringLiteral("Overflow: the number \"%1\" is too large.")
+                .arg(lineExcerpt(QString::fromLatin1(number.data(), qsizetype(number.size())))));
     }
     return value;
 }

@@ -1,6 +1,7 @@
 #include "core/chart/ChartModel.h"
 
 #include "core/base/Error.h"
+#include "core/base/LineExcerpt.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +76,11 @@ void ChartModel::loadSeries(QIODevice& in, const QString& name, bool addSeries, 
     ValueRange range;
     for (int r = 0; r < n; ++r) {
         const QByteArray& line = parsed.lines[r];
+        // A file cut off inside a date field is damaged, not a missing value.
+        if (line.size() < width - 1 && !line.trimmed().isEmpty())
+            throw Error(QStringLiteral("Line %1 of %2: \"%3\" is too short for its date field.")
+                            .arg(r + 3)
+                            .arg(name, lineExcerpt(QString::fromLatin1(line))));
         const QByteArray text = line.mid(width - 1).trimmed();
         if (!text.isEmpty()) {
             bool ok = false;
@@ -82,7 +88,7 @@ void ChartModel::loadSeries(QIODevice& in, const QString& name, bool addSeries, 
             if (!ok || !std::isfinite(v))
                 throw Error(QStringLiteral("Line %1 of %2: \"%3\" is not a number.")
                                 .arg(r + 3)
-                                .arg(name, QString::fromLatin1(text)));
+                                .arg(name, lineExcerpt(QString::fromLatin1(text))));
             column.values[r] = v;
             column.nulls[r] = 0;
             range.extend(v);

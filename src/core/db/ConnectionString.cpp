@@ -2,8 +2,6 @@
 
 #include "core/base/Error.h"
 
-#include <QRegularExpression>
-
 namespace rp {
 
 namespace {
@@ -17,56 +15,107 @@ bool endsWithAny(const QString& path, std::initializer_list<const char*> suffixe
 
 } // namespace
 
-ConnectionString ConnectionString::parse(const QString& text) {
-    ConnectionString cs;
-    cs.m_text = text.trimmed();
-    if (cs.m_text.isEmpty())
-        throw Error(QStringLiteral("The connection string is empty. Use the Connection button to "
-                                   "set the database."));
-    const QString& t = cs.m_text;
+// One key=value part as written: its key, its value and where the value stands in the text
+// (quotes included), or a part without '='.
+struct ConnectionString::Part {
+    QString key;
+    QString value;
+    qsizetype valueStart = 0;
+    qsizetype valueEnd = 0;
+    bool hasEquals = true;
+    bool unclosedQuote = false;
+};
+
+QList<ConnectionString::Part> ConnectionString::parts(const QString& t) {
+    QList<Part> result;
     qsizetype i = 0;
     while (i < t.size()) {
         // One "key=value" part up to the next ';' outside quotes.
         const qsizetype eq = t.indexOf(QLatin1Char('='), i);
         const qsizetype semi = t.indexOf(QLatin1Char(';'), i);
         if (eq < 0 || (semi >= 0 && semi < eq)) {
-            const QString part = t.mid(i, semi < 0 ? -1 : semi - i).trimmed();
-            if (!part.isEmpty())
-                throw Error(QStringLiteral("The connection string part \"%1\" has no '='; "
-                                           "write it as key=value.")
-                                .arg(part));
-            i = semi < 0 ? t.size() : semi + 1;
+            const qsizetype end = semi < 0 ? t.size() : semi;
+            Part part;
+            part.hasEquals = false;
+            part.value = t.mid(i, end - i).trimmed();
+            part.valueStart = i;
+            part.valueEnd = end;
+            if (!part.value.isEmpty())
+                result.append(part);
+            i = end + 1;
             continue;
         }
-        const QString key = t.mid(i, eq - i).trimmed();
-        if (key.isEmpty())
-            throw Error(QStringLiteral("The connection string has a value without a key near "
-                                       "\"%1\".")
-                            .arg(t.mid(i, 20)));
+        Part part;
+        part.key = t.mid(i, eq - i).trimmed();
         qsizetype j = eq + 1;
-        while (j < t.size() && t.at(j) == QLatin1Char(' '))
+        while (j < t.size() && t.at(j).isSpace())
             ++j;
-        QString value;
+        part.valueStart = j;
         if (j < t.size() && (t.at(j) == QLatin1Char('"') || t.at(j) == QLatin1Char('\''))) {
             const QChar quote = t.at(j);
             const qsizetype close = t.indexOf(quote, j + 1);
-            if (close < 0)
-                throw Error(QStringLiteral("The connection string value of %1 has no closing %2.")
-                                .arg(key, quote));
-            value = t.mid(j + 1, close - j - 1);
-            const qsizetype next = t.indexOf(QLatin1Char(';'), close);
+            part.unclosedQuote = close < 0;
+            part.value = close < 0 ? t.mid(j + 1) : t.mid(j + 1, close - j - 1);
+            const qsizetype next = close < 0 ? -1 : t.indexOf(QLatin1Char(';'), close);
+            // What follows the closing quote up to ';' is ignored, and masked with the value.
+            part.valueEnd = next < 0 ? t.size() : next;
             i = next < 0 ? t.size() : next + 1;
         } else {
             const qsizetype end = t.indexOf(QLatin1Char(';'), j);
-            value = t.mid(j, end < 0 ? -1 : end - j).trimmed();
+            part.valueEnd = end < 0 ? t.size() : end;
+            part.value = t.mid(j, part.valueEnd - j).trimmed();
             i = end < 0 ? t.size() : end + 1;
         }
-        cs.m_entries.append({key, value});
+        result.append(part);
+    }
+    return result;
+}
+
+bool ConnectionString::isPasswordKey(const QString& key) {
+    return key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0 ||
+           key.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0;
+}
+
+ConnectionString ConnectionString::parse(const QString& text) {
+    ConnectionString cs;
+    cs.m_text = text.trimmed();
+    if (cs.m_text.isEmpty())
+        throw Error(QStringLiteral("The connection string is empty. Use the Connection button to "
+                                   "set the database."));
+    bool afterPassword = false;
+    for (const Part& part : parts(cs.m_text)) {
+        if (!part.hasEquals) {
+            // An unquoted password that holds ';' leaves its rest here: never show that.
+            if (afterPassword)
+                throw Error(QStringLiteral("The connection string has a part without '=' after "
+                                           "the password; write a password that holds ';' in "
+                                           "quotes."));
+            throw Error(QStringLiteral("The connection string part \"%1\" has no '='; "
+                                       "write it as key=value.")
+                            .arg(part.value));
+        }
+        if (part.key.isEmpty())
+            throw Error(QStringLiteral("The connection string has a value without a key near "
+                                       "\"%1\".")
+                            .arg(withoutPassword(cs.m_text.mid(part.valueStart, 20))));
+        if (part.unclosedQuote)
+            throw Error(QStringLiteral("The connection string value of %1 has no closing %2.")
+                            .arg(part.key, cs.m_text.at(part.valueStart)));
+        afterPassword = isPasswordKey(part.key);
+        cs.m_entries.append({part.key, part.value});
     }
     if (cs.m_entries.isEmpty())
         throw Error(QStringLiteral("The connection string \"%1\" names no database.")
-                        .arg(withoutPassword(t)));
+                        .arg(withoutPassword(cs.m_text)));
     return cs;
+}
+
+QStringList ConnectionString::passwords(const QString& text) {
+    QStringList result;
+    for (const Part& part : parts(text))
+        if (part.hasEquals && isPasswordKey(part.key) && !part.value.isEmpty())
+            result.append(part.value);
+    return result;
 }
 
 bool ConnectionString::contains(const QString& key) const {
@@ -139,13 +188,30 @@ BackendKind ConnectionString::backendKind() const {
 }
 
 QString ConnectionString::withoutPassword(const QString& text) {
-    // A quoted value may hold ';'; an unquoted one runs to the next ';'.
-    static const QRegularExpression password(
-        QStringLiteral("(^|;)(\\s*(?:password|pwd)\\s*=\\s*)(\"[^\"]*\"?|'[^']*'?|[^;]*)"),
-        QRegularExpression::CaseInsensitiveOption);
+    // The same reading as parse(): whatever blanks or case the key has, if the connection would
+    // take it as the password, the message does not show it. The rest of a password that holds
+    // an unquoted ';' goes too.
     QString result = text;
-    result.replace(password, QStringLiteral("\\1\\2****"));
+    const QList<Part> all = parts(text);
+    bool afterPassword = false;
+    QList<const Part*> masked;
+    for (const Part& part : all) {
+        if (part.hasEquals)
+            afterPassword = isPasswordKey(part.key);
+        if (afterPassword)
+            masked.append(&part);
+    }
+    for (qsizetype k = masked.size() - 1; k >= 0; --k)
+        result.replace(masked[k]->valueStart, masked[k]->valueEnd - masked[k]->valueStart,
+                       QStringLiteral("****"));
     return result;
+}
+
+QString ConnectionString::withoutPasswords(QString message, const QStringList& passwords) {
+    for (const QString& password : passwords)
+        if (!password.isEmpty())
+            message.replace(password, QStringLiteral("****"), Qt::CaseInsensitive);
+    return message;
 }
 
 QString ConnectionString::databasePath() const {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace rp {
@@ -29,13 +30,23 @@ public:
     // Which backend serves this string. Throws rp::Error for an unknown provider or a string that
     // names no database at all.
     BackendKind backendKind() const;
-    // The text with the value of every Password= or PWD= part replaced by ****, for messages.
+    // The text with the value of every Password= or PWD= part replaced by ****, for messages,
+    // read by the same rules as parse() whatever blanks, case or damage the text has.
     static QString withoutPassword(const QString& text);
+    // The values of every Password= or PWD= part of the text, as the connection would use them.
+    static QStringList passwords(const QString& text);
+    // The message with each password struck out wherever it stands, in any case (a server may
+    // quote the statement or the name lower-cased).
+    static QString withoutPasswords(QString message, const QStringList& passwords);
+    static bool isPasswordKey(const QString& key);
 
     // The database file for the file backends ("Data Source", or "DBQ" for workbooks).
     QString databasePath() const;
 
 private:
+    struct Part;
+    static QList<Part> parts(const QString& text);
+
     QString m_text;
     QList<QPair<QString, QString>> m_entries;
     std::optional<BackendKind> m_kind; // set by forFile: the path's text decides nothing

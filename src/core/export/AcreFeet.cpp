@@ -1,6 +1,7 @@
 #include "core/export/AcreFeet.h"
 
 #include "core/base/Error.h"
+#include "core/base/LineExcerpt.h"
 #include "core/base/SaveFile.h"
 #include "core/hdb/Retrieval.h"
 #include "core/reports/NumberFormat.h"
@@ -99,14 +100,15 @@ bool convertToAcreFeet(const QByteArray& in, QByteArray& out) {
         }
         // An editor may have dropped the date field's trailing space.
         if (line.size() < width - 1)
-            fail(number, QStringLiteral("\"%1\" is too short for its date field.").arg(line));
+            fail(number,
+                 QStringLiteral("\"%1\" is too short for its date field.").arg(lineExcerpt(line)));
         result += line.left(width).toLatin1();
         const QString text = line.mid(width).trimmed();
         if (!text.isEmpty()) {
             bool ok = false;
             double value = text.toDouble(&ok);
             if (!ok || !std::isfinite(value))
-                fail(number, QStringLiteral("\"%1\" is not a number.").arg(text));
+                fail(number, QStringLiteral("\"%1\" is not a number.").arg(lineExcerpt(text)));
             value *= factor;
             if (code == 1)
                 value *= monthFactor(line, number);

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QLocale>
 #include <cmath>
 
 namespace rp {
@@ -163,6 +164,8 @@ SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay, const Pro
         columns.chart.labelSpacing = valuesPerDay;
 
     const size_t count = lines.size() - 2;
+    // Before any work: the sheet could not take them all anyway.
+    checkSeriesFitsSheet(static_cast<qint64>(count));
     columns.dates.reserve(count);
     columns.values.reserve(count);
     columns.kinds.reserve(count);

@@ -22,6 +22,7 @@ std::optional<double> seriesDateSerial(QByteArrayView field);
 SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay,
                                 const Progress& progress = {});
 
+
 // Unit values on the first day of a unit series file, as the hand-off counts them; 0 for other
 // time steps.
 int valuesPerDayOfSeriesFile(const QString& path);

@@ -12,7 +12,7 @@ QString connectionDatabasePath(const QString& connectionString) {
     if (pieces.size() < 2)
         throw Error(QStringLiteral("The connection string \"%1\" names no database file: write "
                                    "it as Provider=...;Data Source=FILE.")
-                        .arg(connectionString.trimmed()));
+                        .arg(ConnectionString::withoutPassword(connectionString.trimmed())));
     QString path = pieces.at(1);
     const qsizetype eq = path.indexOf(QLatin1Char('='));
     if (eq >= 0)

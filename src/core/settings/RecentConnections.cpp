@@ -38,7 +38,15 @@ void RecentConnections::add(const QString& connectionString) const {
     QByteArray bytes;
     for (const QString& line : list.mid(0, capacity))
         bytes += line.toLatin1() + "\r\n";
-    saveFile(m_path, bytes);
+    SaveFile file(m_path);
+    // Connection strings may hold passwords: the list is for its owner's eyes only, also when it
+    // replaces one that others could read (set before anything is written).
+    if (!file.device().setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        throw Error(QStringLiteral("Cannot write the list of recent connections %1: its "
+                                   "permissions cannot be set.")
+                        .arg(m_path));
+    file.write(bytes);
+    file.commit();
 }
 
 } // namespace rp

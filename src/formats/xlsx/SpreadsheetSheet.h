@@ -43,6 +43,12 @@ struct SeriesColumns {
 };
 
 inline constexpr int seriesFirstRow = 10; // row 11
+inline constexpr qint64 worksheetRows = 1048576;
+// The most values a series can have below its header rows.
+inline constexpr qint64 seriesMostValues = worksheetRows - seriesFirstRow;
+
+// Throws rp::Error, saying so plainly, when `count` values do not fit below a sheet's header.
+void checkSeriesFitsSheet(qint64 count);
 
 // One worksheet of an export workbook as the program keeps it between exports.
 struct SpreadsheetSheet {

@@ -130,6 +130,7 @@ public:
                 writeString(row, 0, *headers[row], nullptr);
                 writeCellsBesideSeries(cells, next, row);
             }
+            checkSeriesFitsSheet(series->size());
             lxw_format* dates = dateFormat(m_formats, *series);
             for (qsizetype i = 0; i < series->size(); ++i) {
                 m_steps.step();
@@ -393,6 +394,14 @@ void writeSpreadsheetWorkbook(const QString& path, const std::vector<Spreadsheet
                         .arg(path, out.device().errorString()));
     copyWorkbookFinishingCharts(QFile::decodeName(rawPath), out.device(), finishes);
     out.commit();
+}
+
+void checkSeriesFitsSheet(qint64 count) {
+    if (count > seriesMostValues)
+        throw Error(QStringLiteral("The worksheet holds at most %1 values below its header; this "
+                                   "series has %2. Export a shorter range.")
+                        .arg(QLocale(QLocale::English).toString(seriesMostValues),
+                             QLocale(QLocale::English).toString(count)));
 }
 
 } // namespace rp

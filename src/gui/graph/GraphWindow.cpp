@@ -98,7 +98,8 @@ GraphWindow::GraphWindow(GraphWindowServices services, QWidget* parent)
     loadBackdrop();
     // Where the user left the window last time; the screen it was on may be gone, which
     // restoreGeometry() allows for.
-    restoreGeometry(WindowGeometry::load(objectName()));
+    if (m_services.keepsGeometry)
+        restoreGeometry(WindowGeometry::load(objectName()));
 }
 
 GraphWindow::~GraphWindow() {
@@ -108,6 +109,8 @@ GraphWindow::~GraphWindow() {
 }
 
 void GraphWindow::rememberGeometry() {
+    if (!m_services.keepsGeometry)
+        return;
     try {
         WindowGeometry::save(objectName(), saveGeometry());
     } catch (const Error& e) {

@@ -42,6 +42,9 @@ struct GraphWindowServices {
     std::function<void()> showGraphTable;
     // Whether 3D views can be drawn (an OpenGL context); checked when empty.
     std::function<bool()> has3d;
+    // Whether the window keeps its place in the program folder across runs; the command line
+    // writes nothing there.
+    bool keepsGeometry = true;
 };
 
 // The graph window: one or more series files as a chart, with the options list that pops up on a

@@ -1,5 +1,6 @@
 #include "providers/postgres/PostgresDatabase.h"
 
+#include "core/db/ConnectionString.h"
 #include "core/db/RecordSetBuilder.h"
 #include "jet/JetSql.h"
 #include "providers/postgres/PostgresDialect.h"
@@ -20,10 +21,8 @@ namespace {
 
 std::atomic<int> connectionCounter{0};
 
-QString withoutPassword(QString text, const QString& password) {
-    if (!password.isEmpty())
-        text.replace(password, QStringLiteral("****"));
-    return text.trimmed();
+QString withoutPassword(const QString& text, const QString& password) {
+    return ConnectionString::withoutPasswords(text, {password}).trimmed();
 }
 
 } // namespace
@@ -42,7 +41,7 @@ PostgresDatabase::PostgresDatabase(const PostgresSettings& settings)
         m_db.setDatabaseName(settings.database);
         m_db.setUserName(settings.user);
         m_db.setPassword(settings.password);
-        m_db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        m_db.setConnectOptions(settings.connectOptions());
         if (!m_db.open())
             throw Error(QStringLiteral("The PostgreSQL database %1 cannot be reached: %2")
                             .arg(m_location, withoutPassword(m_db.lastError().text(), m_password)));

@@ -38,8 +38,25 @@ PostgresSettings PostgresSettings::from(const ConnectionString& cs) {
                                    "Database=NAME."));
     s.user = firstOf(cs, {"User ID", "UID", "User", "Username"});
     s.password = firstOf(cs, {"Password", "PWD"});
+    s.passfile = firstOf(cs, {"Passfile"});
+    // The driver takes its options separated by ';', which it turns into blanks.
+    if (s.passfile.contains(QLatin1Char(';')))
+        throw Error(QStringLiteral("The password file \"%1\" has a ';' in its name, which the "
+                                   "PostgreSQL driver cannot pass on; move or rename it.")
+                        .arg(s.passfile));
     s.schema = firstOf(cs, {"Schema", "Search Path"});
     return s;
+}
+
+QString PostgresSettings::connectOptions() const {
+    QString options = QStringLiteral("connect_timeout=10");
+    if (!passfile.isEmpty()) {
+        QString quoted = passfile;
+        quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+        quoted.replace(QLatin1Char('\''), QLatin1String("\\'"));
+        options += QStringLiteral(";passfile='%1'").arg(quoted);
+    }
+    return options;
 }
 
 QString PostgresSettings::location() const {
