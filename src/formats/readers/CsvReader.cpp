@@ -113,6 +113,16 @@ bool isMissingText(QByteArrayView t) {
     return false;
 }
 
+// A number, or with a delimiter other than the comma, one with a decimal comma (1,5).
+std::optional<double> parseValue(QByteArrayView text, char delimiter) {
+    const auto value = parseNumber(text);
+    if (value || delimiter == ',' || text.count(',') != 1 || text.contains('.'))
+        return value;
+    QByteArray dotted = text.toByteArray();
+    dotted.replace(',', '.');
+    return parseNumber(dotted);
+}
+
 void splitUnit(const QString& header, Series& s) {
     static const QRegularExpression bracket(u"^(.*?)\\s*[(\\[]([^)\\]]*)[)\\]]\\s*$"_qs);
     static const QRegularExpression suffix(
@@ -187,7 +197,7 @@ ReadResult readCsv(QByteArrayView bytes, const ReadOptions& options) {
                                     : QStringLiteral("Column %1").arg(c + 1);
         bool numeric = false;
         for (qsizetype r = header ? 1 : 0; r < rows.size(); ++r)
-            numeric = numeric || parseNumber(rows[r].value(c)).has_value();
+            numeric = numeric || parseValue(rows[r].value(c), delimiter).has_value();
         if (isQualifierName(name) || !numeric) {
             if (lastValue >= 0 && qualifierOf[lastValue] < 0)
                 qualifierOf[lastValue] = c;
@@ -223,7 +233,7 @@ ReadResult readCsv(QByteArrayView bytes, const ReadOptions& options) {
         for (int c = 0; c < width && c < fields.size(); ++c) {
             if (seriesOf[c] < 0 || isMissingText(fields[c]))
                 continue;
-            const auto value = parseNumber(fields[c]);
+            const auto value = parseValue(fields[c], delimiter);
             if (!value) {
                 out.warn(WarningKind::BadValue, lines.number(),
                          u"Not a number, skipped: "_qs + quoted(fields[c]));

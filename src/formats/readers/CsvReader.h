@@ -13,7 +13,8 @@ namespace rp::readers {
 // and the date form (ISO with optional offset, M/D/YYYY, D/M/YYYY when a day passes 12,
 // YYYY/MM/DD; each with an optional H:MM[:SS]). A column named like a qualifier (flag, qualifier,
 // quality, code, *_cd …) or holding no numbers gives the qualifiers of the value column before
-// it. Empty, NA, NaN and null are missing values. The step comes from the most common spacing.
+// it. Empty, NA, NaN and null are missing values; where the delimiter is not a comma a decimal
+// comma reads (1,5). The step comes from the most common spacing.
 ReadResult readCsv(QByteArrayView bytes, const ReadOptions& options = {});
 
 } // namespace rp::readers

@@ -56,7 +56,6 @@ void readComment(const QString& text, Comments& comments) {
 struct Header {
     int site = -1, date = -1, zone = -1;
     QList<Column> columns;
-    bool old = false;
 };
 
 Header readHeader(const QList<QByteArray>& names, const Comments& comments) {
@@ -76,7 +75,7 @@ Header readHeader(const QList<QByteArray>& names, const Comments& comments) {
         Column c{i, index.value(name + u"_cd"_qs, -1), name, {}, {}, {}};
         QRegularExpressionMatch m;
         if (name == u"dv_va") {
-            h.old = true;
+            c.qualifier = index.value(u"dv_cd"_qs, -1);
             c.parameter = u"00060"_qs;
             c.statistic = u"00003"_qs;
             c.description = u"Discharge, cubic feet per second (Mean)"_qs;
@@ -173,7 +172,9 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
             const auto value = parseNumber(text);
             if (!value) {
                 out.warn(WarningKind::BadValue, lines.number(),
-                         QStringLiteral("%1: not a number, skipped: ").arg(c.name) + quoted(text));
+                         QStringLiteral("%1: not a number, skipped: ")
+                                 .arg(c.name.left(kMaxQuotedChars)) +
+                             quoted(text));
                 continue;
             }
             const QString key = site + u'\t' + c.name;

@@ -339,7 +339,8 @@ void Builder::finishSeries(Series& s, Pending& p) {
         const auto first =
             std::is_sorted_until(order.begin(), order.end(), earlier) - order.begin();
         warn(WarningKind::OutOfOrder, p.lines[first],
-             QStringLiteral("%1: values out of order from here on; sorted.").arg(s.parameter));
+             QStringLiteral("%1: values out of order from here on; sorted.")
+                 .arg(s.parameter.left(kMaxQuotedChars)));
         std::stable_sort(order.begin(), order.end(), earlier);
     }
     QList<Value> values;
@@ -348,7 +349,8 @@ void Builder::finishSeries(Series& s, Pending& p) {
         if (!values.isEmpty() && values.last().time == s.values[i].time) {
             warn(WarningKind::DuplicateTime, p.lines[i],
                  QStringLiteral("%1: a second value for %2; the first one is kept.")
-                     .arg(s.parameter, s.values[i].time.toString(u"yyyy-MM-dd HH:mm")));
+                     .arg(s.parameter.left(kMaxQuotedChars),
+                          s.values[i].time.toString(u"yyyy-MM-dd HH:mm")));
             continue;
         }
         values.append(std::move(s.values[i]));
