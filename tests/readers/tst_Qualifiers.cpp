@@ -23,7 +23,7 @@ void tst_Qualifiers::source_data() {
     QTest::newRow("raw ??") << u"??"_qs << usgs << int(HdbSource::Provisional);
     QTest::newRow("e") << u"e"_qs << usgs << int(HdbSource::Estimated);
     QTest::newRow("A:e") << u"A:e"_qs << usgs << int(HdbSource::Estimated);
-    QTest::newRow("Ae as one code") << u"Ae"_qs << usgs << int(HdbSource::Provisional);
+    QTest::newRow("Ae as one code") << u"Ae"_qs << usgs << int(HdbSource::Estimated);
     QTest::newRow("P Ice") << u"P Ice"_qs << usgs << int(HdbSource::Ice);
     QTest::newRow("Eqp") << u"Eqp"_qs << usgs << int(HdbSource::Provisional);
     QTest::newRow("hydat none") << QString() << hydat << int(HdbSource::Approved);

@@ -90,7 +90,8 @@ void tst_WaterMlReader::dailyWithoutOffsets() {
 
 void tst_WaterMlReader::malformedIsRefusedWithItsLine() {
     try {
-        readWaterMl("<ns1:timeSeriesResponse>\n<ns1:timeSeries>\n<ns1:value>1</ns1:valu>\n");
+        readWaterMl("<ns1:timeSeriesResponse "
+                    "xmlns:ns1=\"x\">\n<ns1:timeSeries>\n<ns1:value>1</ns1:valu>\n");
         QFAIL("read");
     } catch (const ReadError& e) {
         QCOMPARE(e.line(), 3);

@@ -28,6 +28,15 @@ HdbSource usgsPart(const QString& code) {
         return HdbSource::Estimated;
     if (code.compare(u"Ice", Qt::CaseInsensitive) == 0)
         return HdbSource::Ice;
+    // Letters run together (HydroBase's "Ae", "Pe"): the worst of them, when each is a code.
+    if (code.size() > 1 && code.size() <= 3 &&
+        std::all_of(code.begin(), code.end(), [](QChar c) { return u"APeE"_qs.contains(c); })) {
+        HdbSource worst = HdbSource::Approved;
+        for (QChar c : code)
+            if (doubt(usgsPart(QString(c))) > doubt(worst))
+                worst = usgsPart(QString(c));
+        return worst;
+    }
     return HdbSource::Provisional;
 }
 

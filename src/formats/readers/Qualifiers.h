@@ -14,8 +14,8 @@ enum class HdbSource : short { Approved = 1, Provisional = 2, Estimated = 3, Ice
 // codes to source marks. Codes may be combined with ":" or "," (USGS "A:e", "P Ice"); the most
 // doubtful part wins: ice, then estimated, then provisional.
 //   USGS:  A, empty → Approved; P, ?? and other unreviewed codes → Provisional;
-//          e, E, <, > → Estimated; Ice, Eqp, Bkw, Dis, Ssn … (equipment, backwater, season)
-//          → Provisional unless Ice.
+//          e, E, <, > → Estimated; letters run together (Ae, Pe) count each; Ice, Eqp, Bkw, Dis,
+//          Ssn … (equipment, backwater, season) → Provisional unless Ice.
 //   HYDAT: empty, D (dry), R (revised) → Approved; E (estimated), A (partial day) → Estimated;
 //          B (ice conditions) → Ice; others → Provisional.
 HdbSource hdbSource(const QString& qualifier, QualifierScheme scheme = QualifierScheme::Usgs);
