@@ -1,12 +1,15 @@
 // The spreadsheet export: report tokens, series dates, and the written workbooks read back.
 #include "SpreadsheetCheck.h"
 #include "core/base/Error.h"
+#include "core/base/JetDate.h"
 #include "core/export/ExportSession.h"
 #include "core/export/GoPlan.h"
 #include "core/export/ReportTokenizer.h"
 #include "core/export/SeriesSheet.h"
 #include "core/export/SpreadsheetExport.h"
 #include "formats/xlsx/XlsxChartPatch.h"
+#include "formats/xlsx/XlsxReader.h"
+#include "formats/xlsx/XlsxWorkbookWriter.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -92,6 +95,8 @@ private slots:
     void seriesDateSerial();
     void unreadableDateNamesTheLine();
     void valuesPerDayOfUnitFile();
+    void earlyDatesReadBack_data();
+    void earlyDatesReadBack();
     void seriesSheet_data();
     void seriesSheet();
     void seriesChart_data();
@@ -139,7 +144,10 @@ void tst_SpreadsheetExport::seriesDateSerial_data() {
     QTest::newRow("day with trailing blank") << QByteArray("05 MAR 1999 ") << 36224.0;
     QTest::newRow("unit month in small letters")
         << QByteArray("05 Mar 1999 07:15") << 36224.0 + 7.25 / 24;
-    QTest::newRow("hour") << QByteArray("01 JAN 1900 23:00") << 2.0 + 23.0 / 24;
+    QTest::newRow("hour") << QByteArray("01 JAN 1900 23:00") << 1.0 + 23.0 / 24;
+    // The 1900 system counts a 29 Feb 1900: serial 60 is that day, 1 Mar 1900 is 61.
+    QTest::newRow("28 Feb 1900") << QByteArray("28 FEB 1900") << 59.0;
+    QTest::newRow("1 Mar 1900") << QByteArray("01 MAR 1900") << 61.0;
     QTest::newRow("seconds") << QByteArray("05 MAR 1999 00:00:30") << 36224.0 + 30.0 / 86400;
     QTest::newRow("no such day") << QByteArray("31 FEB 1999") << nan;
     QTest::newRow("no month") << QByteArray("05 XYZ 1999") << nan;
@@ -179,6 +187,38 @@ void tst_SpreadsheetExport::valuesPerDayOfUnitFile() {
     QCOMPARE(valuesPerDayOfSeriesFile(path), 8);
     test::writeFile(path, dailySeries());
     QCOMPARE(valuesPerDayOfSeriesFile(path), 0);
+}
+
+void tst_SpreadsheetExport::earlyDatesReadBack_data() {
+    QTest::addColumn<QDate>("day");
+    for (const QDate d :
+         {QDate(1900, 1, 1), QDate(1900, 1, 2), QDate(1900, 1, 31), QDate(1900, 2, 1),
+          QDate(1900, 2, 27), QDate(1900, 2, 28), QDate(1900, 3, 1), QDate(1900, 3, 2)})
+        QTest::newRow(qPrintable(d.toString(Qt::ISODate))) << d;
+}
+
+// A date written by the series export and as a cell of its own reads back as the same day, with
+// openpyxl and with the program's own reader.
+void tst_SpreadsheetExport::earlyDatesReadBack() {
+    RP_REQUIRE_OPENPYXL();
+    QFETCH(QDate, day);
+    QTemporaryDir dir;
+    const QByteArray line = day.toString(QStringLiteral("dd MMM yyyy")).toUpper().toLatin1() + " 5";
+    const QString series = exportSeries(dir, seriesText("2 1 X", "DAILY X", {line}));
+    const QString cells = dir.filePath(QStringLiteral("cells.xlsx"));
+    std::vector<SpreadsheetSheet> sheets = newWorkbookSheets();
+    sheets[0].cells.push_back({0, 2, naiveDateTime(day, QTime(6, 0)), false});
+    writeSpreadsheetWorkbook(cells, sheets);
+
+    const QString iso = day.toString(Qt::ISODate);
+    QCOMPARE(
+        test::cellOf(test::readWorkbookCells(series), "Sheet1", "A11").value("value").toString(),
+        iso + QStringLiteral("T00:00:00"));
+    QCOMPARE(test::cellOf(test::readWorkbookCells(cells), "Sheet1", "C1").value("value").toString(),
+             iso + QStringLiteral("T06:00:00"));
+    QCOMPARE(XlsxReader(series).readSheet(0).at(10).at(0).toDateTime(), naiveDateTime(day));
+    QCOMPARE(XlsxReader(cells).readSheet(0).at(0).at(2).toDateTime(),
+             naiveDateTime(day, QTime(6, 0)));
 }
 
 void tst_SpreadsheetExport::seriesSheet_data() {

@@ -32,7 +32,7 @@ struct SeriesColumns {
     QString line1;
     QString line2;
     bool timeOfDay = false;     // dates carry hours and minutes
-    std::vector<double> dates;  // date serials (days since 30 Dec 1899)
+    std::vector<double> dates;  // workbook date serials (serialFromDateTime)
     std::vector<double> values; // numbers; see kinds
     enum Kind : unsigned char { Empty, Number, Text };
     std::vector<Kind> kinds;

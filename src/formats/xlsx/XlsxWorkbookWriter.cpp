@@ -3,6 +3,7 @@
 
 #include "core/base/Error.h"
 #include "formats/xlsx/XlsxChartPatch.h"
+#include "formats/xlsx/XlsxDates.h"
 
 #include <QDateTime>
 #include <QSaveFile>
@@ -89,12 +90,6 @@ lxw_format* dateFormat(const Formats& f, const SeriesColumns& series) {
     default:
         return f.day;
     }
-}
-
-double serialOf(const QDateTime& when) {
-    static const QDate epoch(1899, 12, 30);
-    return static_cast<double>(epoch.daysTo(when.date())) +
-           when.time().msecsSinceStartOfDay() / 86400000.0;
 }
 
 class SheetWriter {
@@ -200,9 +195,9 @@ private:
                 QStringLiteral("a truth value"));
             break;
         case QMetaType::QDateTime:
-            check(worksheet_write_number(m_sheet, row, column, serialOf(cell.value.toDateTime()),
-                                         m_content.rightAligned ? m_formats.rightDate
-                                                                : m_formats.minute),
+            check(worksheet_write_number(
+                      m_sheet, row, column, serialFromDateTime(cell.value.toDateTime()),
+                      m_content.rightAligned ? m_formats.rightDate : m_formats.minute),
                   QStringLiteral("a date"));
             break;
         default:
