@@ -91,6 +91,8 @@ class tst_SpreadsheetExport : public QObject {
 private slots:
     void tokenizeReportLine_data();
     void tokenizeReportLine();
+    void tokenNumber_data();
+    void tokenNumber();
     void seriesDateSerial_data();
     void seriesDateSerial();
     void unreadableDateNamesTheLine();
@@ -330,7 +332,8 @@ void tst_SpreadsheetExport::monthlyTableTitleRow() {
     const QString report = dir.filePath(QStringLiteral("lasttable.txt"));
     const QString book = dir.filePath(QStringLiteral("out.xlsx"));
     test::writeFile(series, seriesText("1 1011 KERN R", "MONTHLY DISCHARGE, CFS",
-                                       {"01 JAN 2000 3", "01 FEB 2000 4.5", "01 MAR 2000 "}));
+                                       {"01 JAN 2000 3", "01 FEB 2000 4.50", "01 MAR 2000 ",
+                                        "01 APR 2000 1234.5"}));
     ReportOptions options;
     options.excel = true;
     writeReportFile(series, report, options);
@@ -343,7 +346,7 @@ void tst_SpreadsheetExport::monthlyTableTitleRow() {
     QCOMPARE(cells.value("H1").toObject().value("value").toString(),
              QStringLiteral("1 1011 KERN R"));
     QCOMPARE(cells.value("H1").toObject().value("align").toString(), QStringLiteral("right"));
-    // The year row: one cell per number, texts as written.
+    // The year row: one cell per token, numbers as numbers shown as written.
     QFile file(report);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
@@ -352,12 +355,60 @@ void tst_SpreadsheetExport::monthlyTableTitleRow() {
         if (lines[i].startsWith(QLatin1String("2000")))
             yearRow = i + 1;
     QVERIFY(yearRow > 0);
-    QCOMPARE(cells.value(QStringLiteral("A%1").arg(yearRow)).toObject().value("value").toString(),
-             QStringLiteral("2000"));
-    QCOMPARE(cells.value(QStringLiteral("A%1").arg(yearRow)).toObject().value("type").toString(),
-             QStringLiteral("str"));
-    QCOMPARE(cells.value(QStringLiteral("C%1").arg(yearRow)).toObject().value("value").toString(),
-             QStringLiteral("4.5"));
+    const auto cell = [&](char column) {
+        return cells.value(QStringLiteral("%1%2").arg(QLatin1Char(column)).arg(yearRow)).toObject();
+    };
+    struct Expected {
+        char column;
+        const char* type;
+        double value;
+        const char* format;
+    };
+    for (const Expected& e :
+         {Expected{'A', "int", 2000, "General"}, Expected{'B', "int", 3, "General"},
+          Expected{'C', "float", 4.5, "0.00"}, Expected{'E', "float", 1234.5, "0.0"}}) {
+        QCOMPARE(cell(e.column).value("type").toString(), QLatin1String(e.type));
+        QCOMPARE(cell(e.column).value("value").toDouble(), e.value);
+        QCOMPARE(cell(e.column).value("format").toString(), QLatin1String(e.format));
+    }
+    QCOMPARE(cell('D').value("type").toString(), QStringLiteral("str"));
+    QCOMPARE(cell('D').value("value").toString(), QStringLiteral("---"));
+}
+
+void tst_SpreadsheetExport::tokenNumber_data() {
+    QTest::addColumn<QString>("token");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("whole") << "12000" << true << 12000.0 << "";
+    QTest::newRow("zero") << "0" << true << 0.0 << "";
+    QTest::newRow("fixed decimals") << "0.50" << true << 0.5 << "0.00";
+    QTest::newRow("negative") << "-12.5" << true << -12.5 << "0.0";
+    QTest::newRow("no integer digits") << ".25" << true << 0.25 << "0.00";
+    QTest::newRow("grouped") << "1,234,567" << true << 1234567.0 << "#,##0";
+    QTest::newRow("grouped with decimals") << "12,345.60" << true << 12345.6 << "#,##0.00";
+    QTest::newRow("missing value") << "---" << false << 0.0 << "";
+    QTest::newRow("leading zero kept as text") << "007" << false << 0.0 << "";
+    QTest::newRow("short group") << "1,23" << false << 0.0 << "";
+    QTest::newRow("long first group") << "1234,567" << false << 0.0 << "";
+    QTest::newRow("two points") << "1.2.3" << false << 0.0 << "";
+    QTest::newRow("sign alone") << "-" << false << 0.0 << "";
+    QTest::newRow("word") << "JAN" << false << 0.0 << "";
+    QTest::newRow("date") << "01-05-2026" << false << 0.0 << "";
+    QTest::newRow("more digits than a double holds") << "1234567890123456" << false << 0.0 << "";
+}
+
+void tst_SpreadsheetExport::tokenNumber() {
+    QFETCH(QString, token);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+    QFETCH(QString, format);
+    const auto got = rp::tokenNumber(token);
+    QCOMPARE(bool(got), isNumber);
+    if (got) {
+        QCOMPARE(got->value, value);
+        QCOMPARE(got->format, format);
+    }
 }
 
 void tst_SpreadsheetExport::sessionCountsSheets() {

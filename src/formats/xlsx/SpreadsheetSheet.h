@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -51,6 +52,9 @@ struct SpreadsheetSheet {
     std::vector<SheetCell> cells;
     bool rightAligned = false; // the table export aligns every cell right
     bool wideColumnA = false;  // column A 15 characters wide
+    // Number cells shown through a format, by (row, column): the code that shows each as its
+    // text was written. Others show in General.
+    std::map<std::pair<int, int>, QString> numberFormats;
 };
 
 // A new workbook's sheets: three empty ones, Sheet1 to Sheet3, as a spreadsheet application
