@@ -18,6 +18,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace rp::cli {
 
 namespace {
@@ -48,7 +50,7 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<XlsxCommand>());
     m_commands.push_back(std::make_unique<ApplyUpdateCommand>());
     m_selfContained.push_back({QStringLiteral("chart"),
-                               QStringLiteral("draw series files as a PNG or PDF chart"),
+                               QStringLiteral("draw series files as a PNG, SVG or PDF chart"),
                                runChartCommand});
     m_selfContained.push_back({QStringLiteral("table"),
                                QStringLiteral("write the table report of a series file"),
@@ -74,11 +76,18 @@ QString CliDispatcher::help() const {
                                   "Maintains a hydrologic time-series database (HDB) from the "
                                   "command line.\n\nCommands:\n")
                        .arg(program);
+    // The widest name sets the column, so no name runs into its summary.
+    qsizetype width = 0;
     for (const auto& command : m_commands)
-        text +=
-            QStringLiteral("  %1%2\n").arg(command->name().leftJustified(10), command->summary());
+        width = std::max(width, command->name().size());
     for (const auto& command : m_selfContained)
-        text += QStringLiteral("  %1%2\n").arg(command.name.leftJustified(10), command.summary);
+        width = std::max(width, command.name.size());
+    width += 2;
+    for (const auto& command : m_commands)
+        text += QStringLiteral("  %1%2\n")
+                    .arg(command->name().leftJustified(width), command->summary());
+    for (const auto& command : m_selfContained)
+        text += QStringLiteral("  %1%2\n").arg(command.name.leftJustified(width), command.summary);
     text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the arguments of a command.\n")
                 .arg(program);
     return text;

@@ -17,8 +17,9 @@ QString ImportCommand::help() const {
         "Copies the HDB at SOURCE (rsite and the eight value tables) into a new HDB at DEST,\n"
         "one series at a time, with progress on standard error. SOURCE and DEST are connection\n"
         "strings, for example \"Provider=PostgreSQL;Host=db;Port=5432;Database=hdb;User ID=me;\n"
-        "Password=...\", or database file names. DEST must be a new file or a PostgreSQL database\n"
-        "without HDB tables; it is written whole or not at all. An Access file (.mdb, .accdb)\n"
+        "Password=...\", or database file names. DEST must be a new file, a PostgreSQL database\n"
+        "without HDB tables, or an HDB whose tables are all empty (as init-db leaves them); it\n"
+        "is written whole or not at all. An Access file (.mdb, .accdb)\n"
         "is converted whole: every table keeps its name, columns, types and dates.\n");
 }
 

@@ -156,6 +156,11 @@ void tst_ConnectionCommand::whichFilesGetMaintenance_data() {
                                          << "" << QByteArray() << false << "";
     QTest::newRow("server database") << "Provider=PostgreSQL;Host=localhost;Database=hdb"
                                      << "" << QByteArray() << false << "";
+    // A host name holding ".m" is no Access file.
+    QTest::newRow("server host with .m") << "Provider=PostgreSQL;Host=db.mycorp.org;Database=hdb"
+                                         << "" << QByteArray() << false << "";
+    QTest::newRow("server host ending in .mdb") << "Provider=PostgreSQL;Host=hdb.mdb;Database=hdb"
+                                                << "" << QByteArray() << false << "";
 }
 
 void tst_ConnectionCommand::whichFilesGetMaintenance() {
@@ -175,6 +180,9 @@ void tst_ConnectionCommand::whichFilesGetMaintenance() {
     QCOMPARE(contig.calls, maintained ? QStringList{QStringLiteral("-a ") + file} : QStringList());
     if (!message.isEmpty())
         QCOMPARE(prompts.asked.last(), QString(message).replace(QLatin1String("FILE"), file));
+    else
+        for (const QString& asked : prompts.asked)
+            QVERIFY2(!asked.contains(QLatin1String("File not found")), qPrintable(asked));
     // The new string is stored whatever the maintenance says.
     QCOMPARE(view.connections, QStringList{prompts.answer});
 }

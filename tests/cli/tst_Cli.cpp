@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,6 +22,7 @@ private slots:
     void failures();
     void help_data();
     void help();
+    void helpListsEachCommandApart();
 
 private:
     struct Result {
@@ -226,6 +228,22 @@ void tst_Cli::help() {
     QCOMPARE(r.err, QByteArray());
     QVERIFY2(r.out.startsWith(start.toUtf8()), r.out.constData());
     QVERIFY(!r.out.contains('\r'));
+}
+
+void tst_Cli::helpListsEachCommandApart() {
+    const Result r = run({QStringLiteral("--help")});
+    QCOMPARE(r.status, 0);
+    const QString out = QString::fromUtf8(r.out);
+    // Every command line reads "  NAME  summary": a long name must not run into its summary.
+    const QStringList names{"init-db",   "demo-db", "sql",  "compact",      "series", "dump",
+                            "acre-feet", "import",  "xlsx", "apply-update", "chart",  "table"};
+    for (const QString& name : names) {
+        const QRegularExpression line(
+            QStringLiteral("^  %1  +\\S").arg(QRegularExpression::escape(name)),
+            QRegularExpression::MultilineOption);
+        QVERIFY2(line.match(out).hasMatch(), qPrintable(name + QStringLiteral(" in\n") + out));
+    }
+    QVERIFY2(out.contains(QStringLiteral("PNG, SVG or PDF")), qPrintable(out));
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)

@@ -16,6 +16,7 @@ class tst_ImportCommand : public QObject {
 private slots:
     void initTestCase();
     void copiesAndReports();
+    void copiesIntoAnEmptyHdbFromInitDb();
     void refusals_data();
     void refusals();
 
@@ -53,6 +54,21 @@ void tst_ImportCommand::copiesAndReports() {
     const QString source = query(QStringLiteral("source.sqlite"));
     QVERIFY(source.count(QLatin1Char('\n')) == 2);
     QCOMPARE(query(QStringLiteral("copy.sqlite")), source);
+}
+
+void tst_ImportCommand::copiesIntoAnEmptyHdbFromInitDb() {
+    const QString target = QStringLiteral("Provider=SQLite;Data Source=") + path("empty.sqlite");
+    auto r = runTool(QStringLiteral(RIVELPOST_CLI), {QStringLiteral("init-db"), target});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    r = runTool(QStringLiteral(RIVELPOST_CLI),
+                {QStringLiteral("import"), path(QStringLiteral("source.sqlite")), target});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    QVERIFY(r.out.startsWith(QLatin1String("Copied ")));
+    // A second import finds rows there and is refused.
+    r = runTool(QStringLiteral(RIVELPOST_CLI),
+                {QStringLiteral("import"), path(QStringLiteral("source.sqlite")), target});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(QLatin1String("holds rows in rsite")), qPrintable(r.err));
 }
 
 void tst_ImportCommand::refusals_data() {

@@ -1,12 +1,15 @@
 // The spreadsheet export: report tokens, series dates, and the written workbooks read back.
 #include "SpreadsheetCheck.h"
 #include "core/base/Error.h"
+#include "core/base/JetDate.h"
 #include "core/export/ExportSession.h"
 #include "core/export/GoPlan.h"
 #include "core/export/ReportTokenizer.h"
 #include "core/export/SeriesSheet.h"
 #include "core/export/SpreadsheetExport.h"
 #include "formats/xlsx/XlsxChartPatch.h"
+#include "formats/xlsx/XlsxReader.h"
+#include "formats/xlsx/XlsxWorkbookWriter.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -88,11 +91,15 @@ class tst_SpreadsheetExport : public QObject {
 private slots:
     void tokenizeReportLine_data();
     void tokenizeReportLine();
+    void tokenNumber_data();
+    void tokenNumber();
     void seriesDateSerial_data();
     void seriesDateSerial();
     void unreadableDateNamesTheLine();
     void seriesLongerThanTheSheetIsRefusedPlainly();
     void valuesPerDayOfUnitFile();
+    void earlyDatesReadBack_data();
+    void earlyDatesReadBack();
     void seriesSheet_data();
     void seriesSheet();
     void seriesChart_data();
@@ -140,7 +147,10 @@ void tst_SpreadsheetExport::seriesDateSerial_data() {
     QTest::newRow("day with trailing blank") << QByteArray("05 MAR 1999 ") << 36224.0;
     QTest::newRow("unit month in small letters")
         << QByteArray("05 Mar 1999 07:15") << 36224.0 + 7.25 / 24;
-    QTest::newRow("hour") << QByteArray("01 JAN 1900 23:00") << 2.0 + 23.0 / 24;
+    QTest::newRow("hour") << QByteArray("01 JAN 1900 23:00") << 1.0 + 23.0 / 24;
+    // The 1900 system counts a 29 Feb 1900: serial 60 is that day, 1 Mar 1900 is 61.
+    QTest::newRow("28 Feb 1900") << QByteArray("28 FEB 1900") << 59.0;
+    QTest::newRow("1 Mar 1900") << QByteArray("01 MAR 1900") << 61.0;
     QTest::newRow("seconds") << QByteArray("05 MAR 1999 00:00:30") << 36224.0 + 30.0 / 86400;
     QTest::newRow("no such day") << QByteArray("31 FEB 1999") << nan;
     QTest::newRow("no month") << QByteArray("05 XYZ 1999") << nan;
@@ -199,6 +209,38 @@ void tst_SpreadsheetExport::valuesPerDayOfUnitFile() {
     QCOMPARE(valuesPerDayOfSeriesFile(path), 8);
     test::writeFile(path, dailySeries());
     QCOMPARE(valuesPerDayOfSeriesFile(path), 0);
+}
+
+void tst_SpreadsheetExport::earlyDatesReadBack_data() {
+    QTest::addColumn<QDate>("day");
+    for (const QDate d :
+         {QDate(1900, 1, 1), QDate(1900, 1, 2), QDate(1900, 1, 31), QDate(1900, 2, 1),
+          QDate(1900, 2, 27), QDate(1900, 2, 28), QDate(1900, 3, 1), QDate(1900, 3, 2)})
+        QTest::newRow(qPrintable(d.toString(Qt::ISODate))) << d;
+}
+
+// A date written by the series export and as a cell of its own reads back as the same day, with
+// openpyxl and with the program's own reader.
+void tst_SpreadsheetExport::earlyDatesReadBack() {
+    RP_REQUIRE_OPENPYXL();
+    QFETCH(QDate, day);
+    QTemporaryDir dir;
+    const QByteArray line = day.toString(QStringLiteral("dd MMM yyyy")).toUpper().toLatin1() + " 5";
+    const QString series = exportSeries(dir, seriesText("2 1 X", "DAILY X", {line}));
+    const QString cells = dir.filePath(QStringLiteral("cells.xlsx"));
+    std::vector<SpreadsheetSheet> sheets = newWorkbookSheets();
+    sheets[0].cells.push_back({0, 2, naiveDateTime(day, QTime(6, 0)), false});
+    writeSpreadsheetWorkbook(cells, sheets);
+
+    const QString iso = day.toString(Qt::ISODate);
+    QCOMPARE(
+        test::cellOf(test::readWorkbookCells(series), "Sheet1", "A11").value("value").toString(),
+        iso + QStringLiteral("T00:00:00"));
+    QCOMPARE(test::cellOf(test::readWorkbookCells(cells), "Sheet1", "C1").value("value").toString(),
+             iso + QStringLiteral("T06:00:00"));
+    QCOMPARE(XlsxReader(series).readSheet(0).at(10).at(0).toDateTime(), naiveDateTime(day));
+    QCOMPARE(XlsxReader(cells).readSheet(0).at(0).at(2).toDateTime(),
+             naiveDateTime(day, QTime(6, 0)));
 }
 
 void tst_SpreadsheetExport::seriesSheet_data() {
@@ -310,7 +352,8 @@ void tst_SpreadsheetExport::monthlyTableTitleRow() {
     const QString report = dir.filePath(QStringLiteral("lasttable.txt"));
     const QString book = dir.filePath(QStringLiteral("out.xlsx"));
     test::writeFile(series, seriesText("1 1011 KERN R", "MONTHLY DISCHARGE, CFS",
-                                       {"01 JAN 2000 3", "01 FEB 2000 4.5", "01 MAR 2000 "}));
+                                       {"01 JAN 2000 3", "01 FEB 2000 4.50", "01 MAR 2000 ",
+                                        "01 APR 2000 1234.5"}));
     ReportOptions options;
     options.excel = true;
     writeReportFile(series, report, options);
@@ -323,7 +366,7 @@ void tst_SpreadsheetExport::monthlyTableTitleRow() {
     QCOMPARE(cells.value("H1").toObject().value("value").toString(),
              QStringLiteral("1 1011 KERN R"));
     QCOMPARE(cells.value("H1").toObject().value("align").toString(), QStringLiteral("right"));
-    // The year row: one cell per number, texts as written.
+    // The year row: one cell per token, numbers as numbers shown as written.
     QFile file(report);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
@@ -332,12 +375,60 @@ void tst_SpreadsheetExport::monthlyTableTitleRow() {
         if (lines[i].startsWith(QLatin1String("2000")))
             yearRow = i + 1;
     QVERIFY(yearRow > 0);
-    QCOMPARE(cells.value(QStringLiteral("A%1").arg(yearRow)).toObject().value("value").toString(),
-             QStringLiteral("2000"));
-    QCOMPARE(cells.value(QStringLiteral("A%1").arg(yearRow)).toObject().value("type").toString(),
-             QStringLiteral("str"));
-    QCOMPARE(cells.value(QStringLiteral("C%1").arg(yearRow)).toObject().value("value").toString(),
-             QStringLiteral("4.5"));
+    const auto cell = [&](char column) {
+        return cells.value(QStringLiteral("%1%2").arg(QLatin1Char(column)).arg(yearRow)).toObject();
+    };
+    struct Expected {
+        char column;
+        const char* type;
+        double value;
+        const char* format;
+    };
+    for (const Expected& e :
+         {Expected{'A', "int", 2000, "General"}, Expected{'B', "int", 3, "General"},
+          Expected{'C', "float", 4.5, "0.00"}, Expected{'E', "float", 1234.5, "0.0"}}) {
+        QCOMPARE(cell(e.column).value("type").toString(), QLatin1String(e.type));
+        QCOMPARE(cell(e.column).value("value").toDouble(), e.value);
+        QCOMPARE(cell(e.column).value("format").toString(), QLatin1String(e.format));
+    }
+    QCOMPARE(cell('D').value("type").toString(), QStringLiteral("str"));
+    QCOMPARE(cell('D').value("value").toString(), QStringLiteral("---"));
+}
+
+void tst_SpreadsheetExport::tokenNumber_data() {
+    QTest::addColumn<QString>("token");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("whole") << "12000" << true << 12000.0 << "";
+    QTest::newRow("zero") << "0" << true << 0.0 << "";
+    QTest::newRow("fixed decimals") << "0.50" << true << 0.5 << "0.00";
+    QTest::newRow("negative") << "-12.5" << true << -12.5 << "0.0";
+    QTest::newRow("no integer digits") << ".25" << true << 0.25 << "0.00";
+    QTest::newRow("grouped") << "1,234,567" << true << 1234567.0 << "#,##0";
+    QTest::newRow("grouped with decimals") << "12,345.60" << true << 12345.6 << "#,##0.00";
+    QTest::newRow("missing value") << "---" << false << 0.0 << "";
+    QTest::newRow("leading zero kept as text") << "007" << false << 0.0 << "";
+    QTest::newRow("short group") << "1,23" << false << 0.0 << "";
+    QTest::newRow("long first group") << "1234,567" << false << 0.0 << "";
+    QTest::newRow("two points") << "1.2.3" << false << 0.0 << "";
+    QTest::newRow("sign alone") << "-" << false << 0.0 << "";
+    QTest::newRow("word") << "JAN" << false << 0.0 << "";
+    QTest::newRow("date") << "01-05-2026" << false << 0.0 << "";
+    QTest::newRow("more digits than a double holds") << "1234567890123456" << false << 0.0 << "";
+}
+
+void tst_SpreadsheetExport::tokenNumber() {
+    QFETCH(QString, token);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+    QFETCH(QString, format);
+    const auto got = rp::tokenNumber(token);
+    QCOMPARE(bool(got), isNumber);
+    if (got) {
+        QCOMPARE(got->value, value);
+        QCOMPARE(got->format, format);
+    }
 }
 
 void tst_SpreadsheetExport::sessionCountsSheets() {

@@ -62,7 +62,8 @@ void ConnectionCommand::ask(const QString& savedCaption) {
         written.write(AppPaths::settingsFilePath());
         recent.add(connectionString);
     }
-    if (path.isEmpty())
+    // File rules (".M", a missing file, compaction) apply to database files only.
+    if (path.isEmpty() || !isFileDatabaseConnection(connectionString))
         return;
 
     const bool sqlite = isSqliteConnection(connectionString);

@@ -2,6 +2,8 @@
 #include "core/export/SeriesSheet.h"
 
 #include "core/base/Error.h"
+#include "core/base/JetDate.h"
+#include "formats/xlsx/XlsxDates.h"
 
 #include <QDate>
 #include <QFile>
@@ -11,8 +13,6 @@
 namespace rp {
 
 namespace {
-
-constexpr qint64 serialEpochJulianDay = 2415019; // 30 Dec 1899
 
 bool isSubDaily(int code) {
     return code == 3 || code == 4 || code == 7;
@@ -139,8 +139,7 @@ std::optional<double> seriesDateSerial(QByteArrayView field) {
         if (at != field.size() || hour > 23 || minute > 59 || second > 59)
             return std::nullopt;
     }
-    const double days = static_cast<double>(date.toJulianDay() - serialEpochJulianDay);
-    return days + (hour * 3600 + minute * 60 + second) / 86400.0;
+    return serialFromDateTime(naiveDateTime(date, QTime(hour, minute, second)));
 }
 
 SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay, const Progress& progress) {

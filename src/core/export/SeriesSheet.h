@@ -9,7 +9,7 @@
 
 namespace rp {
 
-// The date serial (days since 30 Dec 1899, the time of day as a fraction) of a series file's date
+// The workbook date serial (serialFromDateTime: the 1900 system) of a series file's date
 // field: "05 MAR 1999", "05 Mar 1999 07:15", any letter case, seconds allowed. Nothing when the
 // text is no such date.
 std::optional<double> seriesDateSerial(QByteArrayView field);
@@ -21,7 +21,6 @@ std::optional<double> seriesDateSerial(QByteArrayView field);
 // that cannot be read (naming the line), or when `progress` is told to stop.
 SeriesColumns readSeriesColumns(const QString& path, int valuesPerDay,
                                 const Progress& progress = {});
-
 
 // Unit values on the first day of a unit series file, as the hand-off counts them; 0 for other
 // time steps.

@@ -99,7 +99,7 @@ qint64 importHdb(const QString& source, const QString& destination,
         };
     const std::shared_ptr<Database> from = openDatabase(cs, options);
     qint64 copied = 0;
-    buildNewHdb(destination, [&](Database& to) {
+    fillEmptyOrNewHdb(destination, [&](Database& to) {
         copied = access ? copyEveryTable(*from, to, progress) : copyHdb(*from, to, progress);
     });
     return copied;

@@ -16,7 +16,8 @@ using ImportProgress = std::function<void(const QString& table, qint64 rows)>;
 qint64 copyHdb(Database& source, Database& destination, const ImportProgress& progress = {});
 
 // Copies the HDB at source (a connection string or a database file) into a new HDB at
-// destination, which is created as buildNewHdb creates it: whole or not at all.
+// destination: a new HDB created as buildNewHdb creates it, or an HDB whose tables are all empty
+// (fillEmptyOrNewHdb). Whole or not at all.
 qint64 importHdb(const QString& source, const QString& destination,
                  const ImportProgress& progress = {});
 

@@ -133,6 +133,83 @@ void buildNewHdb(const QString& connectionString, const std::function<void(Datab
     database->executeNative(QStringLiteral("ANALYZE"));
 }
 
+namespace {
+
+// True when every HDB table exists; throws when one of them holds a row.
+bool isEmptyHdb(Database& database) {
+    const QStringList existing = database.tables();
+    for (const QString& table : hdbTables())
+        if (!existing.contains(table, Qt::CaseInsensitive))
+            return false;
+    for (const QString& table : hdbTables())
+        if (database.open(QStringLiteral("SELECT TOP 1 * FROM %1").arg(table), LockType::ReadOnly)
+                ->recordCount() > 0)
+            throw Error(
+                QStringLiteral("The database %1 already exists and holds rows in %2; an HDB is "
+                               "copied only into a new one or one whose tables are empty.")
+                    .arg(database.location(), table));
+    return true;
+}
+
+} // namespace
+
+void fillEmptyOrNewHdb(const QString& connectionString,
+                       const std::function<void(Database&)>& fill) {
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    const bool sqliteFile =
+        cs.backendKind() == BackendKind::Sqlite && QFileInfo::exists(cs.databasePath());
+    if (!sqliteFile && cs.backendKind() != BackendKind::PostgreSql) {
+        buildNewHdb(connectionString, fill);
+        return;
+    }
+    const auto alreadyExists = [&] {
+        return Error(QStringLiteral("The file %1 already exists; choose a new name.")
+                         .arg(QDir::toNativeSeparators(cs.databasePath())));
+    };
+    std::shared_ptr<Database> database;
+    bool empty = false;
+    try {
+        database = openDatabase(connectionString);
+        // The check and the rows in one transaction: rows another writer adds meanwhile are seen.
+        database->beginTransaction();
+        if (database->backendName() == QLatin1String("PostgreSQL")) {
+            QStringList present = hdbTables();
+            const QStringList existing = database->tables();
+            present.removeIf(
+                [&](const QString& t) { return !existing.contains(t, Qt::CaseInsensitive); });
+            if (!present.isEmpty())
+                database->executeNative(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE")
+                                            .arg(present.join(QStringLiteral(", "))));
+        } else {
+            database->tables(); // a file that is no database at all fails here
+        }
+    } catch (const Error&) {
+        if (database)
+            database->rollback();
+        // A file that is no HDB at all is simply taken.
+        if (sqliteFile)
+            throw alreadyExists();
+        throw;
+    }
+    try {
+        empty = isEmptyHdb(*database);
+        if (empty) {
+            if (fill)
+                fill(*database);
+            database->commit();
+        }
+    } catch (const Error&) {
+        database->rollback();
+        throw;
+    }
+    if (empty)
+        return;
+    database->rollback();
+    if (sqliteFile)
+        throw alreadyExists();
+    buildNewHdb(connectionString, fill);
+}
+
 std::shared_ptr<Database> createHdb(const QString& connectionString) {
     const ConnectionString cs = ConnectionString::parse(connectionString);
     if (cs.backendKind() == BackendKind::Sqlite) {

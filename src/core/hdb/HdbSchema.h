@@ -30,6 +30,11 @@ void buildNewHdbFile(const QString& path, const std::function<void(Database&)>& 
 // behind when anything fails.
 void buildNewHdb(const QString& connectionString, const std::function<void(Database&)>& fill);
 
+// Fills the HDB at connectionString: when its HDB tables all exist and hold no rows (as a new,
+// empty HDB has them), fill adds to them in one transaction; otherwise as buildNewHdb. Refuses an
+// HDB holding rows.
+void fillEmptyOrNewHdb(const QString& connectionString, const std::function<void(Database&)>& fill);
+
 // Creates a new, empty HDB as buildNewHdb does and returns it opened.
 std::shared_ptr<Database> createHdb(const QString& connectionString);
 

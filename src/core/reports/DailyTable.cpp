@@ -136,6 +136,8 @@ void DailyTable::printTitle() {
         m_w << emptyFields(7) << u"\"";
     m_w.tab(titleColumn(m_header1.size()));
     m_w << m_header1;
+    if (excel)
+        m_w << u"\"";
     m_w.tab(titleColumn(m_header2.size()));
     m_w << m_header2;
     if (excel)

@@ -24,6 +24,15 @@ QString connectionDatabasePath(const QString& connectionString) {
     return path;
 }
 
+bool isFileDatabaseConnection(const QString& connectionString) {
+    try {
+        return ConnectionString::parse(connectionString).backendKind() != BackendKind::PostgreSql;
+    } catch (const Error&) {
+        // A string the database layer cannot read is taken at its word as naming a file.
+        return true;
+    }
+}
+
 bool isSqliteConnection(const QString& connectionString) {
     try {
         return ConnectionString::parse(connectionString).backendKind() == BackendKind::Sqlite;

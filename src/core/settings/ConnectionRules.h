@@ -9,6 +9,9 @@ namespace rp {
 // rp::Error when the string has no second part.
 QString connectionDatabasePath(const QString& connectionString);
 
+// True when the string names a database file (SQLite, Access or a workbook), not a server.
+bool isFileDatabaseConnection(const QString& connectionString);
+
 // True when the string names an SQLite database file.
 bool isSqliteConnection(const QString& connectionString);
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -32,7 +33,7 @@ struct SeriesColumns {
     QString line1;
     QString line2;
     bool timeOfDay = false;     // dates carry hours and minutes
-    std::vector<double> dates;  // date serials (days since 30 Dec 1899)
+    std::vector<double> dates;  // workbook date serials (serialFromDateTime)
     std::vector<double> values; // numbers; see kinds
     enum Kind : unsigned char { Empty, Number, Text };
     std::vector<Kind> kinds;
@@ -58,6 +59,9 @@ struct SpreadsheetSheet {
     bool rightAligned = false; // the table export aligns every cell right
     bool wideColumnA = false;  // column A 15 characters wide
     bool hidden = false;       // not shown by the spreadsheet application
+    // Number cells shown through a format, by (row, column): the code that shows each as its
+    // text was written. Others show in General.
+    std::map<std::pair<int, int>, QString> numberFormats;
 };
 
 // A new workbook's sheets: three empty ones, Sheet1 to Sheet3, as a spreadsheet application

@@ -4,11 +4,13 @@
 #include "core/base/Error.h"
 #include "core/base/SaveFile.h"
 #include "formats/xlsx/XlsxChartPatch.h"
+#include "formats/xlsx/XlsxDates.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <xlsxwriter.h>
 
 namespace rp {
@@ -41,6 +43,8 @@ struct Formats {
     lxw_format* white = nullptr;
     lxw_format* right = nullptr;
     lxw_format* rightDate = nullptr;
+    // The number formats the cells ask for, plain and aligned right, by format code.
+    std::map<QString, std::pair<lxw_format*, lxw_format*>> numbers;
 };
 
 lxw_format* numberFormat(lxw_workbook* book, const char* code, bool right = false) {
@@ -63,6 +67,17 @@ Formats makeFormats(lxw_workbook* book) {
     format_set_align(f.right, LXW_ALIGN_RIGHT);
     f.rightDate = numberFormat(book, "dd-mmm-yyyy hh:mm", true);
     return f;
+}
+
+void addCellNumberFormats(lxw_workbook* book, Formats& f,
+                          const std::vector<SpreadsheetSheet>& sheets) {
+    for (const SpreadsheetSheet& sheet : sheets)
+        for (const auto& [cell, code] : sheet.numberFormats)
+            if (!f.numbers.contains(code)) {
+                const QByteArray utf8 = code.toUtf8();
+                f.numbers[code] = {numberFormat(book, utf8.constData()),
+                                   numberFormat(book, utf8.constData(), true)};
+            }
 }
 
 const char* axisDateFormat(const SeriesColumns& series) {
@@ -89,12 +104,6 @@ lxw_format* dateFormat(const Formats& f, const SeriesColumns& series) {
     default:
         return f.day;
     }
-}
-
-double serialOf(const QDateTime& when) {
-    static const QDate epoch(1899, 12, 30);
-    return static_cast<double>(epoch.daysTo(when.date())) +
-           when.time().msecsSinceStartOfDay() / 86400000.0;
 }
 
 class SheetWriter {
@@ -192,6 +201,11 @@ private:
         case QMetaType::Double:
         case QMetaType::Int:
         case QMetaType::LongLong:
+            if (const auto code = m_content.numberFormats.find({cell.row, cell.column});
+                !cell.white && code != m_content.numberFormats.end()) {
+                const auto& found = m_formats.numbers.at(code->second);
+                format = m_content.rightAligned ? found.second : found.first;
+            }
             check(worksheet_write_number(m_sheet, row, column, cell.value.toDouble(), format),
                   QStringLiteral("a number"));
             break;
@@ -201,9 +215,9 @@ private:
                 QStringLiteral("a truth value"));
             break;
         case QMetaType::QDateTime:
-            check(worksheet_write_number(m_sheet, row, column, serialOf(cell.value.toDateTime()),
-                                         m_content.rightAligned ? m_formats.rightDate
-                                                                : m_formats.minute),
+            check(worksheet_write_number(
+                      m_sheet, row, column, serialFromDateTime(cell.value.toDateTime()),
+                      m_content.rightAligned ? m_formats.rightDate : m_formats.minute),
                   QStringLiteral("a date"));
             break;
         default:
@@ -363,7 +377,8 @@ void writeSpreadsheetWorkbook(const QString& path, const std::vector<Spreadsheet
     const QString cancelled = exportCancelledMessage();
     ProgressSteps steps(progressStage(progress, 0, whole / 2, whole), rows, cancelled);
     try {
-        const Formats formats = makeFormats(book);
+        Formats formats = makeFormats(book);
+        addCellNumberFormats(book, formats, sheets);
         for (const SpreadsheetSheet& content : sheets) {
             const QByteArray name = content.name.toUtf8();
             lxw_worksheet* sheet = workbook_add_worksheet(book, name.constData());
