@@ -19,7 +19,7 @@ JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& d
     rewriteDivision(st, dialect);
     rewriteMakeTable(st);
     rewriteConcatenation(st, dialect.castsConcatenationOperands());
-    rewriteTop(st);
+    rewriteTop(st, &dialect);
     return Translation{st.text(), plainSelectTable(st)};
 }
 

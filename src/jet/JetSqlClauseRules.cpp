@@ -2,6 +2,7 @@
 
 #include "core/base/Error.h"
 #include "jet/JetSqlRules.h"
+#include "jet/SqlDialect.h"
 
 #include <QStringList>
 
@@ -171,7 +172,7 @@ void rewriteConcatenation(JetStatement& st, bool castOperands) {
     }
 }
 
-void rewriteTop(JetStatement& st) {
+void rewriteTop(JetStatement& st, const SqlDialect* dialect) {
     // Inner SELECTs first, so an outer one that copies its FROM clause copies them rewritten.
     for (int i = st.size() - 1; i >= 0; --i) {
         if (!st.token(i).isWord(QLatin1StringView("SELECT")))
@@ -222,8 +223,15 @@ void rewriteTop(JetStatement& st) {
         // The ORDER BY of a compound SELECT orders the whole of it, not this part.
         if (compound || ordersByPosition(st, order, last))
             order = -1;
-        st.insertAfter(last, QStringLiteral(" LIMIT ") +
-                                 topLimit(st, from, order, last, st.token(count).text, isPercent));
+        const QString ties = dialect && order >= 0 && !isPercent
+                                 ? dialect->firstRowsWithTies(st.token(count).text)
+                                 : QString();
+        if (!ties.isEmpty())
+            st.insertAfter(last, QLatin1Char(' ') + ties);
+        else
+            st.insertAfter(last,
+                           QStringLiteral(" LIMIT ") +
+                               topLimit(st, from, order, last, st.token(count).text, isPercent));
         if (compound) {
             st.insertBefore(i, QStringLiteral("SELECT * FROM ("));
             st.insertAfter(last, QStringLiteral(")"));

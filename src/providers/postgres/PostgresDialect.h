@@ -17,6 +17,9 @@ public:
     QString functionName(const QString& jetName) const override;
     bool castsConcatenationOperands() const override { return true; }
     QString realOne() const override { return QStringLiteral("CAST(1 AS double precision)"); }
+    QString firstRowsWithTies(const QString& n) const override {
+        return QStringLiteral("FETCH FIRST ") + n + QStringLiteral(" ROWS WITH TIES");
+    }
     QString likeOperator() const override { return QStringLiteral("ILIKE"); }
     QString regexOperator(bool negated) const override {
         return negated ? QStringLiteral("!~") : QStringLiteral("~");
