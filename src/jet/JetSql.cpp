@@ -1,6 +1,7 @@
 #include "jet/JetSql.h"
 
 #include "jet/JetSqlClauseRules.h"
+#include "jet/JetSqlOperatorRules.h"
 #include "jet/JetSqlRules.h"
 #include "jet/JetStatement.h"
 
@@ -13,9 +14,12 @@ JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& d
     rewriteDelete(st);
     renameFunctions(st, dialect);
     rewriteSystemObjects(st, dialect);
+    rewriteLikeOperators(st, dialect);
     rewriteLikePatterns(st);
+    rewriteDivision(st, dialect);
+    rewriteMakeTable(st);
     rewriteConcatenation(st, dialect.castsConcatenationOperands());
-    rewriteTop(st);
+    rewriteTop(st, &dialect);
     return Translation{st.text(), plainSelectTable(st)};
 }
 

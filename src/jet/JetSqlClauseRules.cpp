@@ -2,6 +2,7 @@
 
 #include "core/base/Error.h"
 #include "jet/JetSqlRules.h"
+#include "jet/SqlDialect.h"
 
 #include <QStringList>
 
@@ -97,6 +98,39 @@ bool isName(const JetToken& t) {
            t.kind == Kind::BackQuoted;
 }
 
+// ORDER BY 2: ranks cannot be counted over a column position.
+bool ordersByPosition(const JetStatement& st, int order, int last) {
+    if (order < 0)
+        return false;
+    for (int k = st.nextSignificant(order); k >= 0 && k <= last; k = st.nextSignificant(k)) {
+        const int prev = st.previousSignificant(k);
+        if (st.token(k).kind == Kind::Number && st.depth(k) == st.depth(order) &&
+            (st.token(prev).isWord(QLatin1StringView("BY")) || st.token(prev).kind == Kind::Comma))
+            return true;
+    }
+    return false;
+}
+
+// The row count of TOP n [PERCENT]. Access returns every row tied with the last one on the
+// ORDER BY columns, and rounds a percentage up: both are counted over the ranks of the rows.
+QString topLimit(const JetStatement& st, int from, int order, int last, const QString& n,
+                 bool percent) {
+    if (from < 0 || (order < 0 && !percent))
+        return n;
+    const int by = st.nextSignificant(order);
+    const QString rank = order < 0 || by < 0
+                             ? QStringLiteral("ROW_NUMBER() OVER ()")
+                             : QStringLiteral("RANK() OVER (ORDER BY ") +
+                                   st.text(st.nextSignificant(by), last + 1) + QLatin1Char(')');
+    const QString bound = percent
+                              ? QStringLiteral("jet_rows * ") + n + QStringLiteral(" / 100.0 + 1")
+                              : n + QStringLiteral(" + 1");
+    return QStringLiteral("(SELECT count(*) FROM (SELECT ") + rank +
+           QStringLiteral(" AS jet_rank, count(*) OVER () AS jet_rows ") +
+           st.text(from, order < 0 ? last + 1 : order).trimmed() +
+           QStringLiteral(") AS jet_top WHERE jet_rank < ") + bound + QLatin1Char(')');
+}
+
 } // namespace
 
 void rewriteConcatenation(JetStatement& st, bool castOperands) {
@@ -138,8 +172,9 @@ void rewriteConcatenation(JetStatement& st, bool castOperands) {
     }
 }
 
-void rewriteTop(JetStatement& st) {
-    for (int i = 0; i < st.size(); ++i) {
+void rewriteTop(JetStatement& st, const SqlDialect* dialect) {
+    // Inner SELECTs first, so an outer one that copies its FROM clause copies them rewritten.
+    for (int i = st.size() - 1; i >= 0; --i) {
         if (!st.token(i).isWord(QLatin1StringView("SELECT")))
             continue;
         int top = st.nextSignificant(i);
@@ -153,12 +188,10 @@ void rewriteTop(JetStatement& st) {
         if (count < 0 || st.token(count).kind != Kind::Number)
             continue;
         const int percent = st.nextSignificant(count);
-        if (percent >= 0 && st.token(percent).isWord(QLatin1StringView("PERCENT")))
-            throw Error(QStringLiteral("TOP %1 PERCENT is not supported; use TOP %1 for a number "
-                                       "of rows.")
-                            .arg(st.token(count).text));
-        // Drop "TOP n" and the blank after it.
-        int dropEnd = count + 1;
+        const bool isPercent =
+            percent >= 0 && st.token(percent).isWord(QLatin1StringView("PERCENT"));
+        // Drop "TOP n [PERCENT]" and the blank after it.
+        int dropEnd = (isPercent ? percent : count) + 1;
         if (dropEnd < st.size() && st.token(dropEnd).kind == Kind::Space)
             ++dropEnd;
         for (int j = top; j < dropEnd; ++j)
@@ -167,6 +200,8 @@ void rewriteTop(JetStatement& st) {
         // The SELECT ends at the parenthesis around it, a ';', a UNION or the end.
         const int d = st.depth(i);
         int end = st.size();
+        int from = -1;
+        int order = -1;
         for (int k = i + 1; k < st.size(); ++k) {
             const JetToken& t = st.token(k);
             if ((t.kind == Kind::CloseParen && st.depth(k) < d) ||
@@ -174,14 +209,29 @@ void rewriteTop(JetStatement& st) {
                 end = k;
                 break;
             }
+            if (st.depth(k) == d && from < 0 && t.isWord(QLatin1StringView("FROM")))
+                from = k;
+            if (st.depth(k) == d && t.isWord(QLatin1StringView("ORDER")))
+                order = k;
         }
         const int last = st.previousSignificant(end);
-        st.insertAfter(last, QStringLiteral(" LIMIT ") + st.token(count).text);
         // One part of a compound SELECT takes its limit in a sub-query.
         const int before = st.previousSignificant(i);
         const bool compound = (end < st.size() && isCompoundWord(st.token(end))) ||
                               (before >= 0 && (isCompoundWord(st.token(before)) ||
                                                st.token(before).isWord(QLatin1StringView("ALL"))));
+        // The ORDER BY of a compound SELECT orders the whole of it, not this part.
+        if (compound || ordersByPosition(st, order, last))
+            order = -1;
+        const QString ties = dialect && order >= 0 && !isPercent
+                                 ? dialect->firstRowsWithTies(st.token(count).text)
+                                 : QString();
+        if (!ties.isEmpty())
+            st.insertAfter(last, QLatin1Char(' ') + ties);
+        else
+            st.insertAfter(last,
+                           QStringLiteral(" LIMIT ") +
+                               topLimit(st, from, order, last, st.token(count).text, isPercent));
         if (compound) {
             st.insertBefore(i, QStringLiteral("SELECT * FROM ("));
             st.insertAfter(last, QStringLiteral(")"));

@@ -12,8 +12,11 @@ namespace rp {
 // a & b: string concatenation in which Null counts as empty text, with Jet's precedence (below
 // arithmetic, above comparison).
 void rewriteConcatenation(JetStatement& st, bool castOperands = false);
-// SELECT TOP n … becomes SELECT … LIMIT n, at the end of that SELECT.
-void rewriteTop(JetStatement& st);
+class SqlDialect;
+
+// SELECT TOP n [PERCENT] … becomes SELECT … LIMIT …, at the end of that SELECT, counting the
+// rows tied with the last one on the ORDER BY.
+void rewriteTop(JetStatement& st, const SqlDialect* dialect = nullptr);
 // The one table of a plain SELECT, as written without brackets and '$', or an empty string.
 QString plainSelectTable(const JetStatement& st);
 

@@ -2,6 +2,8 @@
 
 #include "core/base/Error.h"
 #include "core/base/JetDate.h"
+#include "jet/JetDateLiteral.h"
+#include "jet/JetSqlOperatorRules.h"
 #include "jet/SqlDialect.h"
 
 namespace rp {
@@ -29,6 +31,8 @@ QDateTime dateLiteralValue(const JetToken& t) {
         return *when;
     // A time alone is a time of day on Jet's day zero.
     if (auto when = parseJetDateTime(QStringLiteral("1899-12-30 ") + text); when && !text.isEmpty())
+        return *when;
+    if (auto when = parseJetDateLiteral(text))
         return *when;
     throw Error(QStringLiteral("%1 is not a valid date or time.").arg(t.text));
 }
@@ -244,6 +248,8 @@ void rewriteLikePatterns(JetStatement& st) {
         if (lit < 0 ||
             (st.token(lit).kind != Kind::String && st.token(lit).kind != Kind::JetString))
             continue;
+        if (!jetLikeRegex(stringLiteralValue(st.token(lit))).isEmpty())
+            continue; // a regular expression already
         // An ESCAPE clause can follow only a pattern that stands alone and has none yet.
         const int after = st.nextSignificant(lit);
         const bool alone = after < 0 || (st.token(after).kind != Kind::Operator &&

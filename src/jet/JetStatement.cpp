@@ -38,8 +38,12 @@ int JetStatement::previousSignificant(int i) const {
 }
 
 QString JetStatement::text() const {
+    return text(0, m_end);
+}
+
+QString JetStatement::text(int first, int end) const {
     QString out;
-    for (int i = 0; i < m_end; ++i)
+    for (int i = first; i < end && i < m_end; ++i)
         out += m_before[size_t(i)] + m_out[size_t(i)] + m_after[size_t(i)];
     return out;
 }

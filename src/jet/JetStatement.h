@@ -27,6 +27,8 @@ public:
     int firstSignificant() const { return nextSignificant(-1); }
 
     void replace(int i, const QString& text) { m_out[size_t(i)] = text; }
+    // The text token i is written as now.
+    const QString& output(int i) const { return m_out[size_t(i)]; }
     // Later insertions before a token go outside earlier ones; later ones after a token too.
     void insertBefore(int i, const QString& text) { m_before[size_t(i)].prepend(text); }
     void insertAfter(int i, const QString& text) { m_after[size_t(i)].append(text); }
@@ -34,6 +36,8 @@ public:
     void truncate(int i) { m_end = i; }
 
     QString text() const;
+    // The text of tokens first … end-1 as written now, with what was inserted around them.
+    QString text(int first, int end) const;
 
 private:
     std::vector<JetToken> m_tokens;

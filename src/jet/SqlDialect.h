@@ -23,6 +23,20 @@ public:
     // Whether the operands of Jet's & must be turned into text before || joins them (a server
     // that does not join a number to a text by itself).
     virtual bool castsConcatenationOperands() const { return false; }
+    // A real-valued one: multiplying by it makes '/' divide whole numbers as reals.
+    virtual QString realOne() const { return QStringLiteral("1.0"); }
+    // The operator for Jet's LIKE with the backend's wildcards, ignoring case.
+    virtual QString likeOperator() const { return QStringLiteral("LIKE"); }
+    // The clause ending an ordered SELECT that keeps its first n rows and every row tied with
+    // the last of them, or an empty string when the backend has none.
+    virtual QString firstRowsWithTies(const QString& n) const {
+        (void)n;
+        return {};
+    }
+    // The operator matching a text against a regular expression ("(?i)^…$"), or not matching.
+    virtual QString regexOperator(bool negated) const {
+        return negated ? QStringLiteral("NOT REGEXP") : QStringLiteral("REGEXP");
+    }
 };
 
 } // namespace rp

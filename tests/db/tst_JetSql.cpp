@@ -141,7 +141,7 @@ private slots:
                                      << "SELECT DISTINCT site_id FROM rsite";
         // Operators and constants.
         QTest::newRow("true false") << "WHERE a = True OR b = false"
-                                    << "WHERE a = 1 OR b = 0";
+                                    << "WHERE a = -1 OR b = 0";
         QTest::newRow("qualified true is a column") << "SELECT t.True FROM t"
                                                     << "SELECT t.True FROM t";
         QTest::newRow("mod") << "SELECT 7 Mod 3"
@@ -166,8 +166,13 @@ private slots:
                                               << "WHERE n LIKE '100\\%%' ESCAPE '\\'";
         QTest::newRow("like bracketed star") << "WHERE n LIKE 'a[*]b'"
                                              << "WHERE n LIKE 'a*b'";
-        QTest::newRow("like digit wildcard kept") << "WHERE n LIKE '##*'"
-                                                  << "WHERE n LIKE '##%'";
+        QTest::newRow("like digit wildcard") << "WHERE n LIKE '##*'"
+                                             << "WHERE n REGEXP '(?i)^[0-9][0-9][\\s\\S]*$'";
+        QTest::newRow("like character ranges")
+            << "WHERE n NOT LIKE \"[a-c][!0-9]?.\""
+            << "WHERE n  NOT REGEXP '(?i)^[a-c][^0-9][\\s\\S]\\.$'";
+        QTest::newRow("like one-letter class") << "WHERE n LIKE '[x]'"
+                                               << "WHERE n REGEXP '(?i)^[x]$'";
         QTest::newRow("star outside like") << "WHERE n = '*x'"
                                            << "WHERE n = '*x'";
         // Functions.
@@ -190,20 +195,63 @@ private slots:
             << "SELECT MSysObjects.name FROM [MSysObjects]"
             << "SELECT MSysObjects.name FROM " + sys + " AS MSysObjects";
         // TOP.
-        QTest::newRow("top") << "SELECT TOP 5 * FROM rday ORDER BY value DESC;"
-                             << "SELECT * FROM rday ORDER BY value DESC LIMIT 5;";
+        QTest::newRow("top")
+            << "SELECT TOP 5 * FROM rday ORDER BY value DESC;"
+            << "SELECT * FROM rday ORDER BY value DESC LIMIT (SELECT count(*) FROM (SELECT RANK() "
+               "OVER (ORDER BY value DESC) AS jet_rank, count(*) OVER () AS jet_rows FROM rday) AS "
+               "jet_top WHERE jet_rank < 5 + 1);";
         QTest::newRow("distinct top") << "select distinct top 3 site_id from rsite"
                                       << "select distinct site_id from rsite LIMIT 3";
         QTest::newRow("top in sub-query")
             << "SELECT * FROM rday WHERE value IN (SELECT TOP 2 value FROM rday ORDER BY value) "
                "ORDER BY date_time;"
-            << "SELECT * FROM rday WHERE value IN (SELECT value FROM rday ORDER BY value LIMIT 2) "
+            << "SELECT * FROM rday WHERE value IN (SELECT value FROM rday ORDER BY value LIMIT "
+               "(SELECT count(*) FROM (SELECT RANK() OVER (ORDER BY value) AS jet_rank, count(*) "
+               "OVER () AS jet_rows FROM rday) AS jet_top WHERE jet_rank < 2 + 1)) "
                "ORDER BY date_time;";
         QTest::newRow("top before comment") << "SELECT TOP 1 * FROM t -- first\n"
                                             << "SELECT * FROM t LIMIT 1 -- first\n";
         QTest::newRow("top in union") << "SELECT TOP 1 a FROM t UNION SELECT TOP 2 b FROM u"
                                       << "SELECT * FROM (SELECT a FROM t LIMIT 1) UNION SELECT * "
                                          "FROM (SELECT b FROM u LIMIT 2)";
+        QTest::newRow("top percent") << "SELECT TOP 10 PERCENT * FROM t"
+                                     << "SELECT * FROM t LIMIT (SELECT count(*) FROM (SELECT "
+                                        "ROW_NUMBER() OVER () AS jet_rank, count(*) OVER () AS "
+                                        "jet_rows FROM t) AS jet_top WHERE jet_rank < jet_rows * "
+                                        "10 / 100.0 + 1)";
+        QTest::newRow("top ordered by position") << "SELECT TOP 2 a FROM t ORDER BY 1"
+                                                 << "SELECT a FROM t ORDER BY 1 LIMIT 2";
+        // Make-table queries.
+        QTest::newRow("make table") << "SELECT TOP 2 * INTO rtmp FROM rday"
+                                    << "CREATE TABLE rtmp AS SELECT * FROM rday LIMIT 2";
+        QTest::newRow("make table bracketed")
+            << "select a, b into [new t] from t where a / 2 > 1"
+            << "CREATE TABLE \"new t\" AS select a, b from t where a * 1.0 / 2 > 1";
+        QTest::newRow("insert into is not make table") << "INSERT INTO t SELECT * FROM u"
+                                                       << "INSERT INTO t SELECT * FROM u";
+        // Date literals in every form the engine reads.
+        QTest::newRow("date d mmm yyyy") << "WHERE d = #1 Dec 2026#"
+                                         << "WHERE d = '2026-12-01 00:00:00'";
+        QTest::newRow("date mmm d, yyyy") << "WHERE d = #Dec 5, 2026#"
+                                          << "WHERE d = '2026-12-05 00:00:00'";
+        QTest::newRow("date mmmm d, yyyy") << "WHERE d = #December 5, 2026#"
+                                           << "WHERE d = '2026-12-05 00:00:00'";
+        QTest::newRow("date d-mmm-yy") << "WHERE d = #5-Dec-26#"
+                                       << "WHERE d = '2026-12-05 00:00:00'";
+        QTest::newRow("date yy window") << "WHERE d = #5-Dec-30#"
+                                        << "WHERE d = '1930-12-05 00:00:00'";
+        QTest::newRow("date yy window end") << "WHERE d = #12/31/29#"
+                                            << "WHERE d = '2029-12-31 00:00:00'";
+        QTest::newRow("date yyyy/mm/dd") << "WHERE d = #2026/12/05#"
+                                         << "WHERE d = '2026-12-05 00:00:00'";
+        QTest::newRow("date m-d-yyyy") << "WHERE d = #1-31-2000#"
+                                       << "WHERE d = '2000-01-31 00:00:00'";
+        QTest::newRow("date with 24h time") << "WHERE d = #12/5/2026 13:45#"
+                                            << "WHERE d = '2026-12-05 13:45:00'";
+        QTest::newRow("time with pm") << "WHERE d = #1:30 PM#"
+                                      << "WHERE d = '1899-12-30 13:30:00'";
+        QTest::newRow("time 12 am") << "WHERE d = #Dec 5, 2026 12:05 am#"
+                                    << "WHERE d = '2026-12-05 00:05:00'";
         QTest::newRow("unknown passes") << "SELEC * FRM t WHERE @x ? 1"
                                         << "SELEC * FRM t WHERE @x ? 1";
     }
@@ -243,6 +291,12 @@ private slots:
                                       << "#31-Feb-2012# is not a valid date";
         QTest::newRow("not a date") << "SELECT #hello#"
                                     << "#hello# is not a valid date";
+        QTest::newRow("no 30 February") << "SELECT #Feb 30, 2026#"
+                                        << "#Feb 30, 2026# is not a valid date";
+        QTest::newRow("no 13 PM") << "SELECT #1 Dec 2026 13:00 PM#"
+                                  << "#1 Dec 2026 13:00 PM# is not a valid date";
+        QTest::newRow("not a month") << "SELECT #1 Foo 2026#"
+                                     << "#1 Foo 2026# is not a valid date";
         QTest::newRow("empty") << ""
                                << "The statement is empty.";
         QTest::newRow("blanks") << "  \r\n\t"
@@ -255,8 +309,6 @@ private slots:
                                         << "Characters found after end of SQL statement.";
         QTest::newRow("doubled semicolon") << "SELECT 1;;"
                                            << "Characters found after end of SQL statement.";
-        QTest::newRow("top percent") << "SELECT TOP 10 PERCENT * FROM t"
-                                     << "PERCENT is not supported";
     }
     void badInput() {
         QFETCH(QString, jet);

@@ -45,9 +45,9 @@ void tst_PostgresDialect::translation_data() {
         << "SELECT Year(date_time), iif(value > 1, 1, 0) FROM rday"
         << "SELECT jet_year(date_time), jet_iif(value > 1, 1, 0) FROM rday";
     QTest::newRow("True and False") << "SELECT * FROM t WHERE a = True OR b = False"
-                                    << "SELECT * FROM t WHERE a = TRUE OR b = FALSE";
+                                    << "SELECT * FROM t WHERE a = -1 OR b = 0";
     QTest::newRow("TOP n") << "SELECT TOP 5 * FROM rday ORDER BY date_time"
-                           << "SELECT * FROM rday ORDER BY date_time LIMIT 5";
+                           << "SELECT * FROM rday ORDER BY date_time FETCH FIRST 5 ROWS WITH TIES";
 }
 
 void tst_PostgresDialect::translation() {

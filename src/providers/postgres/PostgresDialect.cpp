@@ -21,7 +21,8 @@ QString PostgresDialect::dateTimeLiteral(const QDateTime& dateTime) const {
 }
 
 QString PostgresDialect::booleanLiteral(bool value) const {
-    return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    // Jet stores and computes True as -1: True + 1 is 0.
+    return value ? QStringLiteral("-1") : QStringLiteral("0");
 }
 
 QString PostgresDialect::systemObjectsQuery() const {

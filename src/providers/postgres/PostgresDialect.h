@@ -16,6 +16,14 @@ public:
     QString systemObjectsQuery() const override;
     QString functionName(const QString& jetName) const override;
     bool castsConcatenationOperands() const override { return true; }
+    QString realOne() const override { return QStringLiteral("CAST(1 AS double precision)"); }
+    QString firstRowsWithTies(const QString& n) const override {
+        return QStringLiteral("FETCH FIRST ") + n + QStringLiteral(" ROWS WITH TIES");
+    }
+    QString likeOperator() const override { return QStringLiteral("ILIKE"); }
+    QString regexOperator(bool negated) const override {
+        return negated ? QStringLiteral("!~") : QStringLiteral("~");
+    }
 };
 
 } // namespace rp

@@ -16,7 +16,8 @@ QString SqliteDialect::dateTimeLiteral(const QDateTime& dateTime) const {
 }
 
 QString SqliteDialect::booleanLiteral(bool value) const {
-    return value ? QStringLiteral("1") : QStringLiteral("0");
+    // Jet stores and computes True as -1: True + 1 is 0.
+    return value ? QStringLiteral("-1") : QStringLiteral("0");
 }
 
 QString SqliteDialect::systemObjectsQuery() const {

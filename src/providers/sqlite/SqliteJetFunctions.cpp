@@ -5,6 +5,7 @@
 #include "providers/sqlite/SqliteDialect.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -87,6 +88,37 @@ void callJetFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     }
 }
 
+void deleteRegex(void* regex) {
+    delete static_cast<QRegularExpression*>(regex);
+}
+
+// value REGEXP pattern, for Jet's LIKE patterns; the compiled pattern is kept for the next row.
+void regexpFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    auto* regex = static_cast<QRegularExpression*>(sqlite3_get_auxdata(context, 0));
+    if (!regex) {
+        const QVariant pattern = fromSqlite(argv[0]);
+        regex = new QRegularExpression(pattern.toString());
+        if (!regex->isValid()) {
+            const QByteArray message =
+                QStringLiteral("Invalid pattern: %1").arg(regex->errorString()).toUtf8();
+            delete regex;
+            sqlite3_result_error(context, message.constData(), int(message.size()));
+            return;
+        }
+        sqlite3_set_auxdata(context, 0, regex, deleteRegex);
+        regex = static_cast<QRegularExpression*>(sqlite3_get_auxdata(context, 0));
+        if (!regex) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+    }
+    sqlite3_result_int(context, regex->match(fromSqlite(argv[1]).toString()).hasMatch() ? -1 : 0);
+}
+
 } // namespace
 
 void registerJetFunctions(sqlite3* db) {
@@ -106,6 +138,10 @@ void registerJetFunctions(sqlite3* db) {
                                 .arg(QLatin1String(f.name), QString::fromUtf8(sqlite3_errmsg(db))));
         }
     }
+    if (sqlite3_create_function_v2(db, "regexp", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   regexpFunction, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw Error(QStringLiteral("The database refused the function regexp: %1")
+                        .arg(QString::fromUtf8(sqlite3_errmsg(db))));
 }
 
 } // namespace rp
