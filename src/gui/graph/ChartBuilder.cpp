@@ -186,27 +186,23 @@ void ChartBuilder::build(QChart& chart, const ChartModel& model, const ChartOpti
 
     const ChartFamily family = options.family();
     if (family == ChartFamily::Bar && last - first + 1 <= maxBars) {
-        // With a second axis, series 2 onward are a bar series of their own against it; each bar
-        // series keeps a hidden place for the other's bars so that bars stand side by side.
+        // With a second axis, series 2 onward are a bar series of their own against it; the
+        // chart sets bar series side by side.
         const bool split = y2Axis && model.secondaryAxisInUse && model.seriesCount() > 1;
         for (int part = 0; part < (split ? 2 : 1); ++part) {
             QAbstractBarSeries* bars =
                 stacked ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries) : new QBarSeries;
-            for (int c = 0; c < model.seriesCount(); ++c) {
+            const int from = part == 0 ? 0 : 1;
+            const int to = split && part == 0 ? 1 : model.seriesCount();
+            for (int c = from; c < to; ++c) {
                 auto* set = new QBarSet(model.columnLabel(c));
-                const bool own = !split || (part == 0) == (c == 0);
-                set->setColor(own ? columnColor(c) : QColor(Qt::transparent));
-                if (!own)
-                    set->setBorderColor(Qt::transparent);
+                set->setColor(columnColor(c));
                 for (int r = 0; r < model.rowCount(); ++r)
-                    set->append(own ? model.value(r, c) : 0.0);
+                    set->append(model.value(r, c));
                 bars->append(set);
             }
             bars->setBarWidth(0.8);
-            attach(bars, part);
-            const auto markers = chart.legend()->markers(bars);
-            for (int c = 0; c < markers.size(); ++c)
-                markers[c]->setVisible(!split || (part == 0) == (c == 0));
+            attach(bars, from);
         }
         return;
     }

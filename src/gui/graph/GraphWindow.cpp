@@ -233,8 +233,9 @@ void GraphWindow::connectToolTips() {
                     [this, column](QPointF p, bool state) { pointHovered(column, p, state); });
         } else if (auto* bars = qobject_cast<QAbstractBarSeries*>(series)) {
             connect(bars, &QAbstractBarSeries::hovered, this,
-                    [this, bars](bool state, int index, QBarSet* set) {
-                        pointHovered(int(bars->barSets().indexOf(set)), QPointF(index, 0), state);
+                    [this, bars, column](bool state, int index, QBarSet* set) {
+                        pointHovered(column + int(bars->barSets().indexOf(set)), QPointF(index, 0),
+                                     state);
                     });
         }
     }
