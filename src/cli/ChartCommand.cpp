@@ -141,19 +141,19 @@ int runChartCommand(const QStringList& args) {
         for (qsizetype i = 0; i < files.size(); ++i)
             window.loadSeriesFile(files[i], i > 0, valuesPerDay(files[i]));
         if (options.contains(QStringLiteral("--cumulative")))
-            window.runOption(QStringLiteral("Cumulative"));
+            window.runOption(ChartOption::Cumulative);
         if (options.contains(QStringLiteral("--bar")))
-            window.runOption(QStringLiteral("Bar/Line"));
+            window.runOption(ChartOption::BarLine);
         if (options.contains(QStringLiteral("--area"))) {
-            window.runOption(QStringLiteral("Bar/Line"));
-            window.runOption(QStringLiteral("Bar/Line"));
+            window.runOption(ChartOption::BarLine);
+            window.runOption(ChartOption::BarLine);
         }
         if (options.contains(QStringLiteral("--stack")))
-            window.runOption(QStringLiteral("Stack"));
+            window.runOption(ChartOption::Stack);
         if (options.contains(QStringLiteral("--log")))
-            window.runOption(QStringLiteral("Log Yaxis"));
+            window.runOption(ChartOption::LogYaxis);
         if (options.contains(QStringLiteral("--y2")))
-            window.runOption(QStringLiteral("Y2 axis"));
+            window.runOption(ChartOption::Y2Axis);
     } catch (const Error& e) {
         return fail(1, e.message());
     }

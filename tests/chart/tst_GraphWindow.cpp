@@ -9,6 +9,7 @@
 
 #include <QAreaSeries>
 #include <QBarSeries>
+#include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QLineSeries>
@@ -19,6 +20,8 @@
 #include <QStackedBarSeries>
 #include <QTemporaryDir>
 #include <QValueAxis>
+#include <QtDataVisualization/Q3DBars>
+#include <QtDataVisualization/Q3DSurface>
 #include <QtTest>
 
 using namespace rp;
@@ -118,10 +121,13 @@ private slots:
     void dateLabelsFitThePlot_data();
     void dateLabelsFitThePlot();
     void barLineCycleAnd3d();
+    void threeDFollowsChart();
     void markersCycle();
     void stackTwiceRestoresTitle();
     void logAndNormalAxis();
+    void y2Axis_data();
     void y2Axis();
+    void failedRebuildRedrawsLater();
     void cumulative();
     void closeHidesAndShowsDialog();
     void toolTip();
@@ -268,6 +274,58 @@ void tst_GraphWindow::barLineCycleAnd3d() {
         QSKIP("3D views need an OpenGL display (run under Xvfb); checked the refusal only");
 }
 
+void tst_GraphWindow::threeDFollowsChart() {
+    if (!canDraw3d())
+        QSKIP("3D views need an OpenGL display (run under Xvfb)");
+    Window w;
+    w.graph(flowSeries());
+    w.window->show();
+    w.window->runOption(QStringLiteral("2D/3D"));
+    const auto graph3d = [&w]() -> QObject* {
+        auto* view = w.window->findChild<QWidget*>(QStringLiteral("MSChart1_3D"));
+        return view ? view->property("graph3d").value<QObject*>() : nullptr;
+    };
+    // A line is a ribbon: a surface whose rows follow the values.
+    auto* surface = qobject_cast<Q3DSurface*>(graph3d());
+    QVERIFY(surface);
+    QCOMPARE(surface->seriesList()[0]->dataProxy()->itemAt(0, 3)->y(), 41.2f);
+    w.window->runOption(QStringLiteral("Cumulative"));
+    surface = qobject_cast<Q3DSurface*>(graph3d());
+    QVERIFY(surface);
+    QCOMPARE(surface->seriesList()[0]->dataProxy()->itemAt(0, 4)->y(), 77.4f);
+    w.window->runOption(QStringLiteral("Cumulative"));
+    w.graph(dailySeries("200 OTHER", "FLOW, CFS", {30.0, 40.0}), true);
+    surface = qobject_cast<Q3DSurface*>(graph3d());
+    QVERIFY(surface);
+    QCOMPARE(surface->seriesList().size(), 2);
+    w.window->runOption(QStringLiteral("Bar/Line"));
+    auto* bars = qobject_cast<Q3DBars*>(graph3d());
+    QVERIFY(bars);
+    QCOMPARE(bars->seriesList().size(), 2);
+    // An area stands on the floor: its outer rows lie at the bottom of the axis.
+    w.window->runOption(QStringLiteral("Bar/Line"));
+    surface = qobject_cast<Q3DSurface*>(graph3d());
+    QVERIFY(surface);
+    QCOMPARE(surface->seriesList()[0]->dataProxy()->itemAt(0, 3)->y(), 0.0f);
+    QCOMPARE(surface->seriesList()[0]->dataProxy()->itemAt(1, 3)->y(), 41.2f);
+
+    // Save image draws the 3D view that is shown.
+    const QSize size(400, 300);
+    w.imageFile = w.folder.filePath(QStringLiteral("chart3d.png"));
+    w.window->chartView()->resize(size);
+    w.window->runOption(QStringLiteral("Save image"));
+    const QImage saved(*w.imageFile);
+    const QImage expected =
+        renderChart3d(w.window->findChild<QWidget*>(QStringLiteral("MSChart1_3D")), size);
+    QCOMPARE(saved.size(), size);
+    QCOMPARE(saved.pixelColor(1, 1), expected.pixelColor(1, 1));
+
+    // Closed from its title bar, the window drops the 3D form with the chart.
+    w.window->close();
+    QVERIFY(!w.window->findChild<QWidget*>(QStringLiteral("MSChart1_3D")));
+    QVERIFY(!w.window->options().is3d());
+}
+
 void tst_GraphWindow::markersCycle() {
     Window w;
     w.graph(flowSeries());
@@ -311,9 +369,19 @@ void tst_GraphWindow::logAndNormalAxis() {
     QCOMPARE(w.yAxis()->max(), 45.0);
 }
 
+void tst_GraphWindow::y2Axis_data() {
+    QTest::addColumn<int>("barLine");
+    QTest::newRow("line") << 0;
+    QTest::newRow("bar") << 1;
+    QTest::newRow("area") << 2;
+}
+
 void tst_GraphWindow::y2Axis() {
+    QFETCH(int, barLine);
     Window w;
     w.graph(flowSeries());
+    for (int i = 0; i < barLine; ++i)
+        w.window->runOption(QStringLiteral("Bar/Line"));
     w.window->runOption(QStringLiteral("Y2 axis"));
     QCOMPARE(w.chart()->axes(Qt::Vertical).size(), 1);
     w.graph(dailySeries("200 OTHER", "STAGE, FT", {0.0, 100.0}), true);
@@ -335,10 +403,29 @@ void tst_GraphWindow::y2Axis() {
             onY2 << s;
     QCOMPARE(onY2.size(), 1);
     QCOMPARE(onY2[0]->property("column").toInt(), 1);
+    if (auto* bars = qobject_cast<QAbstractBarSeries*>(onY2[0])) {
+        // The stage bars are a series of their own, beside the flow bars.
+        QCOMPARE(bars->barSets().size(), 1);
+        QCOMPARE(bars->barSets()[0]->at(1), 100.0);
+        QCOMPARE(w.series<QAbstractBarSeries>().size(), 2);
+    }
     w.window->runOption(QStringLiteral("Y2 axis"));
     QCOMPARE(w.chart()->axes(Qt::Vertical).size(), 1);
     QCOMPARE(w.yAxis()->titleBrush().color(), QColor(0, 0, 0));
     QCOMPARE(w.yAxis()->max(), 100.0);
+}
+
+void tst_GraphWindow::failedRebuildRedrawsLater() {
+    Window w;
+    w.graph(dailySeries("100 GAUGE", "FLOW, CFS", {9e307, 9.5e307}));
+    w.graph(dailySeries("200 GAUGE", "FLOW, CFS", {9e307, 9.5e307}), true);
+    // Stacked, the values pass the largest number: that chart cannot be drawn.
+    w.window->runOption(QStringLiteral("Stack"));
+    QCOMPARE(w.dialogs.messages.size(), 1);
+    QVERIFY(w.dialogs.messages[0].contains(QStringLiteral("cannot be scaled")));
+    w.window->runOption(QStringLiteral("Stack"));
+    w.window->runOption(QStringLiteral("Bar/Line"));
+    QCOMPARE(w.series<QBarSeries>().size(), 1);
 }
 
 void tst_GraphWindow::cumulative() {

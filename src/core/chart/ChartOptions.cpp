@@ -8,14 +8,70 @@ namespace {
 const QString stackedMark = QStringLiteral(" (STACKED)");
 }
 
+QString chartOptionCaption(ChartOption option, bool logarithmic) {
+    switch (option) {
+    case ChartOption::Markers:
+        return QStringLiteral("Markers");
+    case ChartOption::BarLine:
+        return QStringLiteral("Bar/Line");
+    case ChartOption::Stack:
+        return QStringLiteral("Stack");
+    case ChartOption::Cumulative:
+        return QStringLiteral("Cumulative");
+    case ChartOption::LogYaxis:
+        return logarithmic ? QStringLiteral("Normal Yaxis") : QStringLiteral("Log Yaxis");
+    case ChartOption::Y2Axis:
+        return QStringLiteral("Y2 axis");
+    case ChartOption::Toggle3d:
+        return QStringLiteral("2D/3D");
+    case ChartOption::Picture:
+        return QStringLiteral("Picture");
+    case ChartOption::Print:
+        return QStringLiteral("Print");
+    case ChartOption::Close:
+        return QStringLiteral("Close");
+    case ChartOption::ResetZoom:
+        return QStringLiteral("Reset zoom");
+    case ChartOption::SaveImage:
+        return QStringLiteral("Save image");
+    }
+    return {};
+}
+
+std::optional<ChartOption> chartOptionOfCaption(const QString& caption) {
+    for (ChartOption option : allChartOptions)
+        if (caption == chartOptionCaption(option, false) ||
+            caption == chartOptionCaption(option, true))
+            return option;
+    return std::nullopt;
+}
+
 void ChartOptions::markers() {
-    // Lines with markers, then markers only, then lines only.
-    m_markerState = m_markerState == 2 ? 0 : m_markerState + 1;
+    switch (m_markerState) {
+    case MarkerState::LinesOnly:
+        m_markerState = MarkerState::LinesAndMarkers;
+        break;
+    case MarkerState::LinesAndMarkers:
+        m_markerState = MarkerState::MarkersOnly;
+        break;
+    case MarkerState::MarkersOnly:
+        m_markerState = MarkerState::LinesOnly;
+        break;
+    }
 }
 
 void ChartOptions::barLine() {
-    m_family = m_family == 0 ? 1 : m_family;
-    m_family = m_family >= 3 ? 1 : m_family + 1;
+    switch (m_family) {
+    case ChartFamily::Line:
+        m_family = ChartFamily::Bar;
+        break;
+    case ChartFamily::Bar:
+        m_family = ChartFamily::Area;
+        break;
+    case ChartFamily::Area:
+        m_family = ChartFamily::Line;
+        break;
+    }
 }
 
 int ChartOptions::chartType() const {
@@ -45,14 +101,13 @@ void ChartOptions::stack(ChartModel& model) {
     }
 }
 
-const char* ChartOptions::logYaxis(ChartModel& model) {
+void ChartOptions::logYaxis(ChartModel& model) {
     if (!model.yAxis.logarithmic) {
         model.yAxis.logarithmic = true;
-        return "Normal Yaxis";
+        return;
     }
     model.yAxis.logarithmic = false;
     model.setYScale(model.firstSeriesScale());
-    return "Log Yaxis";
 }
 
 void ChartOptions::y2Axis(ChartModel& model) {

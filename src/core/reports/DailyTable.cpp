@@ -2,6 +2,7 @@
 
 #include "core/reports/AggregateSink.h"
 #include "core/reports/NumberFormat.h"
+#include "core/reports/ReportKind.h"
 #include "core/reports/ReportText.h"
 #include "core/reports/SeriesReader.h"
 
@@ -30,13 +31,14 @@ DailyTable::DailyTable(QIODevice& out, const QString& header1, const QString& he
                        const ReportOptions& options)
     : m_w(out), m_header1(header1), m_header2(header2), m_options(options) {
     const auto has = [&](const char16_t* word) { return header2.contains(QStringView(word)); };
-    m_kind.flow = has(u"CFS");
+    const ParameterKind parameter = ParameterKind::of(header2);
+    m_kind.flow = parameter.flow;
     m_kind.totalKind = has(u" ET") || has(u"RAINFALL") || has(u"STORAGE") || has(u"CFS");
-    m_kind.twoDecimals = has(u"PRESSURE") || has(u"INCHES") || has(u"FT") || has(u"DIRECTION");
-    m_kind.waterTemp = has(u"WATER TEMP");
+    m_kind.twoDecimals = parameter.twoDecimals;
+    m_kind.waterTemp = parameter.waterTemp;
     m_kind.inches = has(u"INCHES");
     m_kind.etOrRain = has(u" ET") || has(u"RAINFALL");
-    m_kind.direction = has(u"DIRECTION");
+    m_kind.direction = parameter.direction;
     m_kind.cumulative = has(u"TOTAL") || has(u"YTD");
     m_factor = m_kind.flow ? acreFeetPerCfsDay : 1.0;
 }

@@ -1,6 +1,7 @@
 #include "core/reports/HourlyTable.h"
 
 #include "core/reports/NumberFormat.h"
+#include "core/reports/ReportKind.h"
 #include "core/reports/ReportText.h"
 #include "core/reports/SeriesReader.h"
 
@@ -22,9 +23,10 @@ HourlyTable::HourlyTable(QIODevice& out, const QString& header1, const QString& 
     : m_w(out), m_header1(header1), m_header2(header2), m_options(options) {
     const auto has = [&](const char16_t* word) { return header2.contains(QStringView(word)); };
     m_totalKind = has(u"ET,") || has(u"RAINFALL") || has(u"STORAGE") || has(u"CFS");
-    m_twoDecimals = has(u"PRESSURE") || has(u"INCHES") || has(u"FT") || has(u"DIRECTION");
-    m_waterTemp = has(u"WATER TEMP");
-    m_direction = has(u"DIRECTION");
+    const ParameterKind parameter = ParameterKind::of(header2);
+    m_twoDecimals = parameter.twoDecimals;
+    m_waterTemp = parameter.waterTemp;
+    m_direction = parameter.direction;
 }
 
 void HourlyTable::run(SeriesReader& in) {

@@ -5,6 +5,7 @@
 #include "core/reports/DailyTable.h"
 #include "core/reports/HourlyTable.h"
 #include "core/reports/MonthlyTable.h"
+#include "core/reports/ReportKind.h"
 #include "core/reports/SeriesReader.h"
 
 namespace rp {
@@ -18,26 +19,16 @@ void writeTableReport(QIODevice& series, QIODevice& report, const ReportOptions&
     QString header2;
     if (!in.readLine(header1) || !in.readLine(header2))
         throw Error(QStringLiteral("The series file has no header lines."));
-    const QChar code = header1.isEmpty() ? QChar() : header1.front();
-    switch (code.unicode()) {
-    case u'0':
-    case u'1':
+    switch (reportKindOf(header1)) {
+    case ReportKind::Monthly:
         monthlytable(in, report, header1, header2, options);
         return;
-    case u'2':
-    case u'5':
-    case u'6':
+    case ReportKind::Daily:
         dailytable(in, report, header1, header2, options);
         return;
-    case u'3':
+    case ReportKind::Hourly:
         hourlytable(in, report, header1, header2, options);
         return;
-    case u'4':
-    case u'7':
-        throw Error(QStringLiteral("There is no table for unit values."));
-    default:
-        throw Error(QStringLiteral("Line 1 of the series file does not start with a time-step "
-                                   "code (0 to 7)."));
     }
 }
 

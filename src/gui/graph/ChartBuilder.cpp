@@ -186,17 +186,24 @@ void ChartBuilder::build(QChart& chart, const ChartModel& model, const ChartOpti
 
     const ChartFamily family = options.family();
     if (family == ChartFamily::Bar && last - first + 1 <= maxBars) {
-        QAbstractBarSeries* bars =
-            stacked ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries) : new QBarSeries;
-        for (int c = 0; c < model.seriesCount(); ++c) {
-            auto* set = new QBarSet(model.columnLabel(c));
-            set->setColor(columnColor(c));
-            for (int r = 0; r < model.rowCount(); ++r)
-                set->append(model.value(r, c));
-            bars->append(set);
+        // With a second axis, series 2 onward are a bar series of their own against it; the
+        // chart sets bar series side by side.
+        const bool split = y2Axis && model.secondaryAxisInUse && model.seriesCount() > 1;
+        for (int part = 0; part < (split ? 2 : 1); ++part) {
+            QAbstractBarSeries* bars =
+                stacked ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries) : new QBarSeries;
+            const int from = part == 0 ? 0 : 1;
+            const int to = split && part == 0 ? 1 : model.seriesCount();
+            for (int c = from; c < to; ++c) {
+                auto* set = new QBarSet(model.columnLabel(c));
+                set->setColor(columnColor(c));
+                for (int r = 0; r < model.rowCount(); ++r)
+                    set->append(model.value(r, c));
+                bars->append(set);
+            }
+            bars->setBarWidth(0.8);
+            attach(bars, from);
         }
-        bars->setBarWidth(0.8);
-        attach(bars, 0);
         return;
     }
 

@@ -20,7 +20,7 @@ struct VisibleRows {
 
 // Draws a chart model on a Qt chart: titles, legend, axes, one series per column in the chosen
 // family, long series reduced to what the plot's pixel columns can show. Every series it adds
-// carries its column (from 0) in the property "column".
+// carries its column (from 0) in the property "column"; a bar series, the column of its first set.
 class ChartBuilder {
 public:
     static void build(QChart& chart, const ChartModel& model, const ChartOptions& options,

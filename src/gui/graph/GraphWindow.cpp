@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinterInfo>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolTip>
 #include <QValueAxis>
@@ -69,7 +70,10 @@ GraphWindow::GraphWindow(GraphWindowServices services, QWidget* parent)
 
     m_list1 = new QListWidget(this);
     m_list1->setObjectName(QStringLiteral("List1"));
-    m_list1->addItems(optionItems());
+    for (ChartOption option : allChartOptions) {
+        auto* item = new QListWidgetItem(chartOptionCaption(option), m_list1);
+        item->setData(Qt::UserRole, int(option));
+    }
     m_list1->setFixedWidth(130);
     m_list1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -126,11 +130,10 @@ void GraphWindow::hideEvent(QHideEvent* event) {
 }
 
 QStringList GraphWindow::optionItems() {
-    return {
-        QStringLiteral("Markers"),    QStringLiteral("Bar/Line"),   QStringLiteral("Stack"),
-        QStringLiteral("Cumulative"), QStringLiteral("Log Yaxis"),  QStringLiteral("Y2 axis"),
-        QStringLiteral("2D/3D"),      QStringLiteral("Picture"),    QStringLiteral("Print"),
-        QStringLiteral("Close"),      QStringLiteral("Reset zoom"), QStringLiteral("Save image")};
+    QStringList captions;
+    for (ChartOption option : allChartOptions)
+        captions << chartOptionCaption(option);
+    return captions;
 }
 
 QChart* GraphWindow::chart() const {
@@ -185,6 +188,7 @@ void GraphWindow::loadSeriesFile(const QString& path, bool addSeries, int values
     m_zoom.reset();
     announceState();
     rebuild();
+    refresh3d();
     showMaximized();
 }
 
@@ -192,6 +196,7 @@ void GraphWindow::totalit() {
     m_model.totalit();
     announceState();
     rebuild();
+    refresh3d();
 }
 
 void GraphWindow::announceState() {
@@ -201,22 +206,23 @@ void GraphWindow::announceState() {
 void GraphWindow::rebuild() {
     if (m_building)
         return;
-    m_building = true;
+    // Cleared however the rebuild ends: a chart that failed once must still redraw later.
+    const QScopedValueRollback building(m_building, true);
     const VisibleRows all{0, double(std::max(m_model.rowCount() - 1, 0))};
     const int pixels = std::max(200, int(chart()->plotArea().width()));
     // A fresh chart each time: the chart keeps the items of removed axes until the event loop
     // runs, which a chart drawn for the command line never does.
     QChart* old = chart();
-    QChart* fresh = newChart();
+    auto fresh = std::unique_ptr<QChart>(newChart());
     ChartBuilder::build(*fresh, m_model, m_options, m_zoom.value_or(all), pixels);
     // The width guessed above is the last chart's; the labels are fitted again once this one is
     // laid out, and whenever the window changes its size.
-    connect(fresh, &QChart::plotAreaChanged, fresh,
-            [fresh] { ChartBuilder::fitDateLabels(*fresh); });
-    m_chartView->setChart(fresh);
+    QChart* shown = fresh.release();
+    connect(shown, &QChart::plotAreaChanged, shown,
+            [shown] { ChartBuilder::fitDateLabels(*shown); });
+    m_chartView->setChart(shown);
     delete old;
     connectToolTips();
-    m_building = false;
 }
 
 void GraphWindow::connectToolTips() {
@@ -230,8 +236,9 @@ void GraphWindow::connectToolTips() {
                     [this, column](QPointF p, bool state) { pointHovered(column, p, state); });
         } else if (auto* bars = qobject_cast<QAbstractBarSeries*>(series)) {
             connect(bars, &QAbstractBarSeries::hovered, this,
-                    [this, bars](bool state, int index, QBarSet* set) {
-                        pointHovered(int(bars->barSets().indexOf(set)), QPointF(index, 0), state);
+                    [this, bars, column](bool state, int index, QBarSet* set) {
+                        pointHovered(column + int(bars->barSets().indexOf(set)), QPointF(index, 0),
+                                     state);
                     });
         }
     }
@@ -239,7 +246,7 @@ void GraphWindow::connectToolTips() {
 
 void GraphWindow::pointHovered(int column, QPointF point, bool state) {
     // No tips on a logarithmic axis or a 3D line chart.
-    if (m_model.yAxis.logarithmic || m_options.chartType() == 2)
+    if (m_model.yAxis.logarithmic || (m_options.is3d() && m_options.family() == ChartFamily::Line))
         return;
     const QString text = state ? chartPointText(m_model, qRound(point.x()), column) : QString();
     m_chartView->setToolTip(text);
@@ -272,14 +279,18 @@ void GraphWindow::chartReleased(QPoint pos, bool right) {
 void GraphWindow::itemClicked(QListWidgetItem* item) {
     m_list1->hide();
     if (item)
-        runOption(item->text());
+        runOption(ChartOption(item->data(Qt::UserRole).toInt()));
 }
 
 void GraphWindow::closeEvent(QCloseEvent* event) {
     // Closing from the title bar ends the chart: the next GRAPH starts a new one.
     m_model.clear();
     m_options.reset();
-    m_list1->item(4)->setText(QStringLiteral("Log Yaxis"));
+    showLogCaption();
+    // The 3D form goes with the chart it showed.
+    delete m_view3d;
+    m_view3d = nullptr;
+    m_chartView->show();
     m_zoom.reset();
     announceState();
     rebuild();

@@ -61,8 +61,9 @@ public:
     void loadSeriesFile(const QString& path, bool addSeries, int valuesPerDay = 0);
     // Toggles the cumulative display.
     void totalit();
-    // Runs the option of the options list named `item`.
+    // Runs the option of the options list named `item`; nothing for other texts.
     void runOption(const QString& item);
+    void runOption(ChartOption option);
     // The window's image rendered at `size` (the chart as printed or saved).
     QImage renderImage(QSize size);
     // Saves the chart drawn at `size` as a PNG or SVG picture or a PDF page, by the file's
@@ -101,6 +102,9 @@ private:
     void saveImage();
     void renderChart(QPainter& painter, QSize size, bool overBackdrop = false);
     void toggle3d();
+    void showLogCaption();
+    // The 3D form again from the chart as it is now, while it is shown.
+    void refresh3d();
     void announceState();
     void message(const QString& text);
     void rememberGeometry();

@@ -18,50 +18,65 @@
 namespace rp {
 
 void GraphWindow::runOption(const QString& item) {
+    if (const std::optional<ChartOption> option = chartOptionOfCaption(item))
+        runOption(*option);
+}
+
+void GraphWindow::runOption(ChartOption option) {
     try {
-        if (item == u"Markers") {
+        switch (option) {
+        case ChartOption::Markers:
             m_options.markers();
-        } else if (item == u"Bar/Line") {
+            break;
+        case ChartOption::BarLine:
             m_options.barLine();
-        } else if (item == u"Stack") {
+            break;
+        case ChartOption::Stack:
             m_options.stack(m_model);
-        } else if (item == u"Cumulative") {
+            break;
+        case ChartOption::Cumulative:
             totalit();
             return;
-        } else if (item == u"Log Yaxis" || item == u"Normal Yaxis") {
-            m_list1->item(4)->setText(QString::fromLatin1(m_options.logYaxis(m_model)));
-        } else if (item == u"Y2 axis") {
+        case ChartOption::LogYaxis:
+            m_options.logYaxis(m_model);
+            showLogCaption();
+            break;
+        case ChartOption::Y2Axis:
             m_options.y2Axis(m_model);
-        } else if (item == u"2D/3D") {
+            break;
+        case ChartOption::Toggle3d:
             toggle3d();
             return;
-        } else if (item == u"Picture") {
+        case ChartOption::Picture:
             choosePicture();
             return;
-        } else if (item == u"Print") {
+        case ChartOption::Print:
             startPrint();
             return;
-        } else if (item == u"Close") {
+        case ChartOption::Close:
             hide();
             if (m_services.showGraphTable)
                 m_services.showGraphTable();
             return;
-        } else if (item == u"Reset zoom") {
+        case ChartOption::ResetZoom:
             m_zoom.reset();
-        } else if (item == u"Save image") {
+            break;
+        case ChartOption::SaveImage:
             saveImage();
             return;
         }
-        if (m_view3d) {
-            // The 3D form follows the family and data too.
-            delete m_view3d;
-            m_view3d = createChart3d(m_model, m_options, this);
-            m_view3d->setGeometry(m_chartView->geometry());
-            m_view3d->show();
-        }
         rebuild();
+        refresh3d();
     } catch (const Error& e) {
         message(e.message());
+    }
+}
+
+void GraphWindow::showLogCaption() {
+    for (int row = 0; row < m_list1->count(); ++row) {
+        QListWidgetItem* item = m_list1->item(row);
+        if (ChartOption(item->data(Qt::UserRole).toInt()) == ChartOption::LogYaxis)
+            item->setText(chartOptionCaption(ChartOption::LogYaxis, m_model.yAxis.logarithmic));
     }
 }
 
@@ -75,12 +90,17 @@ void GraphWindow::toggle3d() {
     m_options.toggle3d();
     delete m_view3d;
     m_view3d = nullptr;
-    if (m_options.is3d()) {
-        m_view3d = createChart3d(m_model, m_options, this);
-        m_view3d->setGeometry(m_chartView->geometry());
-        m_view3d->show();
-    }
+    refresh3d();
     m_chartView->setVisible(!m_options.is3d());
+}
+
+void GraphWindow::refresh3d() {
+    if (!m_options.is3d())
+        return;
+    delete m_view3d;
+    m_view3d = createChart3d(m_model, m_options, this);
+    m_view3d->setGeometry(m_chartView->geometry());
+    m_view3d->show();
 }
 
 void GraphWindow::choosePicture() {

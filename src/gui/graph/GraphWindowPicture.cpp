@@ -3,6 +3,7 @@
 #include "core/base/Error.h"
 #include "core/base/SaveFile.h"
 #include "gui/graph/BackdropPainter.h"
+#include "gui/graph/Chart3dView.h"
 #include "gui/graph/ChartView.h"
 
 #include <QPainter>
@@ -32,6 +33,11 @@ bool GraphWindow::isPictureFile(const QString& path) {
 }
 
 void GraphWindow::renderChart(QPainter& painter, QSize size, bool overBackdrop) {
+    if (m_view3d) {
+        // The 3D form is what the window shows.
+        painter.drawImage(QRect(QPoint(), size), renderChart3d(m_view3d, size));
+        return;
+    }
     // Drawn at the picture's size: the chart lays itself out for it as the window would.
     const QSize old = m_chartView->size();
     m_chartView->resize(size);
