@@ -14,6 +14,7 @@
 #include "XlsxCommand.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace rp::cli {
 
@@ -71,11 +72,17 @@ QString CliDispatcher::help() const {
                                   "Maintains a hydrologic time-series database (HDB) from the "
                                   "command line.\n\nCommands:\n")
                        .arg(program);
+    // The summaries line up two spaces after the longest name.
+    qsizetype width = 0;
     for (const auto& command : m_commands)
-        text +=
-            QStringLiteral("  %1%2\n").arg(command->name().leftJustified(10), command->summary());
+        width = std::max(width, command->name().size() + 2);
     for (const auto& command : m_selfContained)
-        text += QStringLiteral("  %1%2\n").arg(command.name.leftJustified(10), command.summary);
+        width = std::max(width, command.name.size() + 2);
+    for (const auto& command : m_commands)
+        text += QStringLiteral("  %1%2\n")
+                    .arg(command->name().leftJustified(width), command->summary());
+    for (const auto& command : m_selfContained)
+        text += QStringLiteral("  %1%2\n").arg(command.name.leftJustified(width), command.summary);
     text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the arguments of a command, \"%1 "
                            "--version\" for the version.\n")
                 .arg(program);

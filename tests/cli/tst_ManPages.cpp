@@ -55,8 +55,8 @@ void tst_ManPages::initTestCase() {
     m_cliPage = read(QFINDTESTDATA("../../docs/man/rivelpost-cli.1.scd"));
     m_contigPage = read(QFINDTESTDATA("../../docs/man/rivelpost-contig.1.scd"));
     m_completion = read(QFINDTESTDATA("../../packaging/rivelpost-cli.bash-completion"));
-    const rp::test::ToolRun help = rp::test::runTool(QStringLiteral(RIVELPOST_CLI),
-                                                     {QStringLiteral("--help")});
+    const rp::test::ToolRun help =
+        rp::test::runTool(QStringLiteral(RIVELPOST_CLI), {QStringLiteral("--help")});
     QCOMPARE(help.status, 0);
     // "  name      summary" lines follow "Commands:".
     static const QRegularExpression commandLine(QStringLiteral("^  ([a-z][a-z-]*) "),
@@ -82,10 +82,11 @@ void tst_ManPages::everyCommandIsDocumented() {
     QFETCH(QString, command);
     const QString text = section(command);
     QVERIFY2(!text.isEmpty(), qPrintable(command + " has no entry under COMMANDS"));
-    QVERIFY2(QRegularExpression(QStringLiteral("\\b%1\\b").arg(command)).match(m_completion).hasMatch(),
-             qPrintable(command + " is not completed"));
-    const rp::test::ToolRun help = rp::test::runTool(QStringLiteral(RIVELPOST_CLI),
-                                                     {command, QStringLiteral("--help")});
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("\\b%1\\b").arg(command)).match(m_completion).hasMatch(),
+        qPrintable(command + " is not completed"));
+    const rp::test::ToolRun help =
+        rp::test::runTool(QStringLiteral(RIVELPOST_CLI), {command, QStringLiteral("--help")});
     QCOMPARE(help.status, 0);
     static const QRegularExpression option(QStringLiteral("(--[a-z][a-z0-9-]*)"));
     for (auto it = option.globalMatch(help.out); it.hasNext();) {
@@ -100,8 +101,8 @@ void tst_ManPages::everyCommandIsDocumented() {
 }
 
 void tst_ManPages::contigOptionsAreDocumented() {
-    const rp::test::ToolRun help = rp::test::runTool(QStringLiteral(RIVELPOST_CONTIG),
-                                                     {QStringLiteral("--help")});
+    const rp::test::ToolRun help =
+        rp::test::runTool(QStringLiteral(RIVELPOST_CONTIG), {QStringLiteral("--help")});
     QCOMPARE(help.status, 0);
     static const QRegularExpression option(QStringLiteral("^  (-[-a-z]+)"),
                                            QRegularExpression::MultilineOption);
