@@ -17,7 +17,6 @@
 #include "core/db/ConnectionString.h"
 
 #include <QRegularExpression>
-
 #include <algorithm>
 
 namespace rp::cli {
@@ -88,7 +87,8 @@ QString CliDispatcher::help() const {
                     .arg(command->name().leftJustified(width), command->summary());
     for (const auto& command : m_selfContained)
         text += QStringLiteral("  %1%2\n").arg(command.name.leftJustified(width), command.summary);
-    text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the arguments of a command.\n")
+    text += QStringLiteral("\nRun \"%1 COMMAND --help\" for the arguments of a command, \"%1 "
+                           "--version\" for the version.\n")
                 .arg(program);
     return text;
 }
@@ -101,6 +101,11 @@ int CliDispatcher::run(const QStringList& arguments, QTextStream& out, QTextStre
     const QString& name = arguments.first();
     if (isHelp(name) || name == QLatin1String("help")) {
         out << help();
+        return 0;
+    }
+    if (name == QLatin1String("--version")) {
+        out << program << ' ' << RIVELPOST_VERSION_MAJOR << '.' << RIVELPOST_VERSION_MINOR << '.'
+            << RIVELPOST_VERSION_PATCH << '\n';
         return 0;
     }
     // Whatever a message quotes, the passwords given here are not shown again.

@@ -13,8 +13,9 @@ const char* usage = "Usage: rivelpost-contig [-a] FILE...\n"
                     "(\"FILE is in N fragments\" or \"FILE is defragmented\").\n"
                     "Without -a, a fragmented FILE is rewritten into a fresh preallocated copy\n"
                     "that takes its place in one step. Close programs that hold FILE open first.\n"
-                    "  -a      analyse only; change nothing\n"
-                    "  --help  show this text\n";
+                    "  -a         analyse only; change nothing\n"
+                    "  --help     show this text\n"
+                    "  --version  show the version\n";
 
 } // namespace
 
@@ -25,6 +26,11 @@ int main(int argc, char** argv) {
         const std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             std::fputs(usage, stdout);
+            return 0;
+        }
+        if (argument == "--version") {
+            std::printf("rivelpost-contig %d.%d.%d\n", RIVELPOST_VERSION_MAJOR,
+                        RIVELPOST_VERSION_MINOR, RIVELPOST_VERSION_PATCH);
             return 0;
         }
         if (argument == "-a")

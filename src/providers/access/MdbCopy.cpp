@@ -191,7 +191,8 @@ void bindValue(sqlite3_stmt* insert, int index, MdbHandle* mdb, Column& c) {
     };
     switch (type) {
     case MDB_BOOL:
-        sqlite3_bind_int(insert, index, c.length > 0 && c.text[0] == '1' ? 1 : 0);
+        // Access keeps Yes as -1, and Jet's True is -1 too.
+        sqlite3_bind_int(insert, index, c.length > 0 && c.text[0] == '1' ? -1 : 0);
         return;
     case MDB_BYTE:
     case MDB_INT:
