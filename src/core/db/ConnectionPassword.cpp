@@ -50,7 +50,9 @@ QString connectionWithoutPassword(const QString& text) {
 
 bool hasPassword(const QString& text) {
     try {
-        for (const auto& entry : ConnectionString::parse(text).entries())
+        // Held by name: a loop over a temporary's member would read freed memory.
+        const ConnectionString cs = ConnectionString::parse(text);
+        for (const auto& entry : cs.entries())
             if (isPasswordKey(entry.first))
                 return true;
     } catch (const Error&) {
