@@ -159,7 +159,7 @@ ReadResult readDateValue(QByteArrayView bytes, const ReadOptions& options) {
                          u"Fewer fields than series: "_qs + quoted(line));
                 break;
             }
-            const QByteArray text = fields[pos++];
+            const QByteArray& text = fields[pos++];
             const QByteArray flag = flags[i] ? fields.value(pos++) : QByteArray();
             if (text.compare("nan", Qt::CaseInsensitive) == 0 || trimmed(text).isEmpty())
                 continue;
