@@ -4,7 +4,7 @@
 // point at lines of the file.
 //
 // Time rule: every timestamp is the site's local STANDARD time (never daylight time), held as a
-// QDateTime in Qt::UTC spec whose wall clock is that local standard time (no machine zone applies).
+// QDateTime with the Qt::UTC timeSpec, whose wall clock is that local standard time (no machine zone applies).
 // A timestamp with an offset (WaterML, ISO text) is moved to the site's standard offset; an RDB
 // tz_cd code names its zone and daylight codes (EDT, CDT, MDT, PDT, AKDT, HDT) map to that zone's
 // standard time (EST, CST, MST, PST, AKST, HST). The site's standard offset comes, first found,
@@ -41,7 +41,7 @@ struct TimeStep {
 enum class QualifierScheme { Usgs, Hydat };
 
 struct Value {
-    QDateTime time; // local standard time, Qt::UTC spec (see above)
+    QDateTime time; // local standard time, Qt::UTC timeSpec (see above)
     double value = 0;
     QString qualifier; // the file's own code (A, P, e, Ice, A:e, B …), empty when none
 };
