@@ -4,14 +4,14 @@
 // point at lines of the file.
 //
 // Time rule: every timestamp is the site's local STANDARD time (never daylight time), held as a
-// QDateTime with the Qt::UTC timeSpec, whose wall clock is that local standard time (no machine zone applies).
-// A timestamp with an offset (WaterML, ISO text) is moved to the site's standard offset; an RDB
-// tz_cd code names its zone and daylight codes (EDT, CDT, MDT, PDT, AKDT, HDT) map to that zone's
-// standard time (EST, CST, MST, PST, AKST, HST). The site's standard offset comes, first found,
-// from the options, the file's own statement of it (WaterML defaultTimeZone, an RDB tz_cd code) or
-// the smallest offset the file uses (daylight time is always ahead of standard time). Text without
-// any zone is taken as local standard time already. Day, Month and Year values are dated by their
-// first day at 00:00; a time of 24:00 is 00:00 of the next day.
+// QDateTime with the Qt::UTC timeSpec, whose wall clock is that local standard time (no machine
+// zone applies). A timestamp with an offset (WaterML, ISO text) is moved to the site's standard
+// offset; an RDB tz_cd code names its zone and daylight codes (EDT, CDT, MDT, PDT, AKDT, HDT) map
+// to that zone's standard time (EST, CST, MST, PST, AKST, HST). The site's standard offset comes,
+// first found, from the options, the file's own statement of it (WaterML defaultTimeZone, an RDB
+// tz_cd code) or the smallest offset the file uses (daylight time is always ahead of standard
+// time). Text without any zone is taken as local standard time already. Day, Month and Year values
+// are dated by their first day at 00:00; a time of 24:00 is 00:00 of the next day.
 
 #include <QDateTime>
 #include <QList>
