@@ -11,17 +11,9 @@
 #include <QtTest>
 
 using namespace rp;
+using rp::test::firstColumn;
 
 namespace {
-
-// The first column of every row, as the grid shows it, joined by '|'.
-QString firstColumn(Database& db, const QString& sql) {
-    const auto set = db.open(sql, LockType::ReadOnly);
-    QStringList texts;
-    for (qsizetype r = 0; r < set->recordCount(); ++r)
-        texts.append(set->displayText(r, 0));
-    return texts.join(QLatin1Char('|'));
-}
 
 QDateTime at(const char* iso) {
     return QDateTime::fromString(QLatin1String(iso), Qt::ISODate).toUTC();

@@ -9,17 +9,9 @@
 #include <QtTest>
 
 using namespace rp;
+using rp::test::firstColumn;
 
 namespace {
-
-// Every row of the first column, as the grid shows it, joined by '|'.
-QString firstColumn(Database& db, const QString& sql) {
-    const auto set = db.open(sql, LockType::ReadOnly);
-    QStringList texts;
-    for (qsizetype r = 0; r < set->recordCount(); ++r)
-        texts.append(set->displayText(r, 0));
-    return texts.join(QLatin1Char('|'));
-}
 
 // One row: site 9 has a single parameter.
 QString value(const char* expression) {

@@ -20,6 +20,15 @@
 
 namespace rp::test {
 
+// The first column of a statement's rows as the grid shows them, joined with '|'.
+inline QString firstColumn(Database& db, const QString& sql) {
+    const auto set = db.open(sql, LockType::ReadOnly);
+    QStringList texts;
+    for (qsizetype r = 0; r < set->recordCount(); ++r)
+        texts.append(set->displayText(r, 0));
+    return texts.join(QLatin1Char('|'));
+}
+
 inline QString postgresTestConnection() {
     return qEnvironmentVariable("RIVELPOST_TEST_PG");
 }
