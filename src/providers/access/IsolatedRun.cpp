@@ -81,7 +81,7 @@ IsolatedOutcome runIsolated(const std::function<int(int reportFd)>& work,
             ::dup2(quiet, STDOUT_FILENO);
             ::dup2(quiet, STDERR_FILENO);
         }
-        if (memoryLimit > 0)
+        if (memoryLimit > 0 && memoryLimitApplies())
             limitAddressSpace(memoryLimit);
         _exit(work(fds[1]));
     }

@@ -29,4 +29,20 @@ IsolatedOutcome runIsolated(const std::function<int(int reportFd)>& work,
                             const std::function<void(const QString& name, qint64 count)>& progress,
                             int silenceLimitMs, qint64 memoryLimit = 0);
 
+// False in an AddressSanitizer build: its allocator reserves terabytes of address space up front
+// and aborts when a cap stops it from growing, so there the memory limit is not applied.
+constexpr bool memoryLimitApplies() {
+#if defined(__SANITIZE_ADDRESS__)
+    return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return false;
+#else
+    return true;
+#endif
+#else
+    return true;
+#endif
+}
+
 } // namespace rp
