@@ -3,8 +3,8 @@
 #include "cli/CommandLinePasswords.h"
 #include "core/base/Error.h"
 #include "core/base/SaveFile.h"
-#include "core/reports/AggregateRows.h"
-#include "core/reports/DatabaseAggregateSink.h"
+#include "core/writeback/AggregateRows.h"
+#include "core/writeback/DatabaseAggregateSink.h"
 #include "core/reports/ReportOptions.h"
 #include "core/reports/TableReport.h"
 

@@ -2,9 +2,9 @@
 #include "GoldenReport.h"
 #include "core/base/Error.h"
 #include "core/db/Database.h"
-#include "core/reports/AggregateRows.h"
-#include "core/reports/AggregateSinkFactory.h"
-#include "core/reports/DatabaseAggregateSink.h"
+#include "core/writeback/AggregateRows.h"
+#include "core/writeback/AggregateSinkFactory.h"
+#include "core/writeback/DatabaseAggregateSink.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "core/reports/AggregateSinkFactory.h"
+#include "core/writeback/AggregateSinkFactory.h"
 
 namespace rp {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/reports/DatabaseAggregateSink.h"
+#include "core/writeback/DatabaseAggregateSink.h"
 
 #include <functional>
 

@@ -1,9 +1,9 @@
-#include "core/reports/DatabaseAggregateSink.h"
+#include "core/writeback/DatabaseAggregateSink.h"
 
 #include "core/base/Error.h"
 #include "core/base/JetDate.h"
 #include "core/db/Database.h"
-#include "core/reports/AggregateRows.h"
+#include "core/writeback/AggregateRows.h"
 
 #include <QLocale>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/reports/AggregateSink.h"
-#include "core/reports/WriteBackSeries.h"
+#include "core/writeback/WriteBackSeries.h"
 
 #include <QDateTime>
 #include <QString>

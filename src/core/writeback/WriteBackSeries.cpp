@@ -1,5 +1,5 @@
 // The checks a series file passes before its aggregates may replace stored ones.
-#include "core/reports/WriteBackSeries.h"
+#include "core/writeback/WriteBackSeries.h"
 
 #include "core/base/Error.h"
 #include "core/reports/SeriesReader.h"

@@ -1,4 +1,4 @@
-#include "core/reports/AggregateRows.h"
+#include "core/writeback/AggregateRows.h"
 
 #include "core/base/Error.h"
 #include "core/db/ConnectionString.h"
