@@ -76,6 +76,7 @@ const FunctionInfo table[] = {
 
 const FunctionInfo operatorTable[] = {
     {"jet_add", 2, 2, true, [](const QVariantList& a) { return add(a[0], a[1]); }},
+    {"jet_subtract", 2, 2, true, [](const QVariantList& a) { return subtract(a[0], a[1]); }},
     {"jet_power", 2, 2, true, [](const QVariantList& a) { return power(a[0], a[1]); }},
     {"jet_intdiv", 2, 2, true, [](const QVariantList& a) { return integerDivide(a[0], a[1]); }},
     {"jet_mod", 2, 2, true, [](const QVariantList& a) { return modulo(a[0], a[1]); }},

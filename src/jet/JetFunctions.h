@@ -22,7 +22,7 @@ struct FunctionInfo {
 };
 
 std::span<const FunctionInfo> functions();
-// Jet's +, ^, \ and Mod, by the names of the functions the translator writes for them.
+// Jet's +, -, ^, \ and Mod, by the names of the functions the translator writes for them.
 std::span<const FunctionInfo> operatorFunctions();
 // First and Last, the aggregates a backend provides as jet_first and jet_last.
 bool isAggregate(QStringView name);

@@ -10,8 +10,7 @@ namespace rp::jet {
 
 namespace {
 
-QVariant laterBy(const QDateTime& date, const QVariant& days) {
-    const double d = toNumber(days, u"+");
+QVariant laterBy(const QDateTime& date, double d) {
     if (std::fabs(d) > 3.0e6)
         throw Error(QStringLiteral("The date lies outside the years 100 to 9999."));
     return dateResult(date.addSecs(std::llround(d * 86400.0)));
@@ -36,15 +35,32 @@ QVariant add(const QVariant& a, const QVariant& b) {
     const auto first = storedDate(a);
     const auto second = storedDate(b);
     if (first && !second)
-        return laterBy(*first, b);
+        return laterBy(*first, toNumber(b, u"+"));
     if (second && !first)
-        return laterBy(*second, a);
+        return laterBy(*second, toNumber(a, u"+"));
     if (isWhole(a) && isWhole(b)) {
         qint64 sum = 0;
         if (!qAddOverflow(a.toLongLong(), b.toLongLong(), &sum))
             return sum;
     }
     return toNumber(a, u"+") + toNumber(b, u"+");
+}
+
+QVariant subtract(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull())
+        return {};
+    const auto first = storedDate(a);
+    const auto second = storedDate(b);
+    if (first && second)
+        return dateSerialNumber(*first) - dateSerialNumber(*second);
+    if (first)
+        return laterBy(*first, -toNumber(b, u"-"));
+    if (isWhole(a) && isWhole(b)) {
+        qint64 difference = 0;
+        if (!qSubOverflow(a.toLongLong(), b.toLongLong(), &difference))
+            return difference;
+    }
+    return toNumber(a, u"-") - toNumber(b, u"-");
 }
 
 QVariant power(const QVariant& a, const QVariant& b) {

@@ -136,11 +136,12 @@ bool isNumber(const JetStatement& st, int i) {
     return st.token(i).kind == Kind::Number;
 }
 
-// Every binary operator matched by `is` becomes function(left, right).
-template <typename Match>
-void rewriteOperator(JetStatement& st, int level, const QString& function, Match is) {
+// Every binary operator of the level for which `function` names a function becomes
+// function(left, right), left to right.
+template <typename Name> void rewriteOperator(JetStatement& st, int level, Name functionFor) {
     for (int i = 0; i < st.size(); ++i) {
-        if (!is(st.token(i)) || binaryLevel(st, i) != level)
+        const QString function = functionFor(st.token(i));
+        if (function.isEmpty() || binaryLevel(st, i) != level)
             continue;
         const int first = leftOperand(st, i, level);
         const int last = rightOperand(st, i, level);
@@ -294,14 +295,22 @@ void nameComputedColumns(JetStatement& st) {
 }
 
 void rewriteArithmetic(JetStatement& st) {
-    rewriteOperator(st, powerLevel, QStringLiteral("jet_power"),
-                    [](const JetToken& t) { return t.isOperator(QLatin1StringView("^")); });
-    rewriteOperator(st, 3, QStringLiteral("jet_intdiv"),
-                    [](const JetToken& t) { return t.isOperator(QLatin1StringView("\\")); });
-    rewriteOperator(st, 2, QStringLiteral("jet_mod"),
-                    [](const JetToken& t) { return t.isWord(QLatin1StringView("Mod")); });
-    rewriteOperator(st, 1, QStringLiteral("jet_add"),
-                    [](const JetToken& t) { return t.isOperator(QLatin1StringView("+")); });
+    const auto named = [](const char* op, const char* function) {
+        return [=](const JetToken& t) {
+            return t.isOperator(QLatin1StringView(op)) ? QString::fromLatin1(function) : QString();
+        };
+    };
+    rewriteOperator(st, powerLevel, named("^", "jet_power"));
+    rewriteOperator(st, 3, named("\\", "jet_intdiv"));
+    rewriteOperator(st, 2, [](const JetToken& t) {
+        return t.isWord(QLatin1StringView("Mod")) ? QStringLiteral("jet_mod") : QString();
+    });
+    // + and - group together, left to right.
+    rewriteOperator(st, 1, [](const JetToken& t) {
+        if (t.isOperator(QLatin1StringView("+")))
+            return QStringLiteral("jet_add");
+        return t.isOperator(QLatin1StringView("-")) ? QStringLiteral("jet_subtract") : QString();
+    });
 }
 
 void rewriteSwitchAndChoose(JetStatement& st, const SqlDialect& dialect) {

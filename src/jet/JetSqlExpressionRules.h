@@ -9,8 +9,8 @@ class SqlDialect;
 // Rules that give Jet's operators their meaning where the backends' own differ: they become
 // calls of the functions every backend of the Jet functions provides, with Jet's precedence.
 
-// ^ (power, left to right), \ (whole-number division), Mod (of rounded operands) and + (which
-// joins texts and adds days to dates).
+// ^ (power, left to right), \ (whole-number division), Mod (of rounded operands), + (which
+// joins texts and adds days to dates) and - (which counts the days between dates).
 void rewriteArithmetic(JetStatement& st);
 // Switch(…) and Choose(…) as CASE expressions.
 void rewriteSwitchAndChoose(JetStatement& st, const SqlDialect& dialect);

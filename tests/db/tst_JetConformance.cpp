@@ -112,6 +112,10 @@ void tst_JetConformance::accessAnswers_data() {
          QStringLiteral("SELECT Format(date_time + 1.5, 'yyyy-mm-dd hh:nn') FROM rday WHERE "
                         "datatype_site_id = 2001"),
          "1999-03-07 12:00"},
+        // "- Operator": the difference of two dates is days; a date less a number is earlier.
+        {"date - date is days", value("#3/1/2000# - #2/1/2000#"), "29"},
+        {"date - days", value("Format(#3/1/2000# - 1, 'yyyy-mm-dd')"), "2000-02-29"},
+        {"- then +", value("Format(#3/1/2000# - 1 + 2, 'yyyy-mm-dd')"), "2000-03-02"},
         // "\ Operator": the operands are rounded to whole numbers, the quotient truncated; it
         // binds below * and /.
         {"\\ divides whole numbers", value("17 \\ 4"), "4"},

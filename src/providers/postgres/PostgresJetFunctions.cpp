@@ -124,7 +124,7 @@ CREATE OR REPLACE FUNCTION jet_cdate(timestamp) RETURNS timestamp LANGUAGE sql I
 CREATE OR REPLACE FUNCTION jet_cdate(double precision) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$
 SELECT timestamp '1899-12-30' + interval '1 day' * $1 $$;
 
--- Jet's operators: + joins texts and adds days to dates, \ and Mod round their operands (a
+-- Jet's operators: + joins texts and adds days to dates, - counts days, \ and Mod round their operands (a
 -- zero divisor is the server's own "division by zero").
 CREATE OR REPLACE FUNCTION jet_add(text, text) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 || $2 $$;
 CREATE OR REPLACE FUNCTION jet_add(integer, integer) RETURNS integer LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 + $2 $$;
@@ -134,6 +134,13 @@ CREATE OR REPLACE FUNCTION jet_add(timestamp, double precision) RETURNS timestam
 SELECT $1 + interval '1 second' * round($2 * 86400) $$;
 CREATE OR REPLACE FUNCTION jet_add(double precision, timestamp) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$
 SELECT $2 + interval '1 second' * round($1 * 86400) $$;
+CREATE OR REPLACE FUNCTION jet_subtract(integer, integer) RETURNS integer LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 - $2 $$;
+CREATE OR REPLACE FUNCTION jet_subtract(bigint, bigint) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 - $2 $$;
+CREATE OR REPLACE FUNCTION jet_subtract(double precision, double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 - $2 $$;
+CREATE OR REPLACE FUNCTION jet_subtract(timestamp, double precision) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT $1 - interval '1 second' * round($2 * 86400) $$;
+CREATE OR REPLACE FUNCTION jet_subtract(timestamp, timestamp) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT extract(epoch FROM $1 - $2)::double precision / 86400 $$;
 CREATE OR REPLACE FUNCTION jet_power(double precision, double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT power($1, $2) $$;
 CREATE OR REPLACE FUNCTION jet_intdiv(double precision, double precision) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS $$
 SELECT trunc(jet_round($1) / jet_round($2))::bigint $$;
