@@ -16,14 +16,9 @@ using Kind = JetToken::Kind;
 // more tightly than '&' (arithmetic, member access).
 bool isOperandPart(const JetStatement& st, int i) {
     const JetToken& t = st.token(i);
-    switch (t.kind) {
-    case Kind::Number:
-    case Kind::String:
-    case Kind::JetString:
-    case Kind::Date:
-    case Kind::Bracketed:
-    case Kind::BackQuoted:
+    if (isLiteralOrQuotedName(t))
         return true;
+    switch (t.kind) {
     case Kind::Word: {
         // Left( and Right( are calls, not joins.
         const int next = st.nextSignificant(i);

@@ -22,20 +22,8 @@ bool isWordValue(const JetToken& t) {
 bool endsOperand(const JetStatement& st, int i) {
     if (i < 0)
         return false;
-    switch (st.token(i).kind) {
-    case Kind::Number:
-    case Kind::String:
-    case Kind::JetString:
-    case Kind::Date:
-    case Kind::Bracketed:
-    case Kind::BackQuoted:
-    case Kind::CloseParen:
-        return true;
-    case Kind::Word:
-        return isWordValue(st.token(i));
-    default:
-        return false;
-    }
+    const JetToken& t = st.token(i);
+    return isLiteralOrQuotedName(t) || t.kind == Kind::CloseParen || isWordValue(t);
 }
 
 bool isValue(const JetStatement& st, int i) {
