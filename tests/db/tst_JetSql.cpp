@@ -445,11 +445,14 @@ private slots:
     // Whatever is typed into the SQL box, the translator answers with SQL or a message.
     void arbitraryInputIsSafe() {
         const QStringList pieces = {
-            "SELECT",      "TOP",   "5",  "DISTINCT",   "(",    ")",      "&",     "'",    "\"",
-            "#",           "[",     "]",  "LIKE",       "'a*'", "Delete", "*",     ".",    "from",
-            "MSysObjects", ";",     "--", "/*",         "*/",   "UNION",  "Year",  "Left", ",",
-            " ",           "\n",    "a",  "#1/1/2000#", "[x$]", "AS",     "WHERE", "=",    "True",
-            "Mod",         "ORDER", "BY", "PERCENT",    "''",   "`",      "e",     "1.5e"};
+            "SELECT", "TOP",    "5",          "DISTINCT", "(",           ")",     "&",
+            "'",      "\"",     "#",          "[",        "]",           "LIKE",  "'a*'",
+            "Delete", "*",      ".",          "from",     "MSysObjects", ";",     "--",
+            "/*",     "*/",     "UNION",      "Year",     "Left",        ",",     " ",
+            "\n",     "a",      "#1/1/2000#", "[x$]",     "AS",          "WHERE", "=",
+            "True",   "Mod",    "ORDER",      "BY",       "PERCENT",     "''",    "`",
+            "e",      "1.5e",   "+",          "-",        "^",           "\\",    "IN",
+            "Switch", "Choose", "'x'",        "BETWEEN",  "AND",         "SET"};
         QRandomGenerator random(20240501);
         for (int n = 0; n < 20000; ++n) {
             QString jet;
