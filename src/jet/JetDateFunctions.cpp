@@ -242,6 +242,17 @@ QVariant dateSerial(const QVariant& year, const QVariant& month, const QVariant&
     return dateResult(naiveDateTime(date));
 }
 
+QVariant timeSerial(const QVariant& hour, const QVariant& minute, const QVariant& second) {
+    if (hour.isNull() || minute.isNull() || second.isNull())
+        return {};
+    const qint64 h = toWholeNumber(hour, u"TimeSerial");
+    const qint64 m = toWholeNumber(minute, u"TimeSerial");
+    const qint64 s = toWholeNumber(second, u"TimeSerial");
+    if (std::llabs(h) > 10000000 || std::llabs(m) > 100000000 || std::llabs(s) > 1000000000)
+        outOfRange(u"TimeSerial");
+    return dateResult(naiveDateTime(QDate(1899, 12, 30)).addSecs(h * 3600 + m * 60 + s));
+}
+
 QVariant dateValue(const QVariant& date) {
     if (date.isNull())
         return {};

@@ -27,6 +27,8 @@ QVariant datePart(const QVariant& interval, const QVariant& date,
 // Months and days beyond their range carry over: (1999, 13, 1) is 1-Jan-2000, day 0 the last
 // day of the month before. Years 0-29 are 2000-2029, 30-99 are 1930-1999.
 QVariant dateSerial(const QVariant& year, const QVariant& month, const QVariant& day);
+// A time of day on day zero (30-Dec-1899); minutes and seconds beyond their range carry over.
+QVariant timeSerial(const QVariant& hour, const QVariant& minute, const QVariant& second);
 // The date part of a date or date text, at midnight.
 QVariant dateValue(const QVariant& date);
 QVariant now();

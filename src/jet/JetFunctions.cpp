@@ -26,6 +26,7 @@ const FunctionInfo table[] = {
     {"DatePart", 2, 3, true,
      [](const QVariantList& a) { return datePart(a[0], a[1], opt(a, 2, 1)); }},
     {"DateSerial", 3, 3, true, [](const QVariantList& a) { return dateSerial(a[0], a[1], a[2]); }},
+    {"TimeSerial", 3, 3, true, [](const QVariantList& a) { return timeSerial(a[0], a[1], a[2]); }},
     {"DateValue", 1, 1, true, [](const QVariantList& a) { return dateValue(a[0]); }},
     {"Now", 0, 0, false, [](const QVariantList&) { return now(); }},
     {"Date", 0, 0, false, [](const QVariantList&) { return today(); }},
@@ -46,6 +47,10 @@ const FunctionInfo table[] = {
      }},
     {"Replace", 3, 5, true,
      [](const QVariantList& a) { return replace(a[0], a[1], a[2], opt(a, 3, 1), opt(a, 4, -1)); }},
+    {"Space", 1, 1, true, [](const QVariantList& a) { return space(a[0]); }},
+    {"String", 2, 2, true, [](const QVariantList& a) { return string(a[0], a[1]); }},
+    {"StrComp", 2, 3, true,
+     [](const QVariantList& a) { return strComp(a[0], a[1], opt(a, 2, 1)); }},
     {"Format", 1, 2, true, [](const QVariantList& a) { return format(a[0], opt(a, 1, {})); }},
     // Numbers and conversions
     {"Val", 1, 1, true, [](const QVariantList& a) { return val(a[0]); }},
@@ -69,10 +74,31 @@ const FunctionInfo table[] = {
     {"IsDate", 1, 1, true, [](const QVariantList& a) { return isDate(a[0]); }},
 };
 
+const FunctionInfo operatorTable[] = {
+    {"jet_add", 2, 2, true, [](const QVariantList& a) { return add(a[0], a[1]); }},
+    {"jet_subtract", 2, 2, true, [](const QVariantList& a) { return subtract(a[0], a[1]); }},
+    {"jet_power", 2, 2, true, [](const QVariantList& a) { return power(a[0], a[1]); }},
+    {"jet_intdiv", 2, 2, true, [](const QVariantList& a) { return integerDivide(a[0], a[1]); }},
+    {"jet_mod", 2, 2, true, [](const QVariantList& a) { return modulo(a[0], a[1]); }},
+};
+
+const char* const aggregateNames[] = {"First", "Last"};
+
 } // namespace
 
 std::span<const FunctionInfo> functions() {
     return table;
+}
+
+std::span<const FunctionInfo> operatorFunctions() {
+    return operatorTable;
+}
+
+bool isAggregate(QStringView name) {
+    for (const char* n : aggregateNames)
+        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 const FunctionInfo* findFunction(QStringView name) {

@@ -3,6 +3,7 @@
 #include "jet/JetDateFunctions.h"
 #include "jet/JetFormat.h"
 #include "jet/JetNumberFunctions.h"
+#include "jet/JetOperators.h"
 #include "jet/JetTextFunctions.h"
 
 #include <QString>
@@ -21,6 +22,10 @@ struct FunctionInfo {
 };
 
 std::span<const FunctionInfo> functions();
+// Jet's +, -, ^, \ and Mod, by the names of the functions the translator writes for them.
+std::span<const FunctionInfo> operatorFunctions();
+// First and Last, the aggregates a backend provides as jet_first and jet_last.
+bool isAggregate(QStringView name);
 // Case-insensitive; nullptr for a name that is not one of them.
 const FunctionInfo* findFunction(QStringView name);
 // Calls a function by name. Throws rp::Error for an unknown name, a wrong number of arguments

@@ -12,20 +12,6 @@ namespace rp::jet {
 
 namespace {
 
-bool isWhole(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
 template <typename F> QVariant onNumber(const QVariant& value, QStringView function, F f) {
     if (value.isNull())
         return {};
@@ -51,12 +37,17 @@ QVariant val(const QVariant& value) {
         return {};
     if (isNumber(value))
         return toNumber(value, u"Val");
-    return rp::leadingNumber(valueText(value));
+    // Blanks, tabs and line feeds do not end the number: Val(" 2 45 7") is 2457.
+    QString text = valueText(value);
+    text.remove(QLatin1Char(' ')).remove(QLatin1Char('\t')).remove(QLatin1Char('\n'));
+    return rp::leadingNumber(text);
 }
 
 QVariant intPart(const QVariant& value) {
     if (isWhole(value))
         return value.toLongLong();
+    if (auto date = storedDate(value))
+        return std::floor(dateSerialNumber(*date));
     return onNumber(value, u"Int", [](double v) { return std::floor(v); });
 }
 
@@ -107,6 +98,8 @@ QVariant cstr(const QVariant& value) {
 }
 
 QVariant cdbl(const QVariant& value) {
+    if (auto date = storedDate(value))
+        return dateSerialNumber(*date);
     return onNumber(value, u"CDbl", [](double v) { return v; });
 }
 

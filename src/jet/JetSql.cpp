@@ -1,6 +1,7 @@
 #include "jet/JetSql.h"
 
 #include "jet/JetSqlClauseRules.h"
+#include "jet/JetSqlExpressionRules.h"
 #include "jet/JetSqlOperatorRules.h"
 #include "jet/JetSqlRules.h"
 #include "jet/JetStatement.h"
@@ -16,10 +17,15 @@ JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& d
     rewriteSystemObjects(st, dialect);
     rewriteLikeOperators(st, dialect);
     rewriteLikePatterns(st);
+    rewriteArithmetic(st);
+    rewriteSwitchAndChoose(st, dialect);
+    rewriteTextComparisons(st, dialect);
     rewriteDivision(st, dialect);
     rewriteMakeTable(st);
     rewriteConcatenation(st, dialect.castsConcatenationOperands());
     rewriteTop(st, &dialect);
+    // Last, as it writes after what the other rules wrap.
+    nameComputedColumns(st);
     return Translation{st.text(), plainSelectTable(st)};
 }
 

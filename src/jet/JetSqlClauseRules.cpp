@@ -16,14 +16,9 @@ using Kind = JetToken::Kind;
 // more tightly than '&' (arithmetic, member access).
 bool isOperandPart(const JetStatement& st, int i) {
     const JetToken& t = st.token(i);
-    switch (t.kind) {
-    case Kind::Number:
-    case Kind::String:
-    case Kind::JetString:
-    case Kind::Date:
-    case Kind::Bracketed:
-    case Kind::BackQuoted:
+    if (isLiteralOrQuotedName(t))
         return true;
+    switch (t.kind) {
     case Kind::Word: {
         // Left( and Right( are calls, not joins.
         const int next = st.nextSignificant(i);
@@ -111,10 +106,33 @@ bool ordersByPosition(const JetStatement& st, int order, int last) {
     return false;
 }
 
+// The select list of the SELECT at `select` when its ORDER BY names one of its aliases, so
+// that the ranks can be counted over rows that have them; otherwise an empty string.
+QString aliasedSelectList(const JetStatement& st, int select, int from, int order, int last) {
+    if (order < 0 || from < 0)
+        return {};
+    QStringList aliases;
+    for (int k = st.nextSignificant(select); k >= 0 && k < from; k = st.nextSignificant(k)) {
+        if (st.depth(k) != st.depth(select))
+            continue;
+        if (st.token(k).isWord(QLatin1StringView("DISTINCT")) ||
+            st.token(k).isWord(QLatin1StringView("DISTINCTROW")))
+            return {};
+        const int name = st.nextSignificant(k);
+        if (st.token(k).isWord(QLatin1StringView("AS")) && name >= 0 && isName(st.token(name)))
+            aliases.append(tableNameAsWritten(st.token(name)));
+    }
+    for (int k = st.nextSignificant(order); k >= 0 && k <= last; k = st.nextSignificant(k))
+        if (isName(st.token(k)) &&
+            aliases.contains(tableNameAsWritten(st.token(k)), Qt::CaseInsensitive))
+            return st.text(st.nextSignificant(select), from).trimmed();
+    return {};
+}
+
 // The row count of TOP n [PERCENT]. Access returns every row tied with the last one on the
 // ORDER BY columns, and rounds a percentage up: both are counted over the ranks of the rows.
 QString topLimit(const JetStatement& st, int from, int order, int last, const QString& n,
-                 bool percent) {
+                 bool percent, const QString& selectList) {
     if (from < 0 || (order < 0 && !percent))
         return n;
     const int by = st.nextSignificant(order);
@@ -125,9 +143,12 @@ QString topLimit(const JetStatement& st, int from, int order, int last, const QS
     const QString bound = percent
                               ? QStringLiteral("jet_rows * ") + n + QStringLiteral(" / 100.0 + 1")
                               : n + QStringLiteral(" + 1");
+    QString rows = st.text(from, order < 0 ? last + 1 : order).trimmed();
+    if (!selectList.isEmpty())
+        rows = QStringLiteral("FROM (SELECT *, ") + selectList + QLatin1Char(' ') + rows +
+               QStringLiteral(") AS jet_named");
     return QStringLiteral("(SELECT count(*) FROM (SELECT ") + rank +
-           QStringLiteral(" AS jet_rank, count(*) OVER () AS jet_rows ") +
-           st.text(from, order < 0 ? last + 1 : order).trimmed() +
+           QStringLiteral(" AS jet_rank, count(*) OVER () AS jet_rows ") + rows +
            QStringLiteral(") AS jet_top WHERE jet_rank < ") + bound + QLatin1Char(')');
 }
 
@@ -231,7 +252,8 @@ void rewriteTop(JetStatement& st, const SqlDialect* dialect) {
         else
             st.insertAfter(last,
                            QStringLiteral(" LIMIT ") +
-                               topLimit(st, from, order, last, st.token(count).text, isPercent));
+                               topLimit(st, from, order, last, st.token(count).text, isPercent,
+                                        aliasedSelectList(st, i, from, order, last)));
         if (compound) {
             st.insertBefore(i, QStringLiteral("SELECT * FROM ("));
             st.insertAfter(last, QStringLiteral(")"));

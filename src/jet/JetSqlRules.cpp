@@ -101,6 +101,20 @@ bool isClauseWord(const JetToken& token) {
     return false;
 }
 
+bool isLiteralOrQuotedName(const JetToken& token) {
+    switch (token.kind) {
+    case Kind::Number:
+    case Kind::String:
+    case Kind::JetString:
+    case Kind::Date:
+    case Kind::Bracketed:
+    case Kind::BackQuoted:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString sqlStringLiteral(const QString& value) {
     QString quoted = value;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));

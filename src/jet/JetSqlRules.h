@@ -15,6 +15,8 @@ class SqlDialect;
 // Words that begin or separate clauses and operators that are words: they end an expression
 // operand and cannot be an alias.
 bool isClauseWord(const JetToken& token);
+// A literal or a quoted name: a number, '…', "…", #…#, […] or `…`.
+bool isLiteralOrQuotedName(const JetToken& token);
 // An unquoted string value as SQL text: 'it''s'.
 QString sqlStringLiteral(const QString& value);
 // The value of a '…' or "…" literal.

@@ -21,6 +21,14 @@ qsizetype position(const QVariant& value, QStringView function) {
     return qsizetype(qMin<qint64>(n, std::numeric_limits<int>::max()));
 }
 
+// A text of n characters, bounded so that a query cannot ask for all the memory there is.
+qsizetype repeatCount(const QVariant& value, QStringView function) {
+    const qsizetype n = nonNegative(value, function, "length");
+    if (n > 1000000)
+        invalidArgument(function, QStringLiteral("%1 characters is too long a text.").arg(n));
+    return n;
+}
+
 template <typename F> QVariant onText(const QVariant& text, F f) {
     if (text.isNull())
         return {};
@@ -127,6 +135,41 @@ QVariant replace(const QVariant& text, const QVariant& find, const QVariant& wit
             --left;
     }
     return out + s.mid(i);
+}
+
+QVariant space(const QVariant& count) {
+    if (count.isNull())
+        return {};
+    return QString(repeatCount(count, u"Space"), QLatin1Char(' '));
+}
+
+QVariant string(const QVariant& count, const QVariant& character) {
+    if (count.isNull() || character.isNull())
+        return {};
+    const qsizetype n = repeatCount(count, u"String");
+    QChar c;
+    if (isNumber(character)) {
+        const qint64 code = toWholeNumber(character, u"String");
+        if (code < 0 || code > 0xFFFF)
+            invalidArgument(u"String", QStringLiteral("%1 is not a character code.").arg(code));
+        c = QChar(char16_t(code));
+    } else {
+        const QString text = valueText(character);
+        if (text.isEmpty())
+            invalidArgument(u"String", QStringLiteral("the character must not be empty."));
+        c = text.at(0);
+    }
+    return QString(n, c);
+}
+
+QVariant strComp(const QVariant& a, const QVariant& b, const QVariant& compare) {
+    if (a.isNull() || b.isNull())
+        return {};
+    const Qt::CaseSensitivity cs = !compare.isNull() && toWholeNumber(compare, u"StrComp") == 0
+                                       ? Qt::CaseSensitive
+                                       : Qt::CaseInsensitive;
+    const int order = valueText(a).compare(valueText(b), cs);
+    return qint64((order > 0) - (order < 0));
 }
 
 } // namespace rp::jet

@@ -27,4 +27,11 @@ QVariant instr(const QVariant& start, const QVariant& text, const QVariant& soug
 QVariant replace(const QVariant& text, const QVariant& find, const QVariant& with,
                  const QVariant& start = 1, const QVariant& count = -1);
 
+// n blanks; n copies of a character given as a text (its first) or a character code.
+QVariant space(const QVariant& count);
+QVariant string(const QVariant& count, const QVariant& character);
+// -1, 0 or 1 as a sorts before, with or after b; compare 0 is binary, 1 (the default in
+// queries) ignores case.
+QVariant strComp(const QVariant& a, const QVariant& b, const QVariant& compare = 1);
+
 } // namespace rp::jet

@@ -2,6 +2,7 @@
 
 #include "core/base/Error.h"
 #include "core/base/JetDate.h"
+#include "jet/JetDateLiteral.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -22,6 +23,20 @@ bool isNumber(const QVariant& value) {
     case QMetaType::Float:
     case QMetaType::Bool:
         return !value.isNull();
+    default:
+        return false;
+    }
+}
+
+bool isWhole(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
     default:
         return false;
     }
@@ -77,7 +92,9 @@ std::optional<QDateTime> toDateTime(const QVariant& value) {
         const QString text = value.toString().trimmed();
         if (auto dt = parseIsoDateTime(text))
             return dt;
-        return parseJetDateTime(text);
+        if (auto dt = parseJetDateTime(text))
+            return dt;
+        return parseJetDateLiteral(text); // month names: "January 5, 2000", "5-Jan-2000"
     }
     default:
         return std::nullopt;
@@ -88,6 +105,20 @@ QDateTime toDateTime(const QVariant& value, QStringView function) {
     if (auto dt = toDateTime(value))
         return *dt;
     invalidArgument(function, QStringLiteral("\"%1\" is not a date.").arg(valueText(value)));
+}
+
+std::optional<QDateTime> storedDate(const QVariant& value) {
+    if (value.typeId() == QMetaType::QString)
+        return parseIsoDateTime(value.toString().trimmed());
+    if (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate)
+        return toDateTime(value);
+    return std::nullopt;
+}
+
+double dateSerialNumber(const QDateTime& dateTime) {
+    const qint64 days = QDate(1899, 12, 30).daysTo(dateTime.date());
+    const double fraction = dateTime.time().msecsSinceStartOfDay() / 86400000.0;
+    return days < 0 ? double(days) - fraction : double(days) + fraction;
 }
 
 bool toTruth(const QVariant& value, QStringView function) {

@@ -15,6 +15,8 @@ namespace rp::jet {
 enum class Rounding { HalfEven, HalfAwayFromZero };
 
 bool isNumber(const QVariant& value);
+// A whole-number value (not a real, not text).
+bool isWhole(const QVariant& value);
 // Numeric text: optional blanks and sign, digits with an optional decimal point and exponent.
 std::optional<double> numberFromText(QStringView text);
 // A number from a number or numeric text; throws rp::Error naming the function otherwise.
@@ -24,6 +26,10 @@ qint64 toWholeNumber(const QVariant& value, QStringView function);
 // A date from date-time values, ISO text or Jet date text; nothing for anything else.
 std::optional<QDateTime> toDateTime(const QVariant& value);
 QDateTime toDateTime(const QVariant& value, QStringView function);
+// A date as a backend hands one over: a date-time value or ISO date-time text.
+std::optional<QDateTime> storedDate(const QVariant& value);
+// Days from 30-Dec-1899, the time of day the fraction (away from zero before day zero).
+double dateSerialNumber(const QDateTime& dateTime);
 // A Jet truth value: numbers other than 0, "True"; Null is false.
 bool toTruth(const QVariant& value, QStringView function);
 

@@ -33,6 +33,8 @@ public:
         (void)n;
         return {};
     }
+    // The collation that compares texts ignoring case, as Jet compares them.
+    virtual QString caseInsensitiveCollation() const { return QStringLiteral("NOCASE"); }
     // The operator matching a text against a regular expression ("(?i)^…$"), or not matching.
     virtual QString regexOperator(bool negated) const {
         return negated ? QStringLiteral("NOT REGEXP") : QStringLiteral("REGEXP");

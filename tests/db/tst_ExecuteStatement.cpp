@@ -26,8 +26,8 @@ private slots:
                                 << "7";
         QTest::newRow("jet delete with date")
             << "Delete * from rhour where date_time < #05-Mar-1999#"
-            << "SELECT min(date_time) AS raw FROM rhour"
-            << "1999-03-05 00:00:00";
+            << "SELECT '[' & min(date_time) & ']' AS raw FROM rhour"
+            << "[1999-03-05 00:00:00]";
         QTest::newRow("jet string") << "UPDATE rsite SET state=\"Or\" WHERE site_id=9"
                                     << "SELECT state FROM rsite WHERE site_id=9"
                                     << "Or";

@@ -101,17 +101,20 @@ private slots:
         // Literals and comments pass untouched.
         QTest::newRow("strings untouched")
             << "SELECT '#not a date#', '[x]', 'a & b', 'it''s' FROM t"
-            << "SELECT '#not a date#', '[x]', 'a & b', 'it''s' FROM t";
+            << "SELECT '#not a date#' AS \"Expr1000\", '[x]' AS \"Expr1001\", 'a & b' AS "
+               "\"Expr1002\", 'it''s' AS \"Expr1003\" FROM t";
         QTest::newRow("line comment untouched") << "SELECT * FROM t -- TOP 5 [x] #no# \"q\"\n"
                                                 << "SELECT * FROM t -- TOP 5 [x] #no# \"q\"\n";
-        QTest::newRow("block comment untouched") << "/* Delete * from [x] */ SELECT 1"
-                                                 << "/* Delete * from [x] */ SELECT 1";
+        QTest::newRow("block comment untouched")
+            << "/* Delete * from [x] */ SELECT 1"
+            << "/* Delete * from [x] */ SELECT 1 AS \"Expr1000\"";
         QTest::newRow("semicolon in string") << "SELECT ';' FROM t"
-                                             << "SELECT ';' FROM t";
+                                             << "SELECT ';' AS \"Expr1000\" FROM t";
         QTest::newRow("blanks after end dropped") << "SELECT 1;  -- done\n"
-                                                  << "SELECT 1;";
-        QTest::newRow("jet string") << "SELECT \"it's\", \"say \"\"hi\"\"\" FROM t"
-                                    << "SELECT 'it''s', 'say \"hi\"' FROM t";
+                                                  << "SELECT 1 AS \"Expr1000\";";
+        QTest::newRow("jet string")
+            << "SELECT \"it's\", \"say \"\"hi\"\"\" FROM t"
+            << "SELECT 'it''s' AS \"Expr1000\", 'say \"hi\"' AS \"Expr1001\" FROM t";
         // Dates.
         QTest::newRow("date named month") << "WHERE d = #05-Mar-1999#"
                                           << "WHERE d = '1999-03-05 00:00:00'";
@@ -145,18 +148,20 @@ private slots:
         QTest::newRow("qualified true is a column") << "SELECT t.True FROM t"
                                                     << "SELECT t.True FROM t";
         QTest::newRow("mod") << "SELECT 7 Mod 3"
-                             << "SELECT 7 % 3";
+                             << "SELECT jet_mod(7 , 3) AS \"Expr1000\"";
         QTest::newRow("concatenation")
             << "SELECT site_name & ', ' & state FROM rsite"
-            << "SELECT (COALESCE(site_name, '') || ', ' || COALESCE(state, '')) FROM rsite";
-        QTest::newRow("concatenation below arithmetic") << "SELECT 1 + 2 & 'x'"
-                                                        << "SELECT (COALESCE(1 + 2, '') || 'x')";
+            << "SELECT (COALESCE(site_name, '') || ', ' || COALESCE(state, '')) AS \"Expr1000\" "
+               "FROM rsite";
+        QTest::newRow("concatenation below arithmetic")
+            << "SELECT 1 + 2 & 'x'"
+            << "SELECT (COALESCE(1 + 2, '') || 'x') AS \"Expr1000\"";
         QTest::newRow("concatenation above comparison")
             << "WHERE a & b = 'xy' AND c = 1"
-            << "WHERE (COALESCE(a, '') || COALESCE(b, '')) = 'xy' AND c = 1";
-        QTest::newRow("concatenation of calls")
-            << "SELECT Left(a, 2) & (b + 1) AS k FROM t"
-            << "SELECT (COALESCE(jet_left(a, 2), '') || COALESCE((b + 1), '')) AS k FROM t";
+            << "WHERE (COALESCE(a, '') || COALESCE(b, '')) = ('xy' COLLATE NOCASE) AND c = 1";
+        QTest::newRow("concatenation of calls") << "SELECT Left(a, 2) & (b + 1) AS k FROM t"
+                                                << "SELECT (COALESCE(jet_left(a, 2), '') || "
+                                                   "COALESCE((jet_add(b , 1)), '')) AS k FROM t";
         // LIKE.
         QTest::newRow("like star") << "WHERE n LIKE 'Colo*'"
                                    << "WHERE n LIKE 'Colo%'";
@@ -174,15 +179,17 @@ private slots:
         QTest::newRow("like one-letter class") << "WHERE n LIKE '[x]'"
                                                << "WHERE n REGEXP '(?i)^[x]$'";
         QTest::newRow("star outside like") << "WHERE n = '*x'"
-                                           << "WHERE n = '*x'";
+                                           << "WHERE n = ('*x' COLLATE NOCASE)";
         // Functions.
         QTest::newRow("jet functions")
             << "SELECT Year(date_time), DATEADD('d', 1, date_time) FROM rday"
-            << "SELECT jet_year(date_time), jet_dateadd('d', 1, date_time) FROM rday";
+            << "SELECT jet_year(date_time) AS \"Expr1000\", jet_dateadd('d', 1, date_time) AS "
+               "\"Expr1001\" FROM rday";
         QTest::newRow("function after blank") << "SELECT Month (d) FROM t"
-                                              << "SELECT jet_month (d) FROM t";
-        QTest::newRow("backend functions kept") << "SELECT Count(*), Sum(value) FROM rday"
-                                                << "SELECT Count(*), Sum(value) FROM rday";
+                                              << "SELECT jet_month (d) AS \"Expr1000\" FROM t";
+        QTest::newRow("backend functions kept")
+            << "SELECT Count(*), Sum(value) FROM rday"
+            << "SELECT Count(*) AS \"Expr1000\", Sum(value) AS \"Expr1001\" FROM rday";
         QTest::newRow("column named like a function") << "SELECT year, date FROM t"
                                                       << "SELECT year, date FROM t";
         QTest::newRow("table named like a function") << "INSERT INTO Date (a) VALUES (Now())"
@@ -264,7 +271,8 @@ private slots:
             << "SELECT [a$] FROM t WHERE d = #05-Mar-1999 07:08:09# AND f = True"
             << "SELECT <a> FROM t WHERE d = TS(19990305070809) AND f = YES";
         QTest::newRow("functions the dialect lacks") << "SELECT Year(d), Month(d) FROM t"
-                                                     << "SELECT f_year(d), Month(d) FROM t";
+                                                     << "SELECT f_year(d) AS \"Expr1000\", "
+                                                        "Month(d) AS \"Expr1001\" FROM t";
         QTest::newRow("system objects") << "SELECT name FROM MSysObjects"
                                         << "SELECT name FROM (SYS) AS MSysObjects";
     }
@@ -437,11 +445,14 @@ private slots:
     // Whatever is typed into the SQL box, the translator answers with SQL or a message.
     void arbitraryInputIsSafe() {
         const QStringList pieces = {
-            "SELECT",      "TOP",   "5",  "DISTINCT",   "(",    ")",      "&",     "'",    "\"",
-            "#",           "[",     "]",  "LIKE",       "'a*'", "Delete", "*",     ".",    "from",
-            "MSysObjects", ";",     "--", "/*",         "*/",   "UNION",  "Year",  "Left", ",",
-            " ",           "\n",    "a",  "#1/1/2000#", "[x$]", "AS",     "WHERE", "=",    "True",
-            "Mod",         "ORDER", "BY", "PERCENT",    "''",   "`",      "e",     "1.5e"};
+            "SELECT", "TOP",    "5",          "DISTINCT", "(",           ")",     "&",
+            "'",      "\"",     "#",          "[",        "]",           "LIKE",  "'a*'",
+            "Delete", "*",      ".",          "from",     "MSysObjects", ";",     "--",
+            "/*",     "*/",     "UNION",      "Year",     "Left",        ",",     " ",
+            "\n",     "a",      "#1/1/2000#", "[x$]",     "AS",          "WHERE", "=",
+            "True",   "Mod",    "ORDER",      "BY",       "PERCENT",     "''",    "`",
+            "e",      "1.5e",   "+",          "-",        "^",           "\\",    "IN",
+            "Switch", "Choose", "'x'",        "BETWEEN",  "AND",         "SET"};
         QRandomGenerator random(20240501);
         for (int n = 0; n < 20000; ++n) {
             QString jet;

@@ -33,7 +33,7 @@ QString PostgresDialect::systemObjectsQuery() const {
 }
 
 QString PostgresDialect::functionName(const QString& jetName) const {
-    if (!jet::findFunction(jetName))
+    if (!jet::findFunction(jetName) && !jet::isAggregate(jetName))
         return {};
     return QStringLiteral("jet_") + jetName.toLower();
 }

@@ -20,6 +20,8 @@ public:
     QString firstRowsWithTies(const QString& n) const override {
         return QStringLiteral("FETCH FIRST ") + n + QStringLiteral(" ROWS WITH TIES");
     }
+    // Created with the HDB's Jet functions: ICU's comparison at the strength that ignores case.
+    QString caseInsensitiveCollation() const override { return QStringLiteral("jet_nocase"); }
     QString likeOperator() const override { return QStringLiteral("ILIKE"); }
     QString regexOperator(bool negated) const override {
         return negated ? QStringLiteral("!~") : QStringLiteral("~");

@@ -99,7 +99,7 @@ SELECT CASE WHEN strpos(lower(substr($2, $1)), lower($3)) = 0 THEN 0 ELSE strpos
 CREATE OR REPLACE FUNCTION jet_replace(text, text, text) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT replace($1, $2, $3) $$;
 
 CREATE OR REPLACE FUNCTION jet_val(text) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$
-SELECT coalesce((substring(replace($1, ' ', '') FROM '^[+-]?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][+-]?[0-9]+)?'))::double precision, 0) $$;
+SELECT coalesce((substring(translate($1, E' \t\n', '') FROM '^[+-]?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][+-]?[0-9]+)?'))::double precision, 0) $$;
 CREATE OR REPLACE FUNCTION jet_int(double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT floor($1) $$;
 CREATE OR REPLACE FUNCTION jet_fix(double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT trunc($1) $$;
 CREATE OR REPLACE FUNCTION jet_abs(double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT abs($1) $$;
@@ -123,6 +123,52 @@ CREATE OR REPLACE FUNCTION jet_cdate(text) RETURNS timestamp LANGUAGE sql STABLE
 CREATE OR REPLACE FUNCTION jet_cdate(timestamp) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 $$;
 CREATE OR REPLACE FUNCTION jet_cdate(double precision) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$
 SELECT timestamp '1899-12-30' + interval '1 day' * $1 $$;
+
+-- Jet's operators: + joins texts and adds days to dates, - counts days, \ and Mod round their operands (a
+-- zero divisor is the server's own "division by zero").
+CREATE OR REPLACE FUNCTION jet_add(text, text) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 || $2 $$;
+CREATE OR REPLACE FUNCTION jet_add(integer, integer) RETURNS integer LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 + $2 $$;
+CREATE OR REPLACE FUNCTION jet_add(bigint, bigint) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 + $2 $$;
+CREATE OR REPLACE FUNCTION jet_add(double precision, double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 + $2 $$;
+CREATE OR REPLACE FUNCTION jet_add(timestamp, double precision) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT $1 + interval '1 second' * round($2 * 86400) $$;
+CREATE OR REPLACE FUNCTION jet_add(double precision, timestamp) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT $2 + interval '1 second' * round($1 * 86400) $$;
+CREATE OR REPLACE FUNCTION jet_subtract(integer, integer) RETURNS integer LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 - $2 $$;
+CREATE OR REPLACE FUNCTION jet_subtract(bigint, bigint) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 - $2 $$;
+CREATE OR REPLACE FUNCTION jet_subtract(double precision, double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 - $2 $$;
+CREATE OR REPLACE FUNCTION jet_subtract(timestamp, double precision) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT $1 - interval '1 second' * round($2 * 86400) $$;
+CREATE OR REPLACE FUNCTION jet_subtract(timestamp, timestamp) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT extract(epoch FROM $1 - $2)::double precision / 86400 $$;
+CREATE OR REPLACE FUNCTION jet_power(double precision, double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT power($1, $2) $$;
+CREATE OR REPLACE FUNCTION jet_intdiv(double precision, double precision) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT trunc(jet_round($1) / jet_round($2))::bigint $$;
+CREATE OR REPLACE FUNCTION jet_mod(double precision, double precision) RETURNS bigint LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT jet_round($1)::bigint % jet_round($2)::bigint $$;
+CREATE OR REPLACE FUNCTION jet_cdbl(timestamp) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT extract(epoch FROM $1 - timestamp '1899-12-30')::double precision / 86400 $$;
+CREATE OR REPLACE FUNCTION jet_int(timestamp) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT floor(jet_cdbl($1)) $$;
+CREATE OR REPLACE FUNCTION jet_timeserial(double precision, double precision, double precision) RETURNS timestamp LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT timestamp '1899-12-30' + interval '1 second' * (jet_round($1) * 3600 + jet_round($2) * 60 + jet_round($3)) $$;
+-- Texts of repeated characters are bounded, so that a query cannot ask for all the memory there is.
+CREATE OR REPLACE FUNCTION jet_repeat(text, double precision, text) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT CASE WHEN jet_round($2) NOT BETWEEN 0 AND 1000000 THEN jet_fail($3 || ': ' || $2 || ' characters is not a length a text can have.')
+  ELSE repeat($1, jet_round($2)::integer) END $$;
+CREATE OR REPLACE FUNCTION jet_space(double precision) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT jet_repeat(' ', $1, 'Space') $$;
+CREATE OR REPLACE FUNCTION jet_string(double precision, text) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT jet_repeat(left($2, 1), $1, 'String') $$;
+CREATE OR REPLACE FUNCTION jet_string(double precision, double precision) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT jet_repeat(chr(jet_round($2)::integer), $1, 'String') $$;
+CREATE OR REPLACE FUNCTION jet_strcomp(text, text, integer DEFAULT 1) RETURNS integer LANGUAGE sql IMMUTABLE STRICT AS $$
+SELECT CASE WHEN a < b THEN -1 WHEN a > b THEN 1 ELSE 0 END
+FROM (SELECT CASE WHEN $3 = 0 THEN $1 ELSE lower($1) END COLLATE "C" AS a,
+             CASE WHEN $3 = 0 THEN $2 ELSE lower($2) END COLLATE "C" AS b) s $$;
+CREATE OR REPLACE FUNCTION jet_first_step(anyelement, anyelement) RETURNS anyelement LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $1 $$;
+CREATE OR REPLACE FUNCTION jet_last_step(anyelement, anyelement) RETURNS anyelement LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT $2 $$;
+CREATE OR REPLACE AGGREGATE jet_first(anyelement) (SFUNC = jet_first_step, STYPE = anyelement);
+CREATE OR REPLACE AGGREGATE jet_last(anyelement) (SFUNC = jet_last_step, STYPE = anyelement);
+-- Text compared as Jet compares it: ignoring case.
+CREATE COLLATION IF NOT EXISTS jet_nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
 
 CREATE OR REPLACE FUNCTION jet_iif(boolean, anycompatible, anycompatible) RETURNS anycompatible LANGUAGE sql IMMUTABLE AS $$
 SELECT CASE WHEN $1 THEN $2 ELSE $3 END $$;

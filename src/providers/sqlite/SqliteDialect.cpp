@@ -28,7 +28,7 @@ QString SqliteDialect::systemObjectsQuery() const {
 }
 
 QString SqliteDialect::functionName(const QString& jetName) const {
-    if (!jet::findFunction(jetName))
+    if (!jet::findFunction(jetName) && !jet::isAggregate(jetName))
         return {};
     return QStringLiteral("jet_") + jetName.toLower();
 }

@@ -119,29 +119,75 @@ void regexpFunction(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_int(context, regex->match(fromSqlite(argv[1]).toString()).hasMatch() ? -1 : 0);
 }
 
+// First and Last keep one value of the group: the first row's, or the latest row's.
+struct KeptValue {
+    sqlite3_value* value;
+};
+
+template <bool last> void keepValue(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* kept = static_cast<KeptValue*>(sqlite3_aggregate_context(context, sizeof(KeptValue)));
+    if (!kept) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    if (kept->value && !last)
+        return;
+    sqlite3_value* copy = sqlite3_value_dup(argv[0]);
+    if (!copy) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    sqlite3_value_free(kept->value);
+    kept->value = copy;
+}
+
+void keptResult(sqlite3_context* context) {
+    auto* kept = static_cast<KeptValue*>(sqlite3_aggregate_context(context, 0));
+    if (!kept || !kept->value) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_value(context, kept->value);
+    sqlite3_value_free(kept->value);
+    kept->value = nullptr;
+}
+
+void registerFunction(sqlite3* db, const QByteArray& name, const jet::FunctionInfo& f) {
+    const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
+    // One registration per argument count, so SQLite itself rejects a wrong count.
+    for (int n = f.minArguments; n <= f.maxArguments; ++n) {
+        const int rc = sqlite3_create_function_v2(db, name.constData(), n, flags,
+                                                  const_cast<jet::FunctionInfo*>(&f),
+                                                  callJetFunction, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw Error(QStringLiteral("The database refused the function %1: %2")
+                            .arg(QLatin1String(f.name), QString::fromUtf8(sqlite3_errmsg(db))));
+    }
+}
+
 } // namespace
 
 void registerJetFunctions(sqlite3* db) {
     if (!db)
         throw Error(QStringLiteral("The database connection is not open."));
     const SqliteDialect dialect;
-    for (const jet::FunctionInfo& f : jet::functions()) {
-        const QByteArray name = dialect.functionName(QLatin1String(f.name)).toUtf8();
-        const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
-        // One registration per argument count, so SQLite itself rejects a wrong count.
-        for (int n = f.minArguments; n <= f.maxArguments; ++n) {
-            const int rc = sqlite3_create_function_v2(db, name.constData(), n, flags,
-                                                      const_cast<jet::FunctionInfo*>(&f),
-                                                      callJetFunction, nullptr, nullptr, nullptr);
-            if (rc != SQLITE_OK)
-                throw Error(QStringLiteral("The database refused the function %1: %2")
-                                .arg(QLatin1String(f.name), QString::fromUtf8(sqlite3_errmsg(db))));
-        }
-    }
+    for (const jet::FunctionInfo& f : jet::functions())
+        registerFunction(db, dialect.functionName(QLatin1String(f.name)).toUtf8(), f);
+    for (const jet::FunctionInfo& f : jet::operatorFunctions())
+        registerFunction(db, QByteArray(f.name), f);
+    const auto refused = [db](const char* name) {
+        return Error(QStringLiteral("The database refused the function %1: %2")
+                         .arg(QLatin1String(name), QString::fromUtf8(sqlite3_errmsg(db))));
+    };
     if (sqlite3_create_function_v2(db, "regexp", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    regexpFunction, nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw Error(QStringLiteral("The database refused the function regexp: %1")
-                        .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        throw refused("regexp");
+    if (sqlite3_create_function_v2(db, "jet_first", 1, SQLITE_UTF8, nullptr, nullptr,
+                                   keepValue<false>, keptResult, nullptr) != SQLITE_OK)
+        throw refused("jet_first");
+    if (sqlite3_create_function_v2(db, "jet_last", 1, SQLITE_UTF8, nullptr, nullptr,
+                                   keepValue<true>, keptResult, nullptr) != SQLITE_OK)
+        throw refused("jet_last");
 }
 
 } // namespace rp

@@ -15,10 +15,16 @@ namespace rp {
 
 namespace {
 
-enum class Kind { Plain, Date };
+// Computed: an expression, a date when its values are date-time texts as the Jet functions
+// give them ("YYYY-MM-DD HH:MM:SS").
+enum class Kind { Plain, Date, Computed };
+
+constexpr int computedDateBytes = 19;
 
 Kind columnKind(const char* declared, const char* name) {
     const QByteArray decl = QByteArray(declared ? declared : "").toUpper();
+    if (!declared && !QByteArray(name ? name : "").toLower().contains("date"))
+        return Kind::Computed;
     if (decl.contains("DATE") || decl.contains("TIME"))
         return Kind::Date;
     const bool numeric = decl.contains("INT") || decl.contains("REAL") || decl.contains("FLOA") ||
@@ -49,12 +55,14 @@ std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Build
     std::vector<Kind> kinds(size_t(columns), Kind::Plain);
     // Date columns that turn out to hold other texts, or numbers.
     std::vector<bool> notDates(size_t(columns), false);
+    std::vector<bool> sawDates(size_t(columns), false);
     for (int c = 0; c < columns; ++c) {
         const char* decl = sqlite3_column_decltype(stmt, c);
         const char* name = sqlite3_column_name(stmt, c);
         kinds[size_t(c)] = columnKind(decl, name);
-        builder.addField(QString::fromUtf8(name),
-                         kinds[size_t(c)] == Kind::Date ? FieldType::DateTime : declaredType(decl));
+        builder.addField(QString::fromUtf8(name), kinds[size_t(c)] != Kind::Plain
+                                                      ? FieldType::DateTime
+                                                      : declaredType(decl));
     }
     std::vector<RecordColumn*> target(static_cast<size_t>(columns));
     for (int c = 0; c < columns; ++c)
@@ -69,7 +77,7 @@ std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Build
             throw Error(sqliteErrorText(db));
         for (int c = 0; c < columns; ++c) {
             RecordColumn& column = *target[size_t(c)];
-            const bool dateColumn = kinds[size_t(c)] == Kind::Date;
+            const bool dateColumn = kinds[size_t(c)] != Kind::Plain;
             switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_INTEGER:
                 column.appendInteger(sqlite3_column_int64(stmt, c));
@@ -85,8 +93,12 @@ std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Build
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
                 const int bytes = sqlite3_column_bytes(stmt, c);
                 if (dateColumn) {
-                    if (auto ms = dates[size_t(c)].read(text, bytes)) {
+                    const bool computed = kinds[size_t(c)] == Kind::Computed;
+                    if (auto ms = !computed || bytes == computedDateBytes
+                                      ? dates[size_t(c)].read(text, bytes)
+                                      : std::nullopt) {
                         column.appendDateTime(*ms);
+                        sawDates[size_t(c)] = true;
                         break;
                     }
                     notDates[size_t(c)] = true;
@@ -107,7 +119,7 @@ std::unique_ptr<RecordSet> readSqliteResult(sqlite3_stmt* stmt, RecordSet::Build
     }
     // A "date" column that holds other values is typed by its first value after all.
     for (int c = 0; c < columns; ++c)
-        if (notDates[size_t(c)])
+        if (notDates[size_t(c)] || (kinds[size_t(c)] == Kind::Computed && !sawDates[size_t(c)]))
             builder.setFieldType(c, FieldType::Null);
     return builder.build();
 }
