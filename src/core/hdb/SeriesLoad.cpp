@@ -208,6 +208,10 @@ std::vector<Prepared> prepare(Database& database, Catalogue& catalogue,
             p.times.push_back(naiveDateTime(v.time.date(), v.time.time()).addSecs(shift));
         p.conflicting.assign(p.times.size(), false);
         p.plan.values = s.values.size();
+        if (!p.times.empty()) {
+            p.plan.first = p.times.front();
+            p.plan.last = p.times.back();
+        }
         findConflicts(database, p);
         prepared.push_back(std::move(p));
     }

@@ -42,6 +42,7 @@ struct LoadPlan {
     QString unitName;
     TimeStep step = TimeStep::Day;
     qsizetype values = 0;    // values the file holds for it
+    QDateTime first, last;   // their first and last times in the HDB's time
     qsizetype conflicts = 0; // of those, times the HDB already holds
     QList<QDateTime> firstConflicts;
 };
