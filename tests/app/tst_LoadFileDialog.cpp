@@ -111,8 +111,7 @@ void tst_LoadFileDialog::previewConflictsAndLoad() {
     LoadFileDialog dialog(db, nullptr, [&] { return path; });
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("fileButton")), Qt::LeftButton);
     auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("seriesList"));
-    QCOMPARE(column(list, 1),
-             (QStringList{"1 in rday, 3 times already held", "2 (new) in rday"}));
+    QCOMPARE(column(list, 1), (QStringList{"1 in rday, 3 times already held", "2 (new) in rday"}));
     list->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
     dialog.findChild<QComboBox*>(QStringLiteral("conflictBox"))->setCurrentIndex(choice);
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("loadButton")), Qt::LeftButton);

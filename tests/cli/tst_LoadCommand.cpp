@@ -237,10 +237,12 @@ QString scalar(rp::Database& db, const QString& sql) {
 
 // "count sum" of the values of a table's rows that match a condition.
 QString countAndSum(rp::Database& db, const QString& table, const QString& where = u"1=1"_qs) {
-    const auto set = db.open(
-        QStringLiteral("SELECT count(*), sum(value) FROM %1 WHERE %2").arg(table, where),
-        rp::LockType::ReadOnly);
-    return QStringLiteral("%1 %2").arg(set->value(0, 0).toLongLong()).arg(set->value(0, 1).toDouble());
+    const auto set =
+        db.open(QStringLiteral("SELECT count(*), sum(value) FROM %1 WHERE %2").arg(table, where),
+                rp::LockType::ReadOnly);
+    return QStringLiteral("%1 %2")
+        .arg(set->value(0, 0).toLongLong())
+        .arg(set->value(0, 1).toDouble());
 }
 
 } // namespace
@@ -279,13 +281,12 @@ void tst_LoadCommand::realFilesLoadWhole_data() {
     for (const QString& name : data.entryList(QDir::Files, QDir::Name)) {
         if (name == QLatin1String("README.txt"))
             continue;
-        const QString layout =
-            name.endsWith(QLatin1String(".dv"))       ? QStringLiteral("dv")
-            : name.endsWith(QLatin1String(".xml"))    ? QStringLiteral("wml")
-            : name.endsWith(QLatin1String(".sqlite3")) ? QStringLiteral("hydat")
-            : name.startsWith(QLatin1String("usbr_")) ? QStringLiteral("usbr")
-            : name.endsWith(QLatin1String(".csv"))    ? QStringLiteral("csv")
-                                                      : QStringLiteral("rdb");
+        const QString layout = name.endsWith(QLatin1String(".dv"))        ? QStringLiteral("dv")
+                               : name.endsWith(QLatin1String(".xml"))     ? QStringLiteral("wml")
+                               : name.endsWith(QLatin1String(".sqlite3")) ? QStringLiteral("hydat")
+                               : name.startsWith(QLatin1String("usbr_"))  ? QStringLiteral("usbr")
+                               : name.endsWith(QLatin1String(".csv"))     ? QStringLiteral("csv")
+                                                                          : QStringLiteral("rdb");
         QTest::newRow(qPrintable(name)) << name << layout;
     }
 }
@@ -294,8 +295,9 @@ void tst_LoadCommand::realFilesLoadWhole() {
     QFETCH(QString, file);
     QFETCH(QString, layout);
     const QString hdb = m_dir.filePath(file + QStringLiteral(".hdb.sqlite"));
-    auto r = runTool(QStringLiteral(RIVELPOST_CLI),
-                     {QStringLiteral("init-db"), QStringLiteral("Provider=SQLite;Data Source=") + hdb});
+    auto r =
+        runTool(QStringLiteral(RIVELPOST_CLI),
+                {QStringLiteral("init-db"), QStringLiteral("Provider=SQLite;Data Source=") + hdb});
     QVERIFY2(r.status == 0, qPrintable(r.err));
     r = runTool(QStringLiteral(RIVELPOST_CLI), {QStringLiteral("load"), hdb, dataPath(file)});
     QVERIFY2(r.status == 0, qPrintable(r.err));
@@ -328,12 +330,14 @@ void tst_LoadCommand::conflictChoices_data() {
     for (const char* backend : {"SQLite", "PostgreSQL"}) {
         const QString b = QString::fromLatin1(backend);
         // The HDB holds 10, 20, 30 on days 1-3; the file brings 200, 300, 400 for days 2-4.
-        QTest::addRow("%s default", backend)
-            << b << QString() << 1 << "3 60" << "2000-01-02 00:00:00, 2000-01-03 00:00:00";
-        QTest::addRow("%s refuse", backend)
-            << b << "refuse" << 1 << "3 60" << "already holds 2 of its 3 times in rday";
-        QTest::addRow("%s keep", backend) << b << "keep" << 0 << "4 460" << "2 kept";
-        QTest::addRow("%s replace", backend) << b << "replace" << 0 << "4 910" << "2 replaced";
+        QTest::addRow("%s default", backend) << b << QString() << 1 << "3 60"
+                                             << "2000-01-02 00:00:00, 2000-01-03 00:00:00";
+        QTest::addRow("%s refuse", backend) << b << "refuse" << 1 << "3 60"
+                                            << "already holds 2 of its 3 times in rday";
+        QTest::addRow("%s keep", backend) << b << "keep" << 0 << "4 460"
+                                          << "2 kept";
+        QTest::addRow("%s replace", backend) << b << "replace" << 0 << "4 910"
+                                             << "2 replaced";
     }
 }
 
@@ -345,8 +349,10 @@ void tst_LoadCommand::conflictChoices() {
     QFETCH(QString, said);
     const QDate day(2000, 1, 1);
     const QString first = write(QStringLiteral("first.rdb"), rdb(day, {10, 20, 30}));
-    const QString second = write(QStringLiteral("second.rdb"), rdb(day.addDays(1), {200, 300, 400}));
-    auto r = runTool(QStringLiteral(RIVELPOST_CLI), {QStringLiteral("load"), hdb.connection(), first});
+    const QString second =
+        write(QStringLiteral("second.rdb"), rdb(day.addDays(1), {200, 300, 400}));
+    auto r =
+        runTool(QStringLiteral(RIVELPOST_CLI), {QStringLiteral("load"), hdb.connection(), first});
     QVERIFY2(r.status == 0, qPrintable(r.err));
     QStringList arguments{QStringLiteral("load"), hdb.connection(), second};
     if (!choice.isEmpty())
@@ -382,8 +388,9 @@ void tst_LoadCommand::failureMidwayWritesNothing() {
 
 void tst_LoadCommand::dryRunAndSelection() {
     const QString hdb = m_dir.filePath(QStringLiteral("dry.sqlite"));
-    auto r = runTool(QStringLiteral(RIVELPOST_CLI),
-                     {QStringLiteral("init-db"), QStringLiteral("Provider=SQLite;Data Source=") + hdb});
+    auto r =
+        runTool(QStringLiteral(RIVELPOST_CLI),
+                {QStringLiteral("init-db"), QStringLiteral("Provider=SQLite;Data Source=") + hdb});
     QVERIFY2(r.status == 0, qPrintable(r.err));
     QByteArray two = rdb(QDate(1990, 1, 1), {1, 2, 3});
     two += rdb(QDate(1990, 1, 1), {4, 5, 6, 7}, QStringLiteral("02"));
@@ -410,7 +417,8 @@ void tst_LoadCommand::dryRunAndSelection() {
     for (const QStringList& wrong :
          {QStringList{QStringLiteral("--dsid"), QStringLiteral("9")},
           QStringList{QStringLiteral("--series"), QStringLiteral("3")}}) {
-        r = runTool(QStringLiteral(RIVELPOST_CLI), QStringList{QStringLiteral("load"), hdb, file} + wrong);
+        r = runTool(QStringLiteral(RIVELPOST_CLI),
+                    QStringList{QStringLiteral("load"), hdb, file} + wrong);
         QCOMPARE(r.status, 1);
     }
     QCOMPARE(scalar(*db, QStringLiteral("SELECT count(*) FROM rsite")), QStringLiteral("1"));

@@ -20,8 +20,8 @@ using readers::Series;
 using readers::StepKind;
 
 // A daily series of site `site`, one value per day from `from`.
-Series daily(const QString& site, const QString& statistic, QDate from,
-             const QList<double>& values, const QStringList& qualifiers = {}) {
+Series daily(const QString& site, const QString& statistic, QDate from, const QList<double>& values,
+             const QStringList& qualifiers = {}) {
     Series s;
     s.siteId = site;
     s.siteName = QStringLiteral("RIVER AT ") + site;
@@ -49,10 +49,10 @@ QString retrieved(Database& db, TimeStep step, qint64 key) {
 }
 
 QString catalogue(Database& db) {
-    return firstColumn(db, QStringLiteral(
-                               "SELECT datatype_site_id & ' ' & site_id & ' ' & station_id & ' ' "
-                               "& datatype_name & ' ' & unit_name & ' ' & datatype_id FROM rsite "
-                               "ORDER BY datatype_site_id"));
+    return firstColumn(
+        db, QStringLiteral("SELECT datatype_site_id & ' ' & site_id & ' ' & station_id & ' ' "
+                           "& datatype_name & ' ' & unit_name & ' ' & datatype_id FROM rsite "
+                           "ORDER BY datatype_site_id"));
 }
 
 } // namespace
@@ -69,8 +69,8 @@ private slots:
         for (const char* backend : {"SQLite", "PostgreSQL"}) {
             const QString b = QString::fromLatin1(backend);
             // Days 1-3 hold 1, 2, 3; the file brings 20, 30, 40 for days 2-4.
-            QTest::addRow("%s refuse", backend) << b << int(OnConflict::Refuse) << "3 6" << 0LL
-                                                << 0LL;
+            QTest::addRow("%s refuse", backend)
+                << b << int(OnConflict::Refuse) << "3 6" << 0LL << 0LL;
             QTest::addRow("%s keep", backend) << b << int(OnConflict::Keep) << "4 46" << 0LL << 2LL;
             QTest::addRow("%s replace", backend)
                 << b << int(OnConflict::Replace) << "4 91" << 2LL << 0LL;
@@ -111,9 +111,10 @@ private slots:
     void parametersAndTables() {
         RP_BACKEND_HDB(hdb);
         Database& db = *hdb.db();
-        db.executeNative(QStringLiteral("INSERT INTO rsite (site_id, station_id, site_name, "
-                                        "datatype_site_id, datatype_name, unit_name, datatype_id) "
-                                        "VALUES (40, '07', 'OLD GAGE', 12, 'discharge', 'FT3/S', 19)"));
+        db.executeNative(
+            QStringLiteral("INSERT INTO rsite (site_id, station_id, site_name, "
+                           "datatype_site_id, datatype_name, unit_name, datatype_id) "
+                           "VALUES (40, '07', 'OLD GAGE', 12, 'discharge', 'FT3/S', 19)"));
         const QDate day(2001, 5, 1);
         Series unit = daily(QStringLiteral("07"), {}, day, {5, 6});
         unit.step = {StepKind::Unit, 15};
@@ -200,7 +201,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, loadSeries(db, series, options));
         if (cancel)
             QVERIFY(reported >= 10000);
-        QCOMPARE(firstColumn(db, QStringLiteral("SELECT count(*) FROM rsite")), QStringLiteral("0"));
+        QCOMPARE(firstColumn(db, QStringLiteral("SELECT count(*) FROM rsite")),
+                 QStringLiteral("0"));
         QCOMPARE(firstColumn(db, QStringLiteral("SELECT count(*) FROM rday")), QStringLiteral("0"));
         // The connection is usable again and the same load then goes through whole.
         if (!cancel)

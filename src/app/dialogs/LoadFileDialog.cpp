@@ -83,9 +83,9 @@ LoadFileDialog::LoadFileDialog(std::shared_ptr<Database> database, QWidget* pare
     resize(760, 420);
 
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QString path =
-            m_chooseFile ? m_chooseFile()
-                         : QFileDialog::getOpenFileName(this, QStringLiteral("Load file"));
+        const QString path = m_chooseFile
+                                 ? m_chooseFile()
+                                 : QFileDialog::getOpenFileName(this, QStringLiteral("Load file"));
         if (!path.isEmpty())
             readFile(path);
     });

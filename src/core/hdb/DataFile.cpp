@@ -15,7 +15,8 @@ readers::ReadResult readDataFile(const QString& path, const readers::ReadOptions
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("The file %1 cannot be read: %2").arg(shown, file.errorString()));
+        throw Error(
+            QStringLiteral("The file %1 cannot be read: %2").arg(shown, file.errorString()));
     try {
         if (readers::detectFormat(file.peek(4096), path) == readers::Format::Hydat) {
             file.close();
@@ -28,8 +29,7 @@ readers::ReadResult readDataFile(const QString& path, const readers::ReadOptions
         const QByteArray bytes = file.readAll();
         return readers::readAny(bytes, options, path);
     } catch (const readers::ReadError& e) {
-        const QString where =
-            e.line() > 0 ? QStringLiteral(", line %1").arg(e.line()) : QString();
+        const QString where = e.line() > 0 ? QStringLiteral(", line %1").arg(e.line()) : QString();
         throw Error(QStringLiteral("%1%2: %3").arg(shown, where, e.message()));
     }
 }
@@ -49,9 +49,9 @@ QString seriesSummary(const readers::Series& s) {
         text += QStringLiteral(" (%1 min)").arg(s.step.minutes);
     text += QStringLiteral("; %1 values").arg(s.values.size());
     if (!s.values.isEmpty())
-        text += QStringLiteral(" %1 .. %2")
-                    .arg(isoDateTimeText(s.values.first().time),
-                         isoDateTimeText(s.values.last().time));
+        text +=
+            QStringLiteral(" %1 .. %2")
+                .arg(isoDateTimeText(s.values.first().time), isoDateTimeText(s.values.last().time));
     return text;
 }
 

@@ -40,12 +40,12 @@ struct Catalogue {
     qint64 nextDatatypeId = 1;
 
     explicit Catalogue(Database& database) {
-        const auto set = database.open(
-            QStringLiteral("SELECT datatype_site_id, site_id, station_id, site_name, "
-                           "datatype_name, unit_name, datatype_id FROM rsite"),
-            LockType::ReadOnly);
+        const auto set =
+            database.open(QStringLiteral("SELECT datatype_site_id, site_id, station_id, site_name, "
+                                         "datatype_name, unit_name, datatype_id FROM rsite"),
+                          LockType::ReadOnly);
         for (qsizetype r = 0; r < set->recordCount(); ++r) {
-            SiteRow row{number(set->value(r, 0)), set->value(r, 1), set->displayText(r, 2),
+            SiteRow row{number(set->value(r, 0)), set->value(r, 1),       set->displayText(r, 2),
                         set->displayText(r, 3),   set->displayText(r, 4), set->displayText(r, 5),
                         set->value(r, 6)};
             nextDatatypeSiteId = std::max(nextDatatypeSiteId, row.datatypeSiteId + 1);
@@ -306,7 +306,7 @@ TimeStep hdbStepFor(const readers::Series& series) {
 
 QString hdbDatatypeName(const readers::Series& series) {
     const QString name = series.parameterName.trimmed().isEmpty() ? series.parameter.trimmed()
-                                                                   : series.parameterName.trimmed();
+                                                                  : series.parameterName.trimmed();
     static const QStringList plain{QStringLiteral("Mean"), QStringLiteral("Maximum"),
                                    QStringLiteral("Minimum"), QStringLiteral("Instantaneous")};
     const QString statistic = series.statistic.trimmed();
