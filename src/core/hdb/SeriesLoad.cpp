@@ -346,8 +346,16 @@ QList<LoadResult> loadSeries(Database& database, const QList<readers::Series>& s
                                  options.onConflict, steps));
         steps.report();
         database.commit();
+    } catch (const Error& e) {
+        // Nothing of the load stays; the error goes on to the caller.
+        try {
+            database.rollback();
+        } catch (const Error& undo) {
+            throw Error(e.message() + QStringLiteral(" Undoing the load failed too: ") +
+                        undo.message());
+        }
+        throw;
     } catch (...) {
-        // Whatever went wrong, nothing of the load stays; the error goes on to the caller.
         database.rollback();
         throw;
     }
