@@ -8,6 +8,7 @@
 #include "cli/DumpCommand.h"
 #include "cli/ImportCommand.h"
 #include "cli/InitDbCommand.h"
+#include "cli/LoadCommand.h"
 #include "cli/SeriesCommand.h"
 #include "cli/SqlCommand.h"
 #include "cli/TableCommand.h"
@@ -46,6 +47,7 @@ CliDispatcher::CliDispatcher() {
     m_commands.push_back(std::make_unique<DumpCommand>());
     m_commands.push_back(std::make_unique<AcreFeetCommand>());
     m_commands.push_back(std::make_unique<ImportCommand>());
+    m_commands.push_back(std::make_unique<LoadCommand>());
     m_commands.push_back(std::make_unique<XlsxCommand>());
     m_commands.push_back(std::make_unique<ApplyUpdateCommand>());
     m_selfContained.push_back({QStringLiteral("chart"),

@@ -7,8 +7,6 @@
 
 namespace rp::cli {
 
-namespace {
-
 TimeStep stepNamed(const QString& name) {
     for (const TimeStepInfo& info : timeSteps())
         if (name.compare(QLatin1String(info.caption), Qt::CaseInsensitive) == 0)
@@ -17,8 +15,6 @@ TimeStep stepNamed(const QString& name) {
                                     "or unitshift, not \"%1\"")
                          .arg(name));
 }
-
-} // namespace
 
 QString SeriesCommand::summary() const {
     return QStringLiteral("write the series file of one parameter (as GO and Graph/Table do)");

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "cli/CliCommand.h"
+#include "core/base/TimeStep.h"
 
 namespace rp::cli {
+
+// The time step a --step value names (any case); throws UsageError for anything else.
+TimeStep stepNamed(const QString& name);
 
 // series CONNECTION --dsid K --step STEP --from DATE --to DATE [--out FILE]: writes the series
 // file that GO followed by Graph/Table writes for that parameter.

@@ -139,6 +139,7 @@ public:
         services.dialogs = &dialogs;
         services.today = [] { return QDate(2010, 2, 1); };
         services.screenWidth = [screenWidth] { return screenWidth; };
+        services.chooseDataFile = [this] { return dataFile; };
         window = std::make_unique<MainWindow>(services);
     }
     ~MainWindowFixture() {
@@ -207,6 +208,7 @@ public:
 
     QTemporaryDir folder;
     RecordingDialogs dialogs;
+    QString dataFile; // what "Load file…" is given when it asks for a file
     std::unique_ptr<MainWindow> window;
 };
 

@@ -235,8 +235,9 @@ void tst_Cli::helpListsEachCommandApart() {
     QCOMPARE(r.status, 0);
     const QString out = QString::fromUtf8(r.out);
     // Every command line reads "  NAME  summary": a long name must not run into its summary.
-    const QStringList names{"init-db",   "demo-db", "sql",  "compact",      "series", "dump",
-                            "acre-feet", "import",  "xlsx", "apply-update", "chart",  "table"};
+    const QStringList names{"init-db",      "demo-db",   "sql",    "compact", "series",
+                            "dump",         "acre-feet", "import", "load",    "xlsx",
+                            "apply-update", "chart",     "table"};
     for (const QString& name : names) {
         const QRegularExpression line(
             QStringLiteral("^  %1  +\\S").arg(QRegularExpression::escape(name)),

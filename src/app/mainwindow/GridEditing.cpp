@@ -33,6 +33,9 @@ GridEditing::GridEditing(MainWindow& form)
     // Cancel only closes the menu.
     m_menu->addAction(QStringLiteral("Cancel"))->setObjectName(QStringLiteral("mnuPopupCancel"));
     addAction("mnuPopupHelp", QStringLiteral("Help"), &GridEditing::help);
+    // Loading a data file comes last, apart from the record commands.
+    m_menu->addSeparator()->setObjectName(QStringLiteral("mnuPopupBreakB"));
+    addAction("mnuPopupLoadFile", QStringLiteral("Load File\u2026"), &GridEditing::loadFile);
 
     QTableView* grid = form.m_grid;
     auto* delegate = new EnterKeyDelegate(grid);
@@ -260,6 +263,10 @@ void GridEditing::pasteRecord() {
     m_form.m_model->syncRows();
     followRecordSet(column);
     m_form.syncPosition();
+}
+
+void GridEditing::loadFile() {
+    m_form.loadFileCommand();
 }
 
 void GridEditing::help() {

@@ -38,6 +38,7 @@ private:
     void deleteRecord();
     void copyRecord();
     void pasteRecord();
+    void loadFile();
     void help();
     void undo();
     // BeforeInsert and the new record, when the "*" row is entered or typed into.

@@ -47,6 +47,8 @@ struct MainWindowServices {
     ContigRunner* contig = nullptr;
     // Opens an address in the desktop's browser; QDesktopServices when empty.
     std::function<bool(const QUrl&)> openUrl;
+    // Asks for the data file "Load file…" reads; a file dialog when empty.
+    std::function<QString()> chooseDataFile;
 };
 
 // The main window: the mode box, dates and time step, the SQL box, the command row and the grid
@@ -116,6 +118,8 @@ public:
     void gridDoubleClick();
     void ownSqlPressed();
     void dateCommand();
+    // "Load file…" (Edit menu): loads an agency's data file, then retrieves what it loaded.
+    void loadFileCommand();
     // Runs the SQL box or the retrieval of the time step into the grid.
     void runQuery();
     // Connection and Help (MainWindowConnection.cpp).

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+namespace rp::cli {
+
+// load CONNECTION FILE [--series NAME|NUMBER] [--dsid K] [--step STEP]
+//      [--on-conflict refuse|keep|replace] [--dry-run]: loads an agency's data file into an HDB.
+class LoadCommand : public CliCommand {
+public:
+    QString name() const override { return QStringLiteral("load"); }
+    QString summary() const override;
+    QString help() const override;
+    void run(const QStringList& arguments, QTextStream& out) override;
+};
+
+} // namespace rp::cli
