@@ -2,6 +2,7 @@
 
 #include "BrowsingHdb.h"
 #include "app/mainwindow/MainWindow.h"
+#include "core/base/CommandPrompts.h"
 #include "core/base/UserDialogs.h"
 #include "core/db/RecordSet.h"
 #include "core/settings/AppPaths.h"
@@ -128,7 +129,7 @@ class MainWindowFixture {
 public:
     explicit MainWindowFixture(const BrowsingHdb& hdb, bool withSettings = true,
                                const QString& settingsName = QStringLiteral("Rivelpost_setup.txt"),
-                               int screenWidth = 1920) {
+                               int screenWidth = 1920, CommandPrompts* prompts = nullptr) {
         AppPaths::setProgramFolder(folder.path());
         if (withSettings) {
             QFile file(folder.filePath(settingsName));
@@ -140,6 +141,7 @@ public:
         services.today = [] { return QDate(2010, 2, 1); };
         services.screenWidth = [screenWidth] { return screenWidth; };
         services.chooseDataFile = [this] { return dataFile; };
+        services.prompts = prompts;
         window = std::make_unique<MainWindow>(services);
     }
     ~MainWindowFixture() {

@@ -1,3 +1,4 @@
+#include "ConnectionFakes.h"
 #include "MainWindowFixture.h"
 #include "RecordRows.h"
 #include "app/mainwindow/GridEditing.h"
@@ -27,6 +28,12 @@ private slots:
     void failedDeleteIsShown();
     void editingNotAllowed();
     void wrongTypeKeepsTheTyping();
+    void refusedValueIsSaidOnce_data();
+    void refusedValueIsSaidOnce();
+    void doubleClickEditsTheCell_data();
+    void doubleClickEditsTheCell();
+    void keyChangeIsConfirmed_data();
+    void keyChangeIsConfirmed();
     void undoAndMarkers();
     void helpText();
 
@@ -321,6 +328,119 @@ void tst_GridEditing::wrongTypeKeepsTheTyping() {
     QTest::keyClick(editor, Qt::Key_Return);
     moveTo(f, 0, 0);
     QCOMPARE(series(*hdb, "rday", 1001)[1], QStringLiteral("1001|1/2/2010|12.5|34"));
+}
+
+void tst_GridEditing::refusedValueIsSaidOnce_data() {
+    QTest::addColumn<int>("typedEnd");
+    QTest::addColumn<QString>("dropWith");
+    QTest::newRow("Enter, then Esc") << int(Qt::Key_Return) << "Esc";
+    QTest::newRow("Enter, then Edit Menu Cancel") << int(Qt::Key_Return) << "Cancel";
+    QTest::newRow("Tab, then Esc") << int(Qt::Key_Tab) << "Esc";
+}
+
+void tst_GridEditing::refusedValueIsSaidOnce() {
+    QFETCH(int, typedEnd);
+    QFETCH(QString, dropWith);
+    MainWindowFixture f(*hdb);
+    QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
+    const QModelIndex cell = f.grid()->model()->index(4, 2);
+    moveTo(f, 4, 2);
+    type(f, QStringLiteral("12,5x"), Qt::Key(typedEnd));
+    QTRY_COMPARE(f.dialogs.messages.size(), 1);
+    const auto editorText = [&] {
+        auto* editor = qobject_cast<QLineEdit*>(f.grid()->indexWidget(cell));
+        return editor ? editor->text() : QStringLiteral("<no editor>");
+    };
+    // Still in the cell with the text typed, also after trying to leave it again.
+    QTRY_COMPARE(editorText(), QStringLiteral("12,5x"));
+    QCOMPARE(f.grid()->currentIndex(), cell);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        moveTo(f, 9, 2);
+        QTRY_COMPARE(editorText(), QStringLiteral("12,5x"));
+        QCOMPARE(f.grid()->currentIndex(), cell);
+    }
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    if (dropWith == QLatin1String("Esc"))
+        QTest::keyClick(f.grid()->indexWidget(cell), Qt::Key_Escape);
+    else
+        trigger(f, "mnuPopupCancel");
+    QTRY_VERIFY(!f.grid()->indexWidget(cell));
+    QCOMPARE(f.cell(4, 2), QStringLiteral("105"));
+    moveTo(f, 9, 2);
+    moveTo(f, 1, 1);
+    QTest::qWait(50);
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QCOMPARE(f.grid()->currentIndex(), f.grid()->model()->index(1, 1));
+    QCOMPARE(series(*hdb, "rday", 1001)[4], QStringLiteral("1001|1/5/2010|105|34"));
+}
+
+void tst_GridEditing::doubleClickEditsTheCell_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("value") << 5 << 2 << "77"
+                           << "1001|1/6/2010|77|34";
+    QTest::newRow("source") << 8 << 3 << "7"
+                            << "1001|1/9/2010|109|7";
+}
+
+void tst_GridEditing::doubleClickEditsTheCell() {
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    MainWindowFixture f(*hdb);
+    QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
+    QSignalSpy replaced(f.window.get(), &MainWindow::resultReplaced);
+    f.doubleClickRow(row, column);
+    const QModelIndex cell = f.grid()->model()->index(row, column);
+    // No GO: the series stays with the cursor on the cell, whose editor is open.
+    QTest::qWait(50);
+    QCOMPARE(replaced.count(), 0);
+    QCOMPARE(f.grid()->currentIndex(), cell);
+    auto* editor = qobject_cast<QLineEdit*>(f.grid()->indexWidget(cell));
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, Qt::Key_Return);
+    moveTo(f, 0, 0);
+    QCOMPARE(series(*hdb, "rday", 1001)[row], stored);
+    QCOMPARE(f.dialogs.messages, QStringList());
+}
+
+void tst_GridEditing::keyChangeIsConfirmed_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("left"); // records of 1001 left in rday
+    QTest::newRow("another key, No") << "2001" << QList<bool>{false} << 1 << 31;
+    QTest::newRow("another key, Yes") << "2001" << QList<bool>{true} << 1 << 30;
+    QTest::newRow("the same key") << "1001" << QList<bool>{} << 0 << 31;
+}
+
+void tst_GridEditing::keyChangeIsConfirmed() {
+    QFETCH(QString, typed);
+    QFETCH(QList<bool>, answers);
+    QFETCH(int, questions);
+    QFETCH(int, left);
+    test::ScriptedPrompts prompts;
+    prompts.yesNo = answers;
+    MainWindowFixture f(*hdb, true, QStringLiteral("Rivelpost_setup.txt"), 1920, &prompts);
+    QVERIFY(openSeries(f, 2, 1001, "01-Jan-2010", "31-Jan-2010", true, false));
+    moveTo(f, 20, 0);
+    QTest::keyClick(f.grid(), Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(f.grid()->indexWidget(f.grid()->currentIndex()));
+    QVERIFY(editor);
+    editor->setText(typed);
+    QTest::keyClick(editor, Qt::Key_Return);
+    moveTo(f, 2, 2);
+    QCOMPARE(prompts.asked.size(), questions);
+    if (questions > 0)
+        QVERIFY2(prompts.asked[0].contains(QLatin1String("1001")), qPrintable(prompts.asked[0]));
+    QCOMPARE(series(*hdb, "rday", 1001).size(), left);
+    QCOMPARE(f.cell(20, 0), left == 31 ? QStringLiteral("1001") : typed);
+    QCOMPARE(f.dialogs.messages, QStringList());
 }
 
 void tst_GridEditing::undoAndMarkers() {

@@ -15,6 +15,8 @@ private slots:
     void cleanup();
     void cancelRestoresTheWindow();
     void newStringIsUsedByTheNextList();
+    void newDatabaseLeavesNothingOfTheOld_data();
+    void newDatabaseLeavesNothingOfTheOld();
     void compactionClosesTheResultAndKeepsTheData();
     void helpOpensTheGuide();
 
@@ -44,6 +46,7 @@ void tst_MainWindowConnection::init() {
     settings.write(m_hdb->connectionString.toLatin1() + "\r\n");
     settings.close();
     m_prompts = ScriptedPrompts();
+    m_dialogs.messages.clear();
     m_contig = ScriptedContig();
     m_contig.installed = false;
     m_opened.clear();
@@ -95,6 +98,48 @@ void tst_MainWindowConnection::newStringIsUsedByTheNextList() {
     QCOMPARE(m_window->connectionString(), other.connectionString);
     click("siteIDbutton");
     QTRY_COMPARE(m_window->recordSet()->recordCount(), 2);
+}
+
+void tst_MainWindowConnection::newDatabaseLeavesNothingOfTheOld_data() {
+    QTest::addColumn<bool>("hdb");
+    QTest::addColumn<int>("sites");
+    QTest::newRow("another HDB") << true << 2;
+    QTest::newRow("a database without an HDB") << false << 0;
+}
+
+void tst_MainWindowConnection::newDatabaseLeavesNothingOfTheOld() {
+    QFETCH(bool, hdb);
+    QFETCH(int, sites);
+    BrowsingHdb other;
+    {
+        auto db = openDatabase(other.connectionString);
+        db->execute(QStringLiteral("DELETE FROM rsite WHERE site_id = 3"));
+    }
+    // A series of the old database in the grid, GO and Graph/Table available.
+    QTest::mouseClick(
+        m_window->dataGrid()->viewport(), Qt::LeftButton, {},
+        m_window->dataGrid()->visualRect(m_window->dataGrid()->model()->index(0, 0)).center());
+    QTest::mouseDClick(
+        m_window->dataGrid()->viewport(), Qt::LeftButton, {},
+        m_window->dataGrid()->visualRect(m_window->dataGrid()->model()->index(0, 0)).center());
+    QTRY_COMPARE(m_window->modeText(), QStringLiteral("1"));
+    m_window->dataGrid()->setCurrentIndex(m_window->dataGrid()->model()->index(0, 0));
+    click("Getbutton");
+    QTRY_COMPARE(m_window->modeText(), QStringLiteral("1001"));
+    QVERIFY(button("ViewGraphbutton")->isEnabled());
+    const QString path = hdb ? other.path : m_folder->filePath(QStringLiteral("empty.sqlite"));
+    m_prompts.answer = QStringLiteral("Provider=SQLite;Data Source=") + path;
+    click("PasswordButton");
+    // At once, without SITE LIST: the new database's sites, or nothing.
+    QCOMPARE(m_window->recordSet() ? int(m_window->recordSet()->recordCount()) : 0, sites);
+    QCOMPARE(m_window->modeText(), QString());
+    QCOMPARE(m_window->windowTitle(),
+             MainWindow::programCaption() + QStringLiteral(" - ") + QFileInfo(path).fileName());
+    QVERIFY(!button("Getbutton")->isEnabled());
+    QVERIFY(!button("ViewGraphbutton")->isEnabled());
+    QVERIFY(button("siteIDbutton")->isEnabled());
+    QCOMPARE(m_window->activeButton(), button("siteIDbutton"));
+    QCOMPARE(m_dialogs.messages.isEmpty(), hdb);
 }
 
 void tst_MainWindowConnection::compactionClosesTheResultAndKeepsTheData() {

@@ -6,13 +6,18 @@ using namespace rp;
 using namespace rp::test;
 
 // The keyboard shortcuts of the command row: each clicks its button, and only when the button
-// is available.
+// is available. The grid's keys, and the tips of the controls that enable GO.
 class tst_MainWindowShortcuts : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { hdb = std::make_unique<BrowsingHdb>(); }
     void shortcutClicksItsButton_data();
     void shortcutClicksItsButton();
+    void enterDoesWhatDoubleClickDoes_data();
+    void enterDoesWhatDoubleClickDoes();
+    void tabLeavesTheGrid();
+    void toolTipsSayHowGoIsEnabled_data();
+    void toolTipsSayHowGoIsEnabled();
 
 private:
     std::unique_ptr<BrowsingHdb> hdb;
@@ -71,6 +76,79 @@ void tst_MainWindowShortcuts::shortcutClicksItsButton() {
         QTest::qWait(300);
         QCOMPARE(spy.count(), 0);
     }
+}
+
+void tst_MainWindowShortcuts::enterDoesWhatDoubleClickDoes_data() {
+    QTest::addColumn<int>("steps"); // 0: the site list; 1: a site's parameters; 2: a series
+    QTest::addColumn<bool>("lists");
+    QTest::newRow("site row") << 0 << true;
+    QTest::newRow("parameter row") << 1 << true;
+    QTest::newRow("series row") << 2 << false;
+}
+
+void tst_MainWindowShortcuts::enterDoesWhatDoubleClickDoes() {
+    QFETCH(int, steps);
+    QFETCH(bool, lists);
+    MainWindowFixture f(*hdb);
+    QVERIFY(f.start());
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    if (steps >= 1) {
+        f.doubleClickRow(0);
+        QTRY_COMPARE(f.text("Text1"), QStringLiteral("1"));
+    }
+    if (steps >= 2) {
+        f.selectRow(0);
+        f.click("Getbutton");
+        QTRY_COMPARE(f.label1(), QStringLiteral("DSID"));
+    }
+    const QString sqlBefore = f.sql();
+    f.selectRow(0);
+    f.grid()->setFocus();
+    QSignalSpy replaced(f.window.get(), &MainWindow::resultReplaced);
+    QTest::keyClick(f.grid(), Qt::Key_Return);
+    if (lists) {
+        // The site's parameters with data, as a double-click lists them.
+        QTRY_COMPARE(replaced.count(), 1);
+        QCOMPARE(f.text("Text1"), QStringLiteral("1"));
+        QVERIFY2(f.sql().contains(QLatin1String("BETWEEN")), qPrintable(f.sql()));
+        QCOMPARE(f.caption(0), QStringLiteral("site_id"));
+    } else {
+        QTest::qWait(100);
+        QCOMPARE(replaced.count(), 0);
+        QCOMPARE(f.sql(), sqlBefore);
+    }
+    QCOMPARE(f.dialogs.messages, QStringList());
+}
+
+void tst_MainWindowShortcuts::tabLeavesTheGrid() {
+    MainWindowFixture f(*hdb);
+    QVERIFY(f.start());
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    f.selectRow(1);
+    f.grid()->setFocus();
+    QTRY_VERIFY(f.grid()->hasFocus());
+    QTest::keyClick(f.grid(), Qt::Key_Tab);
+    QTRY_VERIFY(!f.grid()->hasFocus());
+    QCOMPARE(f.grid()->currentIndex(), f.grid()->model()->index(1, 0));
+}
+
+void tst_MainWindowShortcuts::toolTipsSayHowGoIsEnabled_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("mode box") << "Text1"
+                              << "choose a time step or the dates to enable GO";
+    for (int i = 0; i < timeStepCount; ++i)
+        QTest::addRow("time step %d", i)
+            << QStringLiteral("Option1_%1").arg(i) << "choosing a time step enables GO";
+}
+
+void tst_MainWindowShortcuts::toolTipsSayHowGoIsEnabled() {
+    QFETCH(QString, control);
+    QFETCH(QString, says);
+    MainWindowFixture f(*hdb);
+    auto* widget = f.find<QWidget>(control);
+    QVERIFY(widget);
+    QVERIFY2(widget->toolTip().contains(says), qPrintable(widget->toolTip()));
 }
 
 QTEST_MAIN(tst_MainWindowShortcuts)

@@ -26,6 +26,8 @@ private slots:
     void resizeRule();
     void wheel_data();
     void wheel();
+    void placeDatesAndStepAreKept_data();
+    void placeDatesAndStepAreKept();
 
 private:
     std::unique_ptr<test::BrowsingHdb> hdb;
@@ -154,6 +156,61 @@ void tst_MainWindowStartUp::withSettingsFile() {
     QCOMPARE(f.window->dateRangeDialog()->combo(0)->currentText(), QStringLiteral("25"));
     QCOMPARE(f.window->dateRangeDialog()->combo(4)->currentText(), QStringLiteral("Feb"));
     QCOMPARE(f.window->dateRangeDialog()->combo(5)->currentText(), QStringLiteral("2010"));
+}
+
+void tst_MainWindowStartUp::placeDatesAndStepAreKept_data() {
+    QTest::addColumn<bool>("withSettings");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QRect>("place");
+    QTest::newRow("hourly, with settings") << true << 3 << "30-Jan-2010"
+                                           << "31-Jan-2010" << QRect(40, 60, 900, 640);
+    QTest::newRow("yearly, without settings") << false << 0 << "01-Jan-2000"
+                                              << "31-Dec-2010" << QRect(10, 30, 1000, 700);
+}
+
+void tst_MainWindowStartUp::placeDatesAndStepAreKept() {
+    QFETCH(bool, withSettings);
+    QFETCH(int, step);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(QRect, place);
+    QByteArray kept;
+    QByteArray settingsBefore;
+    {
+        MainWindowFixture f(*hdb, withSettings);
+        QVERIFY(f.start());
+        f.window->showNormal();
+        f.window->setGeometry(place);
+        QTRY_COMPARE(f.window->geometry(), place);
+        f.chooseTimeStep(step);
+        f.setDates(start, end);
+        QFile settings(f.folder.filePath(QStringLiteral("Rivelpost_setup.txt")));
+        if (settings.open(QIODevice::ReadOnly))
+            settingsBefore = settings.readAll();
+        settings.close();
+        QVERIFY(f.window->close());
+        // Kept beside the settings file, which stays as it was.
+        QFile file(f.folder.filePath(QStringLiteral("Rivelpost_windows.ini")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        kept = file.readAll();
+        QFile after(settings.fileName());
+        QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), settingsBefore);
+    }
+    MainWindowFixture f(*hdb, withSettings);
+    QFile file(f.folder.filePath(QStringLiteral("Rivelpost_windows.ini")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(kept);
+    file.close();
+    QVERIFY(f.start());
+    QCOMPARE(f.text("Text2"), start);
+    QCOMPARE(f.text("Text3"), end);
+    QCOMPARE(f.window->timeStep(), timeStepFromIndex(step));
+    QVERIFY(!(f.window->windowState() & Qt::WindowMaximized));
+    QTRY_COMPARE(f.window->geometry(), place);
+    // The date dialog starts from the kept dates.
+    QCOMPARE(f.window->dateRangeDialog()->combo(0)->currentText(), start.left(2));
 }
 
 void tst_MainWindowStartUp::gridFont_data() {

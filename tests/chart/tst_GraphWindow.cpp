@@ -19,6 +19,7 @@
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QValueAxis>
 #include <QtDataVisualization/Q3DBars>
 #include <QtDataVisualization/Q3DSurface>
@@ -104,6 +105,24 @@ struct Window {
     }
 };
 
+// Remembers the parts of a widget that were painted.
+class PaintWatcher : public QObject {
+public:
+    explicit PaintWatcher(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
+    bool wholePainted() const { return painted.contains(m_widget->rect()); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_widget && event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QWidget* m_widget;
+};
+
 QByteArray flowSeries() {
     return dailySeries("100 GAUGE", "FLOW, CFS", {3.7, 12.5, std::nullopt, 41.2, 20.0});
 }
@@ -131,6 +150,11 @@ private slots:
     void cumulative();
     void closeHidesAndShowsDialog();
     void toolTip();
+    void wholeChartRepainted_data();
+    void wholeChartRepainted();
+    void toolTipShowsWhenThePointerRests_data();
+    void toolTipShowsWhenThePointerRests();
+    void escapeDoesWhatCloseDoes();
     void pictureOption_data();
     void pictureOption();
     void missingPictureAtLoad();
@@ -471,6 +495,93 @@ void tst_GraphWindow::toolTip() {
     QTest::mouseMove(view->viewport(), at + QPoint(1, 0));
     QTest::qWait(50);
     QVERIFY(view->toolTip().isEmpty());
+}
+
+void tst_GraphWindow::wholeChartRepainted_data() {
+    QTest::addColumn<QString>("change");
+    for (const char* option :
+         {"Markers", "Bar/Line", "Stack", "Cumulative", "Log Yaxis", "Y2 axis", "Reset zoom"})
+        QTest::newRow(option) << QString::fromLatin1(option);
+    QTest::newRow("wheel zoom") << "wheel";
+}
+
+void tst_GraphWindow::wholeChartRepainted() {
+    QFETCH(QString, change);
+    Window w;
+    w.graph(flowSeries());
+    w.graph(dailySeries("200 OTHER", "FLOW, CFS", {30.0, 40.0, 35.0, 20.0, 10.0}), true);
+    w.window->showNormal();
+    w.window->resize(800, 600);
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QWidget* viewport = w.window->chartView()->viewport();
+    const auto wheel = [&] {
+        const QPointF at = viewport->rect().center();
+        QWheelEvent event(at, viewport->mapToGlobal(at), {}, QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    };
+    if (change == QLatin1String("Reset zoom"))
+        wheel();
+    QTest::qWait(200);
+    PaintWatcher watcher(viewport);
+    if (change == QLatin1String("wheel"))
+        wheel();
+    else
+        w.window->runOption(change);
+    // The whole chart, not only the part the options list covered.
+    QTRY_VERIFY2(watcher.wholePainted(), qPrintable(change));
+    QCOMPARE(w.dialogs.messages, QStringList());
+}
+
+void tst_GraphWindow::toolTipShowsWhenThePointerRests_data() {
+    QTest::addColumn<int>("barLine"); // "Bar/Line" clicks: 0 lines, 1 bars, 2 areas
+    QTest::newRow("line") << 0;
+    QTest::newRow("bar") << 1;
+    QTest::newRow("area") << 2;
+}
+
+void tst_GraphWindow::toolTipShowsWhenThePointerRests() {
+    QFETCH(int, barLine);
+    Window w;
+    w.graph(flowSeries());
+    for (int i = 0; i < barLine; ++i)
+        w.window->runOption(QStringLiteral("Bar/Line"));
+    w.window->showNormal();
+    w.window->resize(800, 600);
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QTest::qWait(100);
+    auto* view = w.window->chartView();
+    QAbstractSeries* first = w.chart()->series().value(0);
+    QVERIFY(first);
+    const QPoint at = view->mapFromScene(w.chart()->mapToScene(
+                          w.chart()->mapToPosition(QPointF(1, 12.5), first))) +
+                      QPoint(0, barLine == 1 ? 3 : 0);
+    QTest::mouseMove(view->viewport(), at);
+    QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &rest);
+    QTRY_VERIFY(QToolTip::isVisible());
+    // While the pointer rests, the tip stays.
+    QTest::qWait(700);
+    QVERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QStringLiteral("12.5, 02 MAR 1999"));
+    // Away from the data the tip goes.
+    const QPoint away(2, 2);
+    QTest::mouseMove(view->viewport(), away);
+    QHelpEvent restAway(QEvent::ToolTip, away, view->viewport()->mapToGlobal(away));
+    QApplication::sendEvent(view->viewport(), &restAway);
+    QTRY_VERIFY(!QToolTip::isVisible());
+}
+
+void tst_GraphWindow::escapeDoesWhatCloseDoes() {
+    Window w;
+    w.graph(flowSeries());
+    w.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    QTest::keyClick(w.window->chartView(), Qt::Key_Escape);
+    QTRY_VERIFY(!w.window->isVisible());
+    QCOMPARE(w.graphTableShown, 1);
+    // Hidden as "Close" hides it: the chart stays for the next GRAPH.
+    QCOMPARE(w.window->model().seriesCount(), 1);
 }
 
 void tst_GraphWindow::pictureOption_data() {

@@ -16,6 +16,7 @@ private slots:
     void handOffStates();
     void addSeries();
     void optionRules();
+    void escapeDoesWhatCancelDoes();
     void readOnlyDatabaseKeepsWriteBackOff();
     void saveConvertsTheCopy();
     void printAndGraphSeams();
@@ -137,6 +138,19 @@ void tst_GraphTableDialog::optionRules() {
     // Cancel hides the dialog.
     QTest::mouseClick(form->findChild<QPushButton*>("Command2"), Qt::LeftButton);
     QVERIFY(!form->isVisible());
+}
+
+void tst_GraphTableDialog::escapeDoesWhatCancelDoes() {
+    MainWindowFixture f(*hdb);
+    QVERIFY(f.start());
+    GraphTableDialog* form = handOff(f, 2, "1001");
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    option(form, 1)->setFocus();
+    QTRY_VERIFY(option(form, 1)->hasFocus());
+    QTest::keyClick(option(form, 1), Qt::Key_Escape);
+    QTRY_VERIFY(!form->isVisible());
+    QVERIFY(f.window->isVisible());
 }
 
 void tst_GraphTableDialog::readOnlyDatabaseKeepsWriteBackOff() {

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
 namespace rp {
 
@@ -94,6 +95,10 @@ void GraphTableDialog::buildControls() {
             main->activateWindow();
         }
     });
+    // Esc does what Cancel does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, m_command2, &QPushButton::click);
 }
 
 void GraphTableDialog::applyHandOff(const DialogStates& states) {

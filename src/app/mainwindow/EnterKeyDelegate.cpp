@@ -14,6 +14,8 @@ bool EnterKeyDelegate::eventFilter(QObject* watched, QEvent* event) {
             emit enterPressed();
             return true;
         }
+        if (key == Qt::Key_Escape)
+            emit escapePressed();
     }
     return QStyledItemDelegate::eventFilter(watched, event);
 }

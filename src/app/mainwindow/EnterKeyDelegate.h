@@ -13,6 +13,8 @@ public:
 
 signals:
     void enterPressed();
+    // Esc in the editor: the typed text is about to be dropped.
+    void escapePressed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,9 +1,12 @@
 #include "app/mainwindow/GridEditing.h"
 
+#include "app/dialogs/WidgetPrompts.h"
 #include "app/mainwindow/EnterKeyDelegate.h"
 #include "app/mainwindow/MainWindow.h"
+#include "core/base/CommandPrompts.h"
 #include "core/base/Error.h"
 #include "core/db/RecordSet.h"
+#include "core/hdb/Browsing.h"
 #include "gui/widgets/RecordSetModel.h"
 
 #include <QAction>
@@ -11,6 +14,7 @@
 #include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -30,8 +34,10 @@ GridEditing::GridEditing(MainWindow& form)
     m_menu->addSeparator()->setObjectName(QStringLiteral("mnuPopupBreakA"));
     addAction("mnuPopupCopy", QStringLiteral("Copy Record"), &GridEditing::copyRecord);
     addAction("mnuPopupPaste", QStringLiteral("Paste Record"), &GridEditing::pasteRecord);
-    // Cancel only closes the menu.
-    m_menu->addAction(QStringLiteral("Cancel"))->setObjectName(QStringLiteral("mnuPopupCancel"));
+    // Cancel closes the menu and drops a typed text the record set refused.
+    QAction* cancel = m_menu->addAction(QStringLiteral("Cancel"));
+    cancel->setObjectName(QStringLiteral("mnuPopupCancel"));
+    connect(cancel, &QAction::triggered, this, &GridEditing::dropRefused);
     addAction("mnuPopupHelp", QStringLiteral("Help"), &GridEditing::help);
     // Loading a data file comes last, apart from the record commands.
     m_menu->addSeparator()->setObjectName(QStringLiteral("mnuPopupBreakB"));
@@ -39,8 +45,11 @@ GridEditing::GridEditing(MainWindow& form)
 
     QTableView* grid = form.m_grid;
     auto* delegate = new EnterKeyDelegate(grid);
+    // Before the grid hands the text to the model, which may refuse it again.
+    connect(delegate, &QAbstractItemDelegate::commitData, this, &GridEditing::commitStarting);
     grid->setItemDelegate(delegate);
     connect(delegate, &EnterKeyDelegate::enterPressed, this, [this] { nextRecord(); });
+    connect(delegate, &EnterKeyDelegate::escapePressed, this, [this] { m_refused.reset(); });
     grid->installEventFilter(this);
     grid->verticalHeader()->viewport()->installEventFilter(this);
     grid->verticalHeader()->setMouseTracking(true);
@@ -48,9 +57,10 @@ GridEditing::GridEditing(MainWindow& form)
     RecordSetModel* model = form.m_model;
     model->setEditHistory(&m_editor.history());
     model->setNewRowStarter([this] { startNewRow(); });
-    // After the editor has closed, so the typing can be put back into a new one.
-    connect(model, &RecordSetModel::editRefused, this, &GridEditing::editRefused,
-            Qt::QueuedConnection);
+    model->setChangeCheck([this](const QModelIndex& index, const QString& typed) {
+        return confirmChange(index, typed);
+    });
+    connect(model, &RecordSetModel::editRefused, this, &GridEditing::editRefused);
     connect(form.m_editButton, &QPushButton::clicked, this, [this] { showMenu(QCursor::pos()); });
     for (QCheckBox* box : {form.m_allowEdit, form.m_autoInsert})
         connect(box, &QCheckBox::clicked, this, [this] {
@@ -89,6 +99,15 @@ bool GridEditing::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == grid && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!m_form.m_model->isEditable()) {
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                // Enter on a site, parameter or table row does what a double-click does.
+                const GridDispatch dispatch = gridDoubleClickDispatch(m_form.columnCaption(0));
+                if (dispatch == GridDispatch::ParametersWithData ||
+                    dispatch == GridDispatch::OpenTable) {
+                    m_form.runGuarded([this] { m_form.gridDoubleClick(); });
+                    return true;
+                }
+            }
             // A grid that cannot be typed into does not look for the typed text either.
             return !key->text().isEmpty() && key->text().at(0).isPrint();
         }
@@ -184,29 +203,89 @@ void GridEditing::followRecordSet(int column) {
 void GridEditing::nextRecord() {
     QTableView* grid = m_form.m_grid;
     const QModelIndex current = grid->currentIndex();
+    // Enter on a refused text stays in its cell.
+    if (m_refused && m_refused->cell == current)
+        return;
     if (!current.isValid() || current.row() + 1 >= m_form.m_model->rowCount())
         return;
     grid->setCurrentIndex(m_form.m_model->index(current.row() + 1, current.column()));
 }
 
 void GridEditing::resultReplaced() {
+    m_refused.reset();
+    m_previousRefusal.reset();
     m_editor.history().clear();
     m_shown = m_form.m_recordSet.get();
 }
 
 void GridEditing::editRefused(const QModelIndex& index, const QString& typed,
                               const QString& message) {
-    QTableView* grid = m_form.m_grid;
-    m_form.message(message);
-    // The typing is kept in the cell's editor so that it can be corrected (or dropped with Esc).
-    if (!index.isValid() || index.model() != m_form.m_model)
+    const bool again =
+        m_previousRefusal && m_previousRefusal->cell == index && m_previousRefusal->typed == typed;
+    m_refused = Refusal{index, typed};
+    // After the editor has closed and the grid has moved, so the typing can be put back.
+    QTimer::singleShot(0, this,
+                       [this, message = again ? QString() : message] { reopenRefused(message); });
+}
+
+void GridEditing::reopenRefused(const QString& message) {
+    if (!m_refused || !m_refused->cell.isValid() || m_refused->cell.model() != m_form.m_model)
         return;
-    followRecordSet(index.column());
-    const QModelIndex cell = m_form.m_model->index(grid->currentIndex().row(), index.column());
+    const Refusal refused = *m_refused;
+    if (!message.isEmpty())
+        m_form.message(message);
+    // The typing is kept in the cell's editor so that it can be corrected (or dropped with Esc).
+    QTableView* grid = m_form.m_grid;
+    const QModelIndex cell = refused.cell;
     grid->setCurrentIndex(cell);
+    grid->scrollTo(cell);
     grid->edit(cell);
     if (auto* line = qobject_cast<QLineEdit*>(grid->indexWidget(cell)))
-        line->setText(typed);
+        line->setText(refused.typed);
+    m_refused = refused;
+}
+
+void GridEditing::dropRefused() {
+    if (!m_refused)
+        return;
+    QTableView* grid = m_form.m_grid;
+    const QModelIndex cell = m_refused->cell;
+    m_refused.reset();
+    if (QWidget* editor = cell.isValid() ? grid->indexWidget(cell) : nullptr)
+        QMetaObject::invokeMethod(
+            grid, "closeEditor", Q_ARG(QWidget*, editor),
+            Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::RevertModelCache));
+    grid->setFocus();
+}
+
+void GridEditing::commitStarting() {
+    if (m_refused)
+        m_previousRefusal = std::exchange(m_refused, std::nullopt);
+}
+
+bool GridEditing::confirmChange(const QModelIndex& index, const QString& typed) {
+    // The grid commits a cell it leaves without the delegate's signal.
+    commitStarting();
+    // Only a series shown by GO has a key its records belong to.
+    const QString key = m_form.m_text1->text().trimmed();
+    bool isKey = false;
+    key.toLongLong(&isKey);
+    if (!isKey || m_form.m_label1->text() != QLatin1String("DSID") ||
+        m_form.columnCaption(index.column()) != QLatin1String("datatype_site_id") ||
+        typed.trimmed() == key || typed.trimmed().isEmpty())
+        return true;
+    // The question takes the focus from the cell's editor, which commits the same text again.
+    if (m_asking)
+        return false;
+    const QScopedValueRollback asking(m_asking, true);
+    WidgetPrompts widgetPrompts(&m_form);
+    CommandPrompts& prompts =
+        m_form.m_services.prompts ? *m_form.m_services.prompts : widgetPrompts;
+    return prompts.askYesNo(
+        QStringLiteral("Edit"),
+        QStringLiteral("datatype_site_id %1 moves this record out of the series %2 shown. "
+                       "Move it?")
+            .arg(typed.trimmed(), key));
 }
 
 void GridEditing::addNewRecord() {

@@ -3,7 +3,9 @@
 #include "core/edit/RecordEditor.h"
 
 #include <QObject>
+#include <QPersistentModelIndex>
 #include <QPoint>
+#include <optional>
 
 class QMenu;
 class QModelIndex;
@@ -48,6 +50,14 @@ private:
     // Puts the grid's current cell on the record set's current record.
     void followRecordSet(int column);
     void editRefused(const QModelIndex& index, const QString& typed, const QString& message);
+    // Back in the refused cell's editor with the typing; the message only when it is new.
+    void reopenRefused(const QString& message);
+    // Esc or Cancel: the refused typing goes, the cell shows its stored value.
+    void dropRefused();
+    // A cell's text is about to be handed to the record set.
+    void commitStarting();
+    // False when the user does not want a typed key to take a record out of the series shown.
+    bool confirmChange(const QModelIndex& index, const QString& typed);
     void addAction(const char* name, const QString& caption, void (GridEditing::*handler)());
 
     MainWindow& m_form;
@@ -55,6 +65,15 @@ private:
     const RecordSet* m_shown = nullptr; // the result the history belongs to
     RecordEditor m_editor;
     bool m_syncing = false;
+    bool m_asking = false;
+    // A typed text the record set refused, kept in its cell's editor until it is corrected or
+    // dropped; the one before the editor's latest commit, to say a message only once.
+    struct Refusal {
+        QPersistentModelIndex cell;
+        QString typed;
+    };
+    std::optional<Refusal> m_refused;
+    std::optional<Refusal> m_previousRefusal;
 };
 
 } // namespace rp

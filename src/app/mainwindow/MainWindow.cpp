@@ -8,6 +8,7 @@
 #include "core/db/RecordSet.h"
 #include "core/settings/AppPaths.h"
 #include "core/settings/SettingsFile.h"
+#include "core/settings/WindowGeometry.h"
 #include "gui/widgets/MessageBoxDialogs.h"
 #include "gui/widgets/Navigator.h"
 #include "gui/widgets/ProgressWindow.h"
@@ -46,6 +47,10 @@ QString windowCaption() {
 
 MainWindow::MainWindow(QWidget* parent) : MainWindow(Services{}, parent) {}
 
+QString MainWindow::programCaption() {
+    return windowCaption();
+}
+
 MainWindow::MainWindow(Services services, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)),
       m_dialogs(m_services.dialogs ? m_services.dialogs : &MessageBoxDialogs::instance()) {
@@ -58,7 +63,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
             return screen ? screen->geometry().width() : 1024;
         };
     buildControls();
-    setWindowTitle(windowCaption());
+    setWindowTitle(programCaption());
     const std::pair<QPushButton*, void (MainWindow::*)()> commands[] = {
         {m_getButton, &MainWindow::goCommand},
         {m_siteIDbutton, &MainWindow::siteListCommand},
@@ -116,6 +121,7 @@ void MainWindow::startUp() {
     step([this] { m_seriesFilePath = AppPaths::seriesFilePath(); });
     const QDate today = m_services.today();
     step([&] { setDateTexts(jetDateText(today.addDays(-7)), jetDateText(today)); });
+    step([this] { restorePlace(); });
     step([&] {
         DateRangeDialog* form = dateRangeDialog();
         form->fillLists(today.year());
@@ -130,7 +136,34 @@ void MainWindow::startUp() {
         m_connectionString = SettingsFile::read(AppPaths::settingsFilePath()).connectionString;
     });
     step([this] { siteListCommand(); });
-    setWindowState(windowState() | Qt::WindowMaximized);
+    // A window the user placed last time stays where it was.
+    if (WindowGeometry::load(objectName()).isEmpty())
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::restorePlace() {
+    const QString start = WindowGeometry::value(objectName(), QStringLiteral("start")).toString();
+    const QString end = WindowGeometry::value(objectName(), QStringLiteral("end")).toString();
+    if (!start.isEmpty() && !end.isEmpty())
+        setDateTexts(start, end);
+    bool known = false;
+    const int step = WindowGeometry::value(objectName(), QStringLiteral("step")).toInt(&known);
+    if (known && step >= 0 && step < timeStepCount)
+        setTimeStep(timeStepFromIndex(step));
+    restoreGeometry(WindowGeometry::load(objectName()));
+}
+
+void MainWindow::rememberPlace() {
+    try {
+        WindowGeometry::save(objectName(),
+                             QVariantMap{{QStringLiteral("geometry"), saveGeometry()},
+                                         {QStringLiteral("start"), m_text2->text()},
+                                         {QStringLiteral("end"), m_text3->text()},
+                                         {QStringLiteral("step"), timeStepIndex(timeStep())}});
+    } catch (const Error& e) {
+        // Losing the window's place is no reason to keep the user from closing it.
+        qWarning("%s", qPrintable(e.message()));
+    }
 }
 
 void MainWindow::setConnectionString(const QString& connectionString) {
@@ -278,6 +311,7 @@ void MainWindow::firstActivation() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    rememberPlace();
     emit closing();
     QMainWindow::closeEvent(event);
     // Closing the main window ends the program, whatever other windows are open.

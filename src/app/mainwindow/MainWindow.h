@@ -127,6 +127,8 @@ public:
     void helpCommand();
     // The grid shows no result and the database is closed until the next query.
     void releaseResult();
+    // The caption the window starts with.
+    static QString programCaption();
 
 signals:
     // The grid shows a new result set.
@@ -171,6 +173,11 @@ private:
     void runGuarded(const std::function<void()>& command);
     void firstActivation();
     void chooseTimeStep();
+    // After a new connection: the new database's site list, as at a fresh start.
+    void startOnNewDatabase();
+    // The size, place, dates and time step kept across runs beside the settings file.
+    void restorePlace();
+    void rememberPlace();
 
     Services m_services;
     UserDialogs* m_dialogs;

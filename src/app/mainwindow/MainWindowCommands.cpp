@@ -253,6 +253,9 @@ void MainWindow::dbTablesCommand() {
 }
 
 void MainWindow::gridDoubleClick() {
+    // While the result can be edited, the grid edits the cell that was double-clicked.
+    if (m_model->isEditable())
+        return;
     switch (gridDoubleClickDispatch(columnCaption(0))) {
     case GridDispatch::ParametersWithData:
         parametersWithDataCommand();

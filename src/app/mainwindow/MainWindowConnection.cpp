@@ -9,12 +9,14 @@
 #include "core/base/CommandPrompts.h"
 #include "core/db/Database.h"
 #include "core/db/RecordSet.h"
+#include "core/settings/ConnectionRules.h"
 #include "gui/widgets/ProgressWindow.h"
 #include "gui/widgets/RecordSetModel.h"
 #include "providers/sqlite/SqliteCompactor.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTableView>
@@ -79,7 +81,27 @@ void MainWindow::connectionCommand() {
                               m_services.contig ? *m_services.contig : processContig, compactor);
     ProgressWindow conversion(this, QStringLiteral("Converting to SQLite..."));
     command.setConversionProgress(conversion.callback());
+    const QString before = m_connectionString;
     command.run();
+    if (m_connectionString != before)
+        startOnNewDatabase();
+}
+
+void MainWindow::startOnNewDatabase() {
+    // Nothing of the old database stays: its result, the places in its lists, its caption.
+    releaseResult();
+    m_firstdgrow = m_selectdgrow = m_firstparamrow = m_selectparamrow = 0;
+    m_previousFirstdgrow = m_previousSelectdgrow = 0;
+    m_parameterList = false;
+    m_site.clear();
+    m_stationId.clear();
+    QString caption = programCaption();
+    // A file's name only: a server's connection string may hold a password.
+    if (isFileDatabaseConnection(m_connectionString) && m_connectionString.contains(u';'))
+        caption += QStringLiteral(" - ") +
+                   QFileInfo(connectionDatabasePath(m_connectionString)).fileName();
+    setWindowTitle(caption);
+    siteListCommand();
 }
 
 void MainWindow::helpCommand() {

@@ -60,6 +60,9 @@ void MainWindow::buildControls() {
     // The row of mode box, date boxes and time steps.
     m_label1 = place(new QLabel(QStringLiteral("Site_ID"), central), "Label1", 120, 0, 700, 240);
     m_text1 = place(new QLineEdit(central), "Text1", 120, boxTop, 660, boxHeight);
+    m_text1->setToolTip(QStringLiteral(
+        "The site or datatype_site_id shown. For a typed datatype_site_id, choose a time step or "
+        "the dates to enable GO."));
     place(new QLabel(QStringLiteral("Start Date"), central), "Label2", 840, 0, 1140, 240);
     m_text2 = place(new QLineEdit(central), "Text2", 840, boxTop, 1140, boxHeight);
     m_command4 = place(new QPushButton(QStringLiteral("date"), central), "Command4", 2040, boxTop,
@@ -76,6 +79,8 @@ void MainWindow::buildControls() {
         const int index = timeStepIndex(info.step);
         auto* option = new QRadioButton(QLatin1String(info.caption), m_frame1);
         option->setObjectName(QStringLiteral("Option1_%1").arg(index));
+        option->setToolTip(QStringLiteral("GO retrieves %1 values; choosing a time step enables GO")
+                               .arg(QLatin1String(info.caption)));
         stepGroup->addButton(option, index);
         steps->addWidget(option);
         m_option1[static_cast<size_t>(index)] = option;
@@ -151,7 +156,10 @@ void MainWindow::buildControls() {
     m_grid = place(new QTableView(central), "DataGrid1", 530, 1920, 4815, 2175);
     m_model = new RecordSetModel(this);
     m_grid->setModel(m_model);
-    m_grid->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed);
+    // Tab moves between the window's controls; in a cell being typed into it goes on to the next.
+    m_grid->setTabKeyNavigation(false);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setFixedWidth(twipsToPixels(345));

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
+#include <QVariantMap>
 
 namespace rp {
 
@@ -13,6 +15,10 @@ public:
     static QByteArray load(const QString& window);
     // Saves the geometry; throws rp::Error when the file cannot be written.
     static void save(const QString& window, const QByteArray& geometry);
+    // Another value the window keeps there ("geometry" is the geometry); invalid when none is.
+    static QVariant value(const QString& window, const QString& name);
+    // Saves the values by name together; throws rp::Error when the file cannot be written.
+    static void save(const QString& window, const QVariantMap& values);
     static QString filePath();
 
     static inline const char* fileName = "Rivelpost_windows.ini";

@@ -1,6 +1,7 @@
 #include "gui/graph/BackdropPainter.h"
 
 #include <QEvent>
+#include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QPaintEvent>
 #include <QPainter>
@@ -12,6 +13,11 @@ namespace rp {
 
 BackdropPainter::BackdropPainter(QWidget* target) : QObject(target), m_target(target) {
     target->installEventFilter(this);
+    // The view never sees the paints taken over here, so it stops asking for them after its
+    // first one: every change of its scene asks for the whole picture instead.
+    auto* view = qobject_cast<QGraphicsView*>(target->parentWidget());
+    if (view && view->viewport() == target && view->scene())
+        connect(view->scene(), &QGraphicsScene::changed, this, [this] { m_target->update(); });
 }
 
 BackdropSettings BackdropPainter::settingsOf(const QWidget* widget) {

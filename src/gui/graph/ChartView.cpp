@@ -1,6 +1,8 @@
 #include "gui/graph/ChartView.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace rp {
@@ -9,6 +11,26 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     setObjectName(QStringLiteral("MSChart1"));
     setRubberBand(QChartView::HorizontalRubberBand);
     setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent* event) {
+    QChartView::mouseMoveEvent(event);
+    if (event->buttons() == Qt::NoButton)
+        emit pointerMoved(event->position().toPoint());
+}
+
+bool ChartView::viewportEvent(QEvent* event) {
+    // The scene would answer with its items' tips, which are empty, and hide ours.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (toolTip().isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        return true;
+    }
+    return QChartView::viewportEvent(event);
 }
 
 void ChartView::mousePressEvent(QMouseEvent* event) {

@@ -17,14 +17,19 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHideEvent>
+#include <QLineF>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolTip>
 #include <QValueAxis>
 #include <QXYSeries>
+#include <algorithm>
+#include <limits>
 
 namespace rp {
 
@@ -86,6 +91,7 @@ GraphWindow::GraphWindow(GraphWindowServices services, QWidget* parent)
     m_listPrinters->hide();
 
     connect(m_chartView, &ChartView::released, this, &GraphWindow::chartReleased);
+    connect(m_chartView, &ChartView::pointerMoved, this, &GraphWindow::pointerMoved);
     connect(m_chartView, &ChartView::zoomed, this, [this] {
         const auto axes = m_chartView->chart()->axes(Qt::Horizontal);
         if (axes.isEmpty())
@@ -98,6 +104,10 @@ GraphWindow::GraphWindow(GraphWindowServices services, QWidget* parent)
     });
     connect(m_list1, &QListWidget::itemClicked, this, &GraphWindow::itemClicked);
     connect(m_listPrinters, &QListWidget::itemClicked, this, &GraphWindow::printerChosen);
+    // Esc does what the "Close" option does.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { runOption(ChartOption::Close); });
 
     loadBackdrop();
     // Where the user left the window last time; the screen it was on may be gone, which
@@ -222,38 +232,68 @@ void GraphWindow::rebuild() {
             [shown] { ChartBuilder::fitDateLabels(*shown); });
     m_chartView->setChart(shown);
     delete old;
-    connectToolTips();
 }
 
-void GraphWindow::connectToolTips() {
-    for (QAbstractSeries* series : chart()->series()) {
-        const int column = series->property("column").toInt();
-        if (auto* xy = qobject_cast<QXYSeries*>(series)) {
-            connect(xy, &QXYSeries::hovered, this,
-                    [this, column](QPointF p, bool state) { pointHovered(column, p, state); });
-        } else if (auto* area = qobject_cast<QAreaSeries*>(series)) {
-            connect(area, &QAreaSeries::hovered, this,
-                    [this, column](QPointF p, bool state) { pointHovered(column, p, state); });
-        } else if (auto* bars = qobject_cast<QAbstractBarSeries*>(series)) {
-            connect(bars, &QAbstractBarSeries::hovered, this,
-                    [this, bars, column](bool state, int index, QBarSet* set) {
-                        pointHovered(column + int(bars->barSets().indexOf(set)), QPointF(index, 0),
-                                     state);
-                    });
-        }
-    }
-}
-
-void GraphWindow::pointHovered(int column, QPointF point, bool state) {
-    // No tips on a logarithmic axis or a 3D line chart.
-    if (m_model.yAxis.logarithmic || (m_options.is3d() && m_options.family() == ChartFamily::Line))
-        return;
-    const QString text = state ? chartPointText(m_model, qRound(point.x()), column) : QString();
+void GraphWindow::pointerMoved(QPoint pos) {
+    const QString text = tipAt(pos);
     m_chartView->setToolTip(text);
+    QWidget* viewport = m_chartView->viewport();
     if (text.isEmpty())
         QToolTip::hideText();
-    else
-        QToolTip::showText(QCursor::pos(), text, m_chartView);
+    else if (QToolTip::isVisible())
+        QToolTip::showText(viewport->mapToGlobal(pos), text, viewport);
+}
+
+QString GraphWindow::tipAt(QPoint pos) const {
+    // No tips on a logarithmic axis or a 3D line chart.
+    if (m_model.yAxis.logarithmic || (m_options.is3d() && m_options.family() == ChartFamily::Line))
+        return {};
+    QChart* shown = chart();
+    const QPointF at = shown->mapFromScene(m_chartView->mapToScene(pos));
+    if (!shown->plotArea().contains(at))
+        return {};
+    constexpr double reach = 8; // pixels around a point that still count as over it
+    double best = reach;
+    int row = -1;
+    int column = -1;
+    for (QAbstractSeries* series : shown->series()) {
+        const int first = series->property("column").toInt();
+        const double x = shown->mapToValue(at, series).x();
+        if (auto* bars = qobject_cast<QAbstractBarSeries*>(series)) {
+            // Over a bar's row: the set whose top is nearest to the pointer.
+            const int r = qRound(x);
+            double nearest = std::numeric_limits<double>::max();
+            const QList<QBarSet*> sets = bars->barSets();
+            for (int k = 0; k < sets.size(); ++k) {
+                if (r < 0 || r >= sets[k]->count())
+                    continue;
+                const double top = shown->mapToPosition(QPointF(r, sets[k]->at(r)), series).y();
+                if (std::abs(top - at.y()) < nearest) {
+                    nearest = std::abs(top - at.y());
+                    row = r;
+                    column = first + k;
+                }
+            }
+            continue;
+        }
+        QList<QPointF> points;
+        if (auto* xy = qobject_cast<QXYSeries*>(series))
+            points = xy->points();
+        else if (auto* area = qobject_cast<QAreaSeries*>(series))
+            points = area->upperSeries()->points();
+        const double dx = std::abs(shown->mapToValue(at + QPointF(reach, 0), series).x() - x);
+        auto p = std::lower_bound(points.cbegin(), points.cend(), x - dx,
+                                  [](QPointF point, double value) { return point.x() < value; });
+        for (; p != points.cend() && p->x() <= x + dx; ++p) {
+            const double distance = QLineF(shown->mapToPosition(*p, series), at).length();
+            if (distance <= best) {
+                best = distance;
+                row = qRound(p->x());
+                column = first;
+            }
+        }
+    }
+    return column < 0 ? QString() : chartPointText(m_model, row, column);
 }
 
 void GraphWindow::chartReleased(QPoint pos, bool right) {

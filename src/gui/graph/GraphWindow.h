@@ -92,8 +92,9 @@ private:
     void loadBackdrop();
     void applyBackdrop(const QString& chartLine);
     void rebuild();
-    void connectToolTips();
-    void pointHovered(int column, QPointF point, bool state);
+    void pointerMoved(QPoint pos);
+    // The value and date of the data point under the pointer, or nothing.
+    QString tipAt(QPoint pos) const;
     void chartReleased(QPoint pos, bool right);
     void itemClicked(QListWidgetItem* item);
     void choosePicture();

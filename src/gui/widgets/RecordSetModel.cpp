@@ -100,6 +100,8 @@ bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, in
     // empty cell of the "*" row starts no record.
     if (data(index, Qt::EditRole).toString() == typed)
         return true;
+    if (m_changeCheck && !m_changeCheck(index, typed))
+        return false;
     try {
         if (index.row() == newRowPlaceholder()) {
             if (m_newRowStarter)

@@ -29,6 +29,10 @@ public:
     void setEditHistory(EditHistory* history) { m_history = history; }
     // Called when a cell of the "*" row is written: starts the new record (addNew by default).
     void setNewRowStarter(std::function<void()> starter) { m_newRowStarter = std::move(starter); }
+    // Asked before a typed text is stored in the record set; false drops the text.
+    void setChangeCheck(std::function<bool(const QModelIndex&, const QString&)> check) {
+        m_changeCheck = std::move(check);
+    }
     // The row where a new record is started, or -1 when there is none.
     int newRowPlaceholder() const;
     // The record set gained or lost records at its end, or changed values: the rows follow.
@@ -56,6 +60,7 @@ private:
     int m_rows = 0;
     EditHistory* m_history = nullptr;
     std::function<void()> m_newRowStarter;
+    std::function<bool(const QModelIndex&, const QString&)> m_changeCheck;
 };
 
 } // namespace rp
