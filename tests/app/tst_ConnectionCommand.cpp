@@ -15,9 +15,6 @@ using namespace rp::test;
 
 namespace {
 
-const QString prompt = QStringLiteral(
-    "Enter new connection string or press Cancel to Compact and Repair Access database:");
-
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
@@ -39,6 +36,8 @@ private slots:
 
     void settingsFile_data();
     void settingsFile();
+    void dialogNamesTheDatabaseKind_data();
+    void dialogNamesTheDatabaseKind();
     void recentConnections();
     void whichFilesGetMaintenance_data();
     void whichFilesGetMaintenance();
@@ -113,8 +112,10 @@ void tst_ConnectionCommand::settingsFile() {
     runCommand();
 
     QCOMPARE(readAll(settingsPath()), after);
-    QCOMPARE(prompts.asked.value(0),
-             QStringLiteral("input MS Access HDB | %1 | %2").arg(prompt, shownDefault));
+    // The title and prompt name the kind of database (dialogNamesTheDatabaseKind).
+    QVERIFY2(prompts.asked.value(0).startsWith(QStringLiteral("input ")) &&
+                 prompts.asked.value(0).endsWith(QStringLiteral(" | ") + shownDefault),
+             qPrintable(prompts.asked.value(0)));
     QCOMPARE(prompts.asked.size(), failed ? 2 : 1);
     QCOMPARE(view.connections,
              answer.isEmpty() || failed ? QStringList() : QStringList{answer.trimmed()});
@@ -122,6 +123,47 @@ void tst_ConnectionCommand::settingsFile() {
     QCOMPARE(view.caption(), QStringLiteral("Rivelpos 0.1.0"));
     QCOMPARE(view.events, QStringList{"finish"});
     QVERIFY(contig.calls.isEmpty());
+}
+
+void tst_ConnectionCommand::dialogNamesTheDatabaseKind_data() {
+    QTest::addColumn<QByteArray>("settings"); // "<none>": no settings file
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("cancelDoes"); // the prompt's end after "press Cancel to "
+    QTest::newRow("Access file")
+        << QByteArray("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/n/hdb.mdb\r\n")
+        << "MS Access HDB"
+        << "Compact and Repair Access database:";
+    QTest::newRow("SQLite file") << QByteArray("Provider=SQLite;Data Source=/n/hdb.sqlite\r\n")
+                                 << "SQLite HDB"
+                                 << "Compact SQLite database:";
+    QTest::newRow("SQLite told by its file")
+        << QByteArray("Driver=x;Data Source=/n/hdb.db\r\n") << "SQLite HDB"
+        << "Compact SQLite database:";
+    QTest::newRow("PostgreSQL server")
+        << QByteArray("Provider=PostgreSQL;Host=db;Database=hdb;User ID=u\r\n") << "PostgreSQL HDB"
+        << "keep the current one:";
+    QTest::newRow("workbook")
+        << QByteArray("Driver={Microsoft Excel Driver (*.xls)};DBQ=/n/h.xls;ReadOnly=False\r\n")
+        << "Excel workbook HDB"
+        << "keep the current one:";
+    QTest::newRow("no settings file") << QByteArray("<none>") << "MS Access HDB"
+                                      << "Compact and Repair Access database:";
+    QTest::newRow("a string of no known kind") << QByteArray("junk\r\n") << "MS Access HDB"
+                                               << "Compact and Repair Access database:";
+}
+
+void tst_ConnectionCommand::dialogNamesTheDatabaseKind() {
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, title);
+    QFETCH(QString, cancelDoes);
+    if (settings != "<none>")
+        writeFile(settingsPath(), settings);
+    prompts.answer = QStringLiteral("a;b");
+    runCommand();
+    const QString asked = prompts.asked.value(0);
+    QCOMPARE(asked.section(QStringLiteral(" | "), 0, 1),
+             QStringLiteral("input %1 | Enter new connection string or press Cancel to %2")
+                 .arg(title, cancelDoes));
 }
 
 void tst_ConnectionCommand::recentConnections() {

@@ -104,6 +104,8 @@ void tst_DateRangeDialog::presetsThenOk_data() {
                                    << "31-Dec-2012";
     QTest::newRow("last 30 days, leap year") << QDate(2012, 3, 1) << 3 << "01-Feb-2012"
                                              << "01-Mar-2012";
+    QTest::newRow("previous water year") << QDate(2013, 11, 2) << 9 << "01-Oct-2012"
+                                         << "30-Sep-2013";
 }
 
 void tst_DateRangeDialog::presetsThenOk() {

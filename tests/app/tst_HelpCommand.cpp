@@ -17,29 +17,49 @@ private slots:
 void tst_HelpCommand::help_data() {
     QTest::addColumn<bool>("yes");
     QTest::addColumn<bool>("guide");      // the user guide is installed
-    QTest::addColumn<bool>("browser");    // a browser starts
+    QTest::addColumn<bool>("browserStarts");
     QTest::addColumn<QString>("opened");  // GUIDE stands for the guide's address
     QTest::addColumn<QString>("offered"); // the address offered for copying
+    QTest::addColumn<QString>("browser"); // what the opener starts
+    QTest::addColumn<QString>("title");   // of the box offering the address
     QTest::newRow("No starts nothing") << false << true << true << ""
+                                       << ""
+                                       << "xdg-open"
                                        << "";
     QTest::newRow("the installed guide") << true << true << true << "GUIDE"
+                                         << ""
+                                         << "xdg-open"
                                          << "";
     QTest::newRow("the online page without a guide")
         << true << false << true << "https://rivelpost.example.org/Help.aspx"
+        << ""
+        << "xdg-open"
         << "";
-    QTest::newRow("no browser: the online address to copy")
+    QTest::newRow("browser fails: the online address to copy")
         << true << false << false << "https://rivelpost.example.org/Help.aspx"
-        << "rivelpost.example.org/Help.aspx";
-    QTest::newRow("no browser: the guide's address to copy") << true << true << false << "GUIDE"
-                                                             << "GUIDE";
+        << "rivelpost.example.org/Help.aspx"
+        << "xdg-open"
+        << "The web browser (xdg-open) could not be started.";
+    QTest::newRow("browser fails: the guide's address to copy")
+        << true << true << false << "GUIDE"
+        << "GUIDE"
+        << "firefox"
+        << "The web browser (firefox) could not be started.";
+    QTest::newRow("no browser at all")
+        << true << false << false << "https://rivelpost.example.org/Help.aspx"
+        << "rivelpost.example.org/Help.aspx"
+        << ""
+        << "No web browser found.";
 }
 
 void tst_HelpCommand::help() {
     QFETCH(bool, yes);
     QFETCH(bool, guide);
-    QFETCH(bool, browser);
+    QFETCH(bool, browserStarts);
     QFETCH(QString, opened);
     QFETCH(QString, offered);
+    QFETCH(QString, browser);
+    QFETCH(QString, title);
     QTemporaryDir dir;
     const QString guidePath = dir.filePath(QStringLiteral("index.html"));
     if (guide) {
@@ -54,9 +74,9 @@ void tst_HelpCommand::help() {
         prompts,
         [&](const QUrl& url) {
             openedUrls.append(url.toString());
-            return browser;
+            return browserStarts;
         },
-        guidePath);
+        guidePath, browser);
 
     command.run();
 
@@ -68,8 +88,8 @@ void tst_HelpCommand::help() {
     QCOMPARE(prompts.asked.size(), offered.isEmpty() ? 1 : 2);
     if (!offered.isEmpty())
         QCOMPARE(prompts.asked[1],
-                 QStringLiteral("offer Microsoft Internet Explorer not found. | Copy this address "
-                                "to your browser for help:  | ") +
+                 QStringLiteral("offer %1 | Copy this address to your browser for help:  | ")
+                         .arg(title) +
                      offered.replace("GUIDE", guideUrl));
 }
 

@@ -4,6 +4,9 @@
 #include "gui/widgets/Twips.h"
 
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QStyleOptionFrame>
 
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -17,6 +20,8 @@ private slots:
     void initTestCase() { hdb = std::make_unique<test::BrowsingHdb>(); }
     void cleanupTestCase() { hdb.reset(); }
     void controlsAtDesign();
+    void textsShowWhole_data();
+    void textsShowWhole();
     void withoutSettingsFile();
     void withSettingsFile_data();
     void withSettingsFile();
@@ -104,6 +109,109 @@ void tst_MainWindowStartUp::controlsAtDesign() {
     QVERIFY(f.window->windowTitle().endsWith(QLatin1String(RIVELPOST_LEGAL_NOTICE)));
 }
 
+namespace {
+
+// The width a line edit gives its text, as the style lays it out (two pixels of margin a side).
+int textRoom(const QLineEdit* box) {
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+    return box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box).width() - 4;
+}
+
+// Every heading and every cell in view of the grid shows whole.
+QString clippedColumns(QTableView* table) {
+    const QAbstractItemView* grid = table;
+    QStringList clipped;
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        const QString heading = grid->model()->headerData(c, Qt::Horizontal).toString();
+        const int width = table->columnWidth(c);
+        const int headingWidth = table->horizontalHeader()->sectionSizeHint(c);
+        if (width < headingWidth || width < grid->sizeHintForColumn(c))
+            clipped << QStringLiteral("%1 (%2 < %3, %4)")
+                           .arg(heading)
+                           .arg(width)
+                           .arg(headingWidth)
+                           .arg(grid->sizeHintForColumn(c));
+    }
+    return clipped.join(QStringLiteral(", "));
+}
+
+// The key, the dates, the time steps and the command row at the size the window opens with
+// when there is no settings file.
+void checkTopRows(const test::BrowsingHdb& hdb) {
+    MainWindowFixture f(hdb, false);
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    auto* key = f.find<QLineEdit>(QStringLiteral("Text1"));
+    const QFontMetrics metrics(key->font());
+    QVERIFY2(metrics.horizontalAdvance(QStringLiteral("11532500")) <= textRoom(key),
+             qPrintable(QStringLiteral("key box %1 wide").arg(key->width())));
+    for (const char* name : {"Text2", "Text3"})
+        for (int month = 1; month <= 12; ++month) {
+            const QString date = QStringLiteral("28-%1-2026").arg(monthAbbreviation(month));
+            QVERIFY2(metrics.horizontalAdvance(date) <= textRoom(f.find<QLineEdit>(name)),
+                     qPrintable(date));
+        }
+    // Controls of a row keep their order without overlapping.
+    QVERIFY(key->geometry().right() < f.find<QLineEdit>(QStringLiteral("Text2"))->x());
+    QVERIFY(f.find<QLineEdit>(QStringLiteral("Text2"))->geometry().right() <
+            f.button("Command4")->x());
+    QVERIFY(f.button("Command4")->geometry().right() <
+            f.find<QLineEdit>(QStringLiteral("Text3"))->x());
+    for (int i = 0; i < 8; ++i) {
+        auto* option = f.find<QRadioButton>(QStringLiteral("Option1_%1").arg(i));
+        QVERIFY2(option->width() >= option->sizeHint().width(), qPrintable(option->text()));
+    }
+    const QRect frame2 = f.find<QWidget>(QStringLiteral("Frame2"))->geometry();
+    for (QPushButton* button : f.window->findChildren<QPushButton*>()) {
+        // The style's frame and margin around the caption (the Edit Menu button has two lines).
+        const int chrome = button->style()->pixelMetric(QStyle::PM_ButtonMargin) +
+                           2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        const QString caption = button->text().section('\n', 0, 0);
+        QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(caption) + chrome,
+                 qPrintable(caption));
+        if (button->y() > frame2.y())
+            QVERIFY2(button->geometry().right() <= frame2.right(), qPrintable(caption));
+    }
+    QVERIFY(frame2.right() < f.window->centralWidget()->width());
+}
+
+} // namespace
+
+void tst_MainWindowStartUp::textsShowWhole_data() {
+    QTest::addColumn<QString>("family"); // the program's font; empty keeps the platform's
+    QTest::newRow("platform font") << "";
+    for (const char* family : {"DejaVu Sans", "Liberation Sans", "Nimbus Sans", "DejaVu Sans Mono"})
+        if (QFontDatabase::hasFamily(QLatin1String(family)))
+            QTest::newRow(family) << family;
+}
+
+// The designed twips were drawn for a narrower font: in the running one the keys, dates,
+// captions and grid headings still show whole, and the command row stays in its frame.
+void tst_MainWindowStartUp::textsShowWhole() {
+    QFETCH(QString, family);
+    const QFont before = QApplication::font();
+    const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+    if (!family.isEmpty())
+        QApplication::setFont(QFont(family, before.pointSize()));
+    checkTopRows(*hdb);
+    if (QTest::currentTestFailed())
+        return;
+    // The site list, a parameter list and a unit series with its times.
+    MainWindowFixture f(*hdb);
+    QVERIFY(f.start());
+    QVERIFY2(clippedColumns(f.grid()).isEmpty(), qPrintable(clippedColumns(f.grid())));
+    f.doubleClickRow(f.findRow(0, QStringLiteral("1")));
+    QVERIFY2(clippedColumns(f.grid()).isEmpty(), qPrintable(clippedColumns(f.grid())));
+    f.chooseTimeStep(4);
+    f.window->setDateTexts(QStringLiteral("31-Jan-2010"), QStringLiteral("31-Jan-2010"));
+    f.selectRow(f.findRow(1, QStringLiteral("1001")));
+    f.click("Getbutton");
+    QCOMPARE(f.caption(1), QStringLiteral("date_time"));
+    QVERIFY2(clippedColumns(f.grid()).isEmpty(), qPrintable(clippedColumns(f.grid())));
+}
+
 void tst_MainWindowStartUp::withoutSettingsFile() {
     MainWindowFixture f(*hdb, false);
     QVERIFY(f.start());
@@ -116,7 +224,9 @@ void tst_MainWindowStartUp::withoutSettingsFile() {
     QCOMPARE(f.dialogs.messages[2], f.dialogs.messages[1]);
     QCOMPARE(f.window->connectionString(), QString());
     QVERIFY(!(f.window->windowState() & Qt::WindowMaximized));
-    QCOMPARE(f.window->size(), QSize(twipsToPixels(11415), twipsToPixels(7230)));
+    // The design width, scaled for the running font (and more where the time steps need it).
+    QVERIFY(f.window->width() >= f.window->twipsScale().x(11415));
+    QCOMPARE(f.window->height(), twipsToPixels(7230));
     QCOMPARE(f.text("Text2"), QStringLiteral("25-Jan-2010"));
     QCOMPARE(f.text("Text3"), QStringLiteral("01-Feb-2010"));
     QCOMPARE(f.window->seriesFilePath(), f.folder.filePath(QStringLiteral("lastout.txt")));
@@ -231,16 +341,18 @@ void tst_MainWindowStartUp::gridFont() {
 }
 
 void tst_MainWindowStartUp::resizeRule_data() {
-    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("outerTwips"); // the window's outer width in the layout's twips
+    QTest::addColumn<int>("height");     // in pixels
     QTest::addColumn<bool>("changes");
-    QTest::newRow("wide") << QSize(1000, 700) << true;
-    QTest::newRow("just wide enough") << QSize(330, 700) << true;
-    QTest::newRow("too narrow") << QSize(320, 700) << false;
-    QTest::newRow("too short for the grid") << QSize(1000, 150) << true;
+    QTest::newRow("wide") << 15000 << 700 << true;
+    QTest::newRow("just wide enough") << 5010 << 700 << true;
+    QTest::newRow("too narrow") << 4900 << 700 << false;
+    QTest::newRow("too short for the grid") << 15000 << 150 << true;
 }
 
 void tst_MainWindowStartUp::resizeRule() {
-    QFETCH(QSize, size);
+    QFETCH(int, outerTwips);
+    QFETCH(int, height);
     QFETCH(bool, changes);
     MainWindowFixture f(*hdb, false);
     f.window->show();
@@ -249,21 +361,29 @@ void tst_MainWindowStartUp::resizeRule() {
     const QSize gridBefore = f.grid()->size();
     auto* text4 = f.find<QPlainTextEdit>(QStringLiteral("Text4"));
     const int text4Before = text4->width();
-    f.window->resize(size);
+    // The rule reads the outer size, frame included, in the twips of the layout as drawn
+    // (widths scaled for the running font).
+    const double scale = f.window->twipsScale().horizontal();
+    const auto widthTwips = [&](int pixels) { return int(std::lround(pixels * 15 / scale)); };
+    const auto widthPixels = [&](int twips) { return int(std::lround(twips * scale / 15)); };
+    const int frame = f.window->frameGeometry().width() - f.window->width();
+    f.window->resize(widthPixels(outerTwips) - frame, height);
     const QRect outer = f.window->frameGeometry();
-    const int w = pixelsToTwips(outer.width());
+    const int w = widthTwips(outer.width());
     const int h = pixelsToTwips(outer.height());
-    // The rule reads the outer size, frame included.
     QCOMPARE(w >= 5001, changes);
     if (!changes) {
         QCOMPARE(f.grid()->size(), gridBefore);
         QCOMPARE(text4->width(), text4Before);
         return;
     }
-    QCOMPARE(f.grid()->width(), twipsToPixels(w - 785));
+    QCOMPARE(f.grid()->width(), widthPixels(w - 785));
     QCOMPARE(f.grid()->height(), std::max(twipsToPixels(h - 2500), 1));
-    QCOMPARE(text4->width(), twipsToPixels(w - 785 + 180));
-    QCOMPARE(f.find<QWidget>(QStringLiteral("Frame1"))->width(), twipsToPixels(w - 4060));
+    QCOMPARE(text4->width(), widthPixels(w - 785 + 180));
+    // The time-step frame ends where the rule puts its right edge, also when the boxes before it
+    // widened to show their texts and moved it right.
+    auto* frame1 = f.find<QWidget>(QStringLiteral("Frame1"));
+    QCOMPARE(frame1->x() + frame1->width(), widthPixels(3840) + widthPixels(w - 4060));
 }
 
 void tst_MainWindowStartUp::wheel_data() {

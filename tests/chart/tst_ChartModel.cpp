@@ -35,6 +35,7 @@ private slots:
     void addLongerSeries();
     void labelSpacing_data();
     void labelSpacing();
+    void rowLabels_data();
     void rowLabels();
     void equalValues();
     void secondAxisUpperStrictlyAbove();
@@ -132,16 +133,35 @@ void tst_ChartModel::labelSpacing() {
     QCOMPARE(model.labelEvery(), every);
 }
 
+void tst_ChartModel::rowLabels_data() {
+    QTest::addColumn<QByteArray>("series");
+    QTest::addColumn<QStringList>("labels"); // "row=label"
+    QTest::newRow("hourly within a year: midnight with the year, other hours with the time")
+        << rp::test::hourlySeries(30)
+        << QStringList{"0=05 MAR 1999", "7=05 MAR 07:00", "24=06 MAR 1999"};
+    QTest::newRow("unit value") << rp::test::seriesText("4 1 A", "UNIT VALUES B",
+                                                        {"05 Mar 1999 07:15 3"})
+                                << QStringList{"0=05 Mar 07:15"};
+    QTest::newRow("unit values over a new year: every label has its year")
+        << rp::test::seriesText(
+               "4 1 A", "UNIT VALUES B",
+               {"31 Dec 1999 23:45 3", "01 Jan 2000 00:00 4", "01 Jan 2000 00:15 5"})
+        << QStringList{"0=31 Dec 1999 23:45", "1=01 Jan 2000", "2=01 Jan 2000 00:15"};
+    QTest::newRow("hourly over a new year")
+        << rp::test::hourlySeries(30, QDate(1999, 12, 31))
+        << QStringList{"0=31 DEC 1999", "7=31 DEC 1999 07:00", "25=01 JAN 2000 01:00"};
+    QTest::newRow("daily over a new year")
+        << dailySeries("1 A", "B", {1.0, 2.0}, QDate(1999, 12, 31))
+        << QStringList{"0=31 DEC 1999", "1=01 JAN 2000"};
+}
+
 void tst_ChartModel::rowLabels() {
+    QFETCH(QByteArray, series);
+    QFETCH(QStringList, labels);
     ChartModel model;
-    load(model, rp::test::hourlySeries(30));
-    QVERIFY(model.subDaily());
-    QCOMPARE(model.rowLabel(0), QStringLiteral("05 MAR 1999"));
-    QCOMPARE(model.rowLabel(7), QStringLiteral("05 MAR 07:00"));
-    QCOMPARE(model.rowLabel(24), QStringLiteral("06 MAR 1999"));
-    load(model, rp::test::seriesText("4 1 A", "UNIT VALUES B", {"05 Mar 1999 07:15 3"}));
-    QCOMPARE(model.rowLabel(0), QStringLiteral("05 Mar 07:15"));
-    QCOMPARE(model.value(0, 0), 3.0);
+    load(model, series);
+    for (const QString& expected : labels)
+        QCOMPARE(model.rowLabel(expected.section('=', 0, 0).toInt()), expected.section('=', 1));
 }
 
 void tst_ChartModel::equalValues() {

@@ -1,3 +1,4 @@
+#include "../support/PdfCheck.h"
 #include "SeriesFiles.h"
 #include "core/base/UserDialogs.h"
 #include "core/settings/AppPaths.h"
@@ -6,16 +7,19 @@
 #include "gui/graph/ChartView.h"
 #include "gui/graph/GraphWindow.h"
 #include "gui/graph/GraphWindowRunner.h"
+#include "gui/widgets/PdfFallback.h"
 
 #include <QAreaSeries>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QGraphicsTextItem>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QLogValueAxis>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QTemporaryDir>
@@ -50,6 +54,10 @@ struct Window {
     std::optional<QString> picture;
     std::optional<QString> imageFile;
     int graphTableShown = 0;
+    bool hasPrinter = true;
+    QString pdfAnswer;    // the file dialog's answer when no printer is installed
+    QStringList pdfAsked; // its title and suggested file name
+    std::function<std::unique_ptr<QPrinter>()> printer;
     std::unique_ptr<GraphWindow> window;
 
     explicit Window(const QByteArray& settings = {}) {
@@ -66,6 +74,14 @@ struct Window {
         services.connectionString = [] { return QStringLiteral("Data Source=hdb.sqlite"); };
         services.showGraphTable = [this] { ++graphTableShown; };
         services.has3d = [] { return canDraw3d(); };
+        services.printerInstalled = [this] { return hasPrinter; };
+        services.askNewFile = [this](QWidget*, const QString& title, const QString& suggested) {
+            pdfAsked << title << QFileInfo(suggested).fileName();
+            return pdfAnswer;
+        };
+        services.printer = [this](const QString&) {
+            return printer ? printer() : std::unique_ptr<QPrinter>();
+        };
         window = std::make_unique<GraphWindow>(services);
         QObject::connect(window.get(), &GraphWindow::chartStateChanged,
                          [this](int count, bool sums) {
@@ -160,6 +176,8 @@ private slots:
     void missingPictureAtLoad();
     void backdropPixels();
     void printOnPdf();
+    void printWithoutPrinter_data();
+    void printWithoutPrinter();
     void longSeriesIsReduced();
     void runnerMakesOneWindow();
 };
@@ -234,12 +252,17 @@ void tst_GraphWindow::dateLabelsFitThePlot_data() {
     QTest::addColumn<int>("seriesCount"); // a second series brings the legend
     QTest::addColumn<int>("resizedTo");   // the window's width afterwards; 0 leaves it
     QTest::addColumn<int>("angle");       // of the date labels once laid out
-    QTest::newRow("one series, wide") << 1400 << 1 << 0 << 0;
-    QTest::newRow("one series, narrow") << 500 << 1 << 0 << -30;
-    QTest::newRow("legend added") << 1000 << 2 << 0 << -30;
-    QTest::newRow("legend added, wide") << 1800 << 2 << 0 << 0;
-    QTest::newRow("narrowed") << 1400 << 1 << 500 << -30;
-    QTest::newRow("widened") << 500 << 1 << 1400 << 0;
+    QTest::addColumn<int>("days");        // of the series, from 1 January 2012
+    QTest::newRow("one series, wide") << 1400 << 1 << 0 << 0 << 366;
+    QTest::newRow("one series, narrow") << 500 << 1 << 0 << -30 << 366;
+    QTest::newRow("legend added") << 1000 << 2 << 0 << -30 << 366;
+    QTest::newRow("legend added, wide") << 1800 << 2 << 0 << 0 << 366;
+    QTest::newRow("narrowed") << 1400 << 1 << 500 << -30 << 366;
+    QTest::newRow("widened") << 500 << 1 << 1400 << 0 << 366;
+    // 369 rows are labelled every 46th, the last label on the last row at the right edge.
+    QTest::newRow("a label on the last row, wide") << 1400 << 1 << 0 << 0 << 369;
+    QTest::newRow("a label on the last row, narrow") << 500 << 1 << 0 << -30 << 369;
+    QTest::newRow("a label on the last row, legend") << 1000 << 2 << 0 << -30 << 369;
 }
 
 void tst_GraphWindow::dateLabelsFitThePlot() {
@@ -247,8 +270,9 @@ void tst_GraphWindow::dateLabelsFitThePlot() {
     QFETCH(int, seriesCount);
     QFETCH(int, resizedTo);
     QFETCH(int, angle);
+    QFETCH(int, days);
     Window w;
-    std::vector<std::optional<double>> year(366);
+    std::vector<std::optional<double>> year(static_cast<size_t>(days));
     for (size_t d = 0; d < year.size(); ++d)
         year[d] = 100 + double(d % 30);
     const auto gauge = [&](int number) {
@@ -270,6 +294,30 @@ void tst_GraphWindow::dateLabelsFitThePlot() {
     QVERIFY(dates);
     QVERIFY(dates->count() >= 8);
     QTRY_COMPARE(dates->labelsAngle(), angle);
+    // Every label drawn is whole inside the window, the last one at the right edge too.
+    QTest::qWait(50);
+    QStringList drawn;
+    for (QGraphicsItem* item : w.window->chartView()->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible() || text->parentItem() == nullptr)
+            continue;
+        QString label = text->toPlainText();
+        label.remove(QChar(0x200b));
+        if (!QRegularExpression(QStringLiteral("^\\d\\d [A-Z]{3} ")).match(label).hasMatch())
+            continue;
+        drawn << label;
+        const QRectF box =
+            w.window->chartView()->mapFromScene(text->sceneBoundingRect()).boundingRect();
+        QVERIFY2(QRectF(w.window->chartView()->viewport()->rect()).contains(box),
+                 qPrintable(QStringLiteral("%1 at %2,%3 %4x%5 in a view %6 wide")
+                                .arg(label)
+                                .arg(box.x())
+                                .arg(box.y())
+                                .arg(box.width())
+                                .arg(box.height())
+                                .arg(w.window->chartView()->viewport()->width())));
+    }
+    QVERIFY(drawn.size() >= 8);
 }
 
 void tst_GraphWindow::barLineCycleAnd3d() {
@@ -688,6 +736,66 @@ void tst_GraphWindow::backdropPixels() {
         for (int x = 0; x < chart.width(); x += 3)
             other += chart.pixel(x, y) != qRgb(255, 0, 0);
     QVERIFY(other > 100);
+}
+
+void tst_GraphWindow::printWithoutPrinter_data() {
+    QTest::addColumn<bool>("hasPrinter");
+    QTest::addColumn<QString>("answer");  // the PDF file dialog's answer, DIR for the folder
+    QTest::addColumn<QString>("written"); // the PDF there afterwards; empty: none
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no printer: saved as PDF") << false << "DIR/flow.pdf"
+                                              << "DIR/flow.pdf"
+                                              << "";
+    QTest::newRow("no printer: the suffix added") << false << "DIR/flow"
+                                                  << "DIR/flow.pdf"
+                                                  << "";
+    QTest::newRow("no printer: cancelled") << false << ""
+                                           << ""
+                                           << "";
+    QTest::newRow("no printer: a folder that is not there") << false << "DIR/missing/flow.pdf"
+                                                            << ""
+                                                            << "DIR/missing/flow.pdf";
+    QTest::newRow("a printer that cannot start is reported") << true << ""
+                                                             << ""
+                                                             << "cannot be started";
+}
+
+void tst_GraphWindow::printWithoutPrinter() {
+    QFETCH(bool, hasPrinter);
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    QFETCH(QString, message);
+    Window w;
+    w.graph(flowSeries());
+    QTemporaryDir out;
+    w.hasPrinter = hasPrinter;
+    w.pdfAnswer = answer.replace("DIR", out.path());
+    w.printer = [&out] {
+        auto printer = std::make_unique<QPrinter>();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(out.filePath("missing/printer.pdf"));
+        return printer;
+    };
+    w.window->runOption(ChartOption::Print);
+    auto* printers = w.window->findChild<QListWidget*>("ListPrinters");
+    QVERIFY(printers && printers->isVisible());
+    emit printers->itemClicked(printers->item(0));
+
+    QCOMPARE(w.pdfAsked,
+             hasPrinter ? QStringList() : QStringList({noPrinterTitle(), "2 100 GAUGE.pdf"}));
+    QCOMPARE(w.dialogs.messages.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(w.dialogs.messages[0].contains(message.replace("DIR", out.path())),
+                 qPrintable(w.dialogs.messages[0]));
+    written.replace("DIR", out.path());
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+             written.isEmpty() ? QStringList() : QStringList{QFileInfo(written).fileName()});
+    if (written.isEmpty())
+        return;
+    QByteArray bytes;
+    const QString problem = rp::test::pdfProblem(written, &bytes);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(bytes.contains("/Image"));
 }
 
 void tst_GraphWindow::printOnPdf() {

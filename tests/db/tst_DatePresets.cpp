@@ -55,6 +55,17 @@ void tst_DatePresets::presets_data() {
                                            << "01-Mar-2012";
     QTest::newRow("31 Mar last month") << QDate(2013, 3, 31) << 7 << "01-Feb-2013"
                                        << "31-Mar-2013";
+    QTest::newRow("water year, January") << jan << 8 << "01-Oct-2012"
+                                         << "30-Sep-2013";
+    QTest::newRow("previous water year, January") << jan << 9 << "01-Oct-2011"
+                                                  << "30-Sep-2012";
+    QTest::newRow("water year, 30 September") << QDate(2013, 9, 30) << 8 << "01-Oct-2012"
+                                              << "30-Sep-2013";
+    QTest::newRow("water year, 1 October begins the next")
+        << QDate(2013, 10, 1) << 8 << "01-Oct-2013"
+        << "30-Sep-2014";
+    QTest::newRow("previous water year, December") << QDate(2013, 12, 31) << 9 << "01-Oct-2012"
+                                                   << "30-Sep-2013";
 }
 
 void tst_DatePresets::presets() {
@@ -68,9 +79,11 @@ void tst_DatePresets::presets() {
 }
 
 void tst_DatePresets::outOfRange() {
-    QVERIFY_THROWS_EXCEPTION(Error, datePreset(8, QDate(2013, 1, 15)));
+    QVERIFY_THROWS_EXCEPTION(Error, datePreset(10, QDate(2013, 1, 15)));
     QVERIFY_THROWS_EXCEPTION(Error, datePreset(-1, QDate(2013, 1, 15)));
     QCOMPARE(datePresetCaption(7), QStringLiteral("Last Month to date"));
+    QCOMPARE(datePresetCaption(8), QStringLiteral("Current water year"));
+    QCOMPARE(datePresetCaption(9), QStringLiteral("Previous water year"));
 }
 
 QTEST_GUILESS_MAIN(tst_DatePresets)

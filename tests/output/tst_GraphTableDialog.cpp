@@ -20,6 +20,8 @@ private slots:
     void readOnlyDatabaseKeepsWriteBackOff();
     void saveConvertsTheCopy();
     void printAndGraphSeams();
+    void waterYearTable_data();
+    void waterYearTable();
     void failingGoHidesTheDialog();
     void tableDump();
 
@@ -225,24 +227,38 @@ void tst_GraphTableDialog::printAndGraphSeams() {
     QVERIFY(f.start());
     GraphTableDialog* form = handOff(f, 2, "1001");
     QStringList printed;
+    std::optional<QString> outcome = QString(); // a printer took the job
     form->services().print = [&](const QString& path, bool table) {
         printed << path << QString::number(table);
+        return outcome;
     };
     QTest::mouseClick(option(form, 3), Qt::LeftButton);
     QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     const QString series = f.folder.filePath("lastout.txt");
     QCOMPARE(printed, QStringList({series, "0"}));
     QCOMPARE(f.dialogs.messages, QStringList{series + " Printed"});
+    // No printer: saved as a PDF, or nothing said when the file dialog was cancelled.
+    for (const std::optional<QString>& pdf :
+         {std::optional<QString>("/docs/lastout.pdf"), std::optional<QString>()}) {
+        f.dialogs.messages.clear();
+        outcome = pdf;
+        form = handOff(f, 2, "1001");
+        QTest::mouseClick(option(form, 3), Qt::LeftButton);
+        QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QCOMPARE(f.dialogs.messages,
+                 pdf ? QStringList{series + " saved as " + *pdf} : QStringList());
+    }
 
     // GRAPH writes no report even with Table ticked; the graph window draws the series.
     form = handOff(f, 2, "1001");
     QTest::mouseClick(box(form, "table"), Qt::LeftButton);
     QTest::mouseClick(option(form, 1), Qt::LeftButton);
     QFile::remove(f.folder.filePath("lasttable.txt"));
+    const qsizetype messagesBefore = f.dialogs.messages.size();
     QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     QVERIFY(!box(form, "table")->isChecked());
     QVERIFY(!QFile::exists(f.folder.filePath("lasttable.txt")));
-    QCOMPARE(f.dialogs.messages.size(), 1);
+    QCOMPARE(f.dialogs.messages.size(), messagesBefore);
     auto* graph = f.window->findChild<GraphWindow*>();
     QVERIFY(graph);
     QCOMPARE(graph->model().seriesCount(), 1);
@@ -251,6 +267,47 @@ void tst_GraphTableDialog::printAndGraphSeams() {
     form = handOff(f, 2, "1001");
     QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     QCOMPARE(graphed, series);
+}
+
+void tst_GraphTableDialog::waterYearTable_data() {
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("tickWaterYear");
+    QTest::addColumn<QString>("heading"); // in the table viewed; empty: the box stays off
+    QTest::newRow("daily, water year") << 2 << "1001" << true << "WATER YEAR 2010";
+    QTest::newRow("daily, calendar year") << 2 << "1001" << false << "CALENDAR YEAR 2010";
+    QTest::newRow("hourly: no water-year box") << 3 << "1002" << true << "";
+}
+
+// The daily table paged by water year, as the command line's --water-year writes it.
+void tst_GraphTableDialog::waterYearTable() {
+    QFETCH(int, step);
+    QFETCH(QString, key);
+    QFETCH(bool, tickWaterYear);
+    QFETCH(QString, heading);
+    MainWindowFixture f(*hdb);
+    QVERIFY(f.start());
+    GraphTableDialog* form = handOff(f, step, key);
+    QCheckBox* waterYear = box(form, "wateryear");
+    QVERIFY(waterYear && !waterYear->isEnabled());
+    QTest::mouseClick(box(form, "table"), Qt::LeftButton);
+    QCOMPARE(waterYear->isEnabled(), !heading.isEmpty());
+    if (heading.isEmpty())
+        return;
+    if (tickWaterYear)
+        QTest::mouseClick(waterYear, Qt::LeftButton);
+    QString viewed;
+    form->services().view = [&](QWidget*, const QString& path) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        viewed = QString::fromLatin1(file.readAll());
+    };
+    QTest::mouseClick(form->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    QVERIFY2(viewed.contains(heading), qPrintable(viewed.left(600)));
+    // Unticking Table takes the box with it.
+    form = handOff(f, step, key);
+    QTest::mouseClick(box(form, "table"), Qt::LeftButton);
+    QVERIFY(!box(form, "wateryear")->isEnabled());
 }
 
 void tst_GraphTableDialog::failingGoHidesTheDialog() {

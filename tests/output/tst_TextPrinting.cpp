@@ -1,3 +1,6 @@
+#include "../support/PdfCheck.h"
+#include "core/base/Error.h"
+#include "gui/widgets/PdfFallback.h"
 #include "gui/widgets/TextPrinting.h"
 
 #include <QPdfWriter>
@@ -15,6 +18,8 @@ private slots:
     void pages_data();
     void pages();
     void pdf();
+    void noPrinterSavesPdf_data();
+    void noPrinterSavesPdf();
 };
 
 void tst_TextPrinting::pages_data() {
@@ -81,6 +86,67 @@ void tst_TextPrinting::pdf() {
         const double y = at[first].y();
         QVERIFY2(y > 1.8 * lineHeight && y < 3.0 * lineHeight, qPrintable(QString::number(y)));
     }
+}
+
+void tst_TextPrinting::noPrinterSavesPdf_data() {
+    QTest::addColumn<QString>("answer");  // the file dialog's answer, DIR standing for the folder
+    QTest::addColumn<QString>("written"); // the PDF that must be there afterwards; empty: none
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("named with the suffix") << "DIR/table.pdf"
+                                           << "DIR/table.pdf" << false;
+    QTest::newRow("the suffix added") << "DIR/table"
+                                      << "DIR/table.pdf" << false;
+    QTest::newRow("cancelled") << ""
+                               << "" << false;
+    QTest::newRow("a folder that is not there") << "DIR/missing/table.pdf"
+                                                << "" << true;
+}
+
+// With no printer the report goes to a PDF file chosen in the file dialog, whole or not at all.
+void tst_TextPrinting::noPrinterSavesPdf() {
+    QFETCH(QString, answer);
+    QFETCH(QString, written);
+    QFETCH(bool, fails);
+    QTemporaryDir dir;
+    answer.replace("DIR", dir.path());
+    written.replace("DIR", dir.path());
+    const QString report = dir.filePath("lasttable.txt");
+    {
+        QFile file(report);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("DAILY MEAN FLOW\r\n  1  12.5\r\n");
+    }
+    QStringList asked;
+    const AskNewFile ask = [&](const QString& title, const QString& suggested) {
+        asked << title << QFileInfo(suggested).fileName();
+        return answer;
+    };
+    PrintOutcome outcome;
+    try {
+        outcome = printTextFile(report, true, false, ask);
+        QVERIFY(!fails);
+    } catch (const Error&) {
+        QVERIFY(fails);
+    }
+    QCOMPARE(asked, QStringList({noPrinterTitle(), "lasttable.pdf"}));
+    QCOMPARE(outcome.cancelled, answer.isEmpty());
+    QCOMPARE(outcome.pdfPath, fails ? QString() : written);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             written.isEmpty() ? QStringList{"lasttable.txt"}
+                               : QStringList({"lasttable.txt", QFileInfo(written).fileName()}));
+    if (written.isEmpty())
+        return;
+    const QString problem = rp::test::pdfProblem(written);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    QProcess run;
+    run.start(pdftotext, {"-layout", written, "-"});
+    QVERIFY(run.waitForFinished(30000));
+    QCOMPARE(run.exitCode(), 0);
+    const QString text = QString::fromUtf8(run.readAllStandardOutput());
+    QVERIFY2(text.contains("DAILY MEAN FLOW") && text.contains("12.5"), qPrintable(text));
 }
 
 QTEST_MAIN(tst_TextPrinting)

@@ -43,18 +43,26 @@ DateRangeDialog::DateRangeDialog(std::function<QDate()> today, QWidget* parent)
         m_combos[static_cast<size_t>(i)] = combo;
     }
 
+    // The common ranges, then the water years in a box of their own; one choice among all.
     auto* presets = new QGroupBox(this);
     auto* presetLayout = new QVBoxLayout(presets);
+    auto* waterYears = new QGroupBox(QStringLiteral("Water year"), this);
+    waterYears->setObjectName(QStringLiteral("WaterYear"));
+    auto* waterYearLayout = new QVBoxLayout(waterYears);
     auto* group = new QButtonGroup(this);
     for (int i = 0; i < datePresetCount; ++i) {
-        auto* option = new QRadioButton(datePresetCaption(i), presets);
+        const bool waterYear = i >= firstWaterYearPreset;
+        auto* option = new QRadioButton(datePresetCaption(i), waterYear ? waterYears : presets);
         option->setObjectName(QStringLiteral("Option1_%1").arg(i));
         group->addButton(option, i);
-        presetLayout->addWidget(option);
+        (waterYear ? waterYearLayout : presetLayout)->addWidget(option);
         m_presets[static_cast<size_t>(i)] = option;
     }
     connect(group, &QButtonGroup::idClicked, this, &DateRangeDialog::applyPreset);
-    layout->addWidget(presets, 0, 3, 5, 1);
+    auto* presetColumn = new QVBoxLayout;
+    presetColumn->addWidget(presets);
+    presetColumn->addWidget(waterYears);
+    layout->addLayout(presetColumn, 0, 3, 5, 1);
 
     auto* okButton = new QPushButton(QStringLiteral("&OK"), this);
     okButton->setObjectName(QStringLiteral("Command1"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/hdb/DatePresets.h"
+
 #include <QDate>
 #include <QDialog>
 #include <array>
@@ -46,7 +48,7 @@ private:
 
     std::function<QDate()> m_today;
     std::array<QComboBox*, 6> m_combos{};
-    std::array<QRadioButton*, 8> m_presets{};
+    std::array<QRadioButton*, datePresetCount> m_presets{};
     bool m_closedFromTitleBar = false;
 };
 

@@ -3,15 +3,14 @@
 
 #include "app/dialogs/ApplyUpdateDialog.h"
 #include "core/base/Error.h"
-#include "gui/widgets/TextPrinting.h"
+#include "gui/widgets/PdfFallback.h"
 #include "gui/widgets/TextViewer.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QUrl>
 
 namespace rp {
@@ -46,13 +45,14 @@ void viewFile(QWidget* parent, const QString& path) {
         TextViewer::showFile(parent, path);
 }
 
-void printFile(const QString& path, bool tableLayout) {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        throw Error(QStringLiteral("No printer is installed."));
-    QPrinter printer(info);
-    const QStringList lines = readTextFileLines(path);
-    printLines(lines, printer, tableLayout ? tablePrintFont() : QFont(), tableLayout);
+std::optional<QString> printFile(const QString& path, bool tableLayout) {
+    const PrintOutcome outcome = printTextFile(
+        path, tableLayout, printerInstalled(), [](const QString& title, const QString& suggested) {
+            return askPdfFile(QApplication::activeWindow(), title, suggested);
+        });
+    if (outcome.cancelled)
+        return std::nullopt;
+    return outcome.pdfPath;
 }
 
 } // namespace

@@ -67,6 +67,9 @@ void GraphTableDialog::buildControls() {
     m_monthlys = box("monthlys2db", QStringLiteral("Write Monthlys"), 2640, 1620, 1680);
     m_yearlys = box("yearlys2db", QStringLiteral("Write Yearlys"), 4380, 1620, 1500);
     option(3, QStringLiteral("PRINT"), 240, 1980, 1200);
+    m_waterYear = box("wateryear", QStringLiteral("Water year"), 1560, 1980, 1680);
+    m_waterYear->setToolTip(QStringLiteral(
+        "Daily table by water year, October to September, instead of calendar year"));
     m_command1 = place(new QPushButton(QStringLiteral("&Go"), this), QStringLiteral("Command1"),
                        240, 2460, 1200, 420);
     m_command2 = place(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("Command2"),
@@ -82,6 +85,7 @@ void GraphTableDialog::buildControls() {
     m_option1[1]->setChecked(true);
     m_monthlys->setEnabled(false);
     m_yearlys->setEnabled(false);
+    m_waterYear->setEnabled(false);
 
     connect(group, &QButtonGroup::idClicked, this, &GraphTableDialog::optionClicked);
     connect(m_xlsOut, &QCheckBox::clicked, this, &GraphTableDialog::excelClicked);
@@ -107,6 +111,7 @@ void GraphTableDialog::applyHandOff(const DialogStates& states) {
     m_table->setEnabled(states.tableEnabled);
     if (!states.tableEnabled)
         m_table->setChecked(false);
+    m_waterYear->setEnabled(m_table->isChecked() && m_context.dayStep && m_context.dayStep());
     if (!states.updateUnchanged)
         m_option1[4]->setEnabled(states.updateEnabled);
     m_addline->setEnabled(states.addlineEnabled);
@@ -130,6 +135,7 @@ void GraphTableDialog::tableClicked() {
         m_option1[2]->setChecked(true);
         optionClicked(2);
         if (m_context.dayStep && m_context.dayStep()) {
+            m_waterYear->setEnabled(true);
             // A database that takes no changes keeps the boxes off and says why.
             const QString refusal =
                 m_context.writeBackRefusal ? m_context.writeBackRefusal() : QString();
@@ -141,6 +147,7 @@ void GraphTableDialog::tableClicked() {
     } else {
         m_monthlys->setEnabled(false);
         m_yearlys->setEnabled(false);
+        m_waterYear->setEnabled(false);
     }
 }
 

@@ -61,6 +61,7 @@ private:
     QCheckBox* m_table = nullptr;
     QCheckBox* m_monthlys = nullptr;
     QCheckBox* m_yearlys = nullptr;
+    QCheckBox* m_waterYear = nullptr;
     QPushButton* m_command1 = nullptr;
     QPushButton* m_command2 = nullptr;
 };

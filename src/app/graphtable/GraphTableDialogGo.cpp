@@ -42,6 +42,7 @@ void GraphTableDialog::runGo() {
     if (plan.table) {
         ReportOptions options;
         options.excel = m_xlsOut->isChecked();
+        options.waterYear = m_waterYear->isEnabled() && m_waterYear->isChecked();
         options.stationId = m_context.stationId ? m_context.stationId() : QString();
         options.today = m_services.today();
         options.sink = m_services.aggregates ? m_services.aggregates() : nullptr;
@@ -71,8 +72,9 @@ void GraphTableDialog::runGo() {
     if (plan.view)
         m_services.view(this, shown);
     if (plan.print) {
-        m_services.print(shown, plan.table);
-        message(shown + QStringLiteral(" Printed"));
+        if (const std::optional<QString> pdf = m_services.print(shown, plan.table))
+            message(pdf->isEmpty() ? shown + QStringLiteral(" Printed")
+                                   : shown + QStringLiteral(" saved as ") + *pdf);
     }
 }
 

@@ -44,11 +44,10 @@ void ConnectionCommand::ask(const QString& savedCaption) {
             path = connectionDatabasePath(settings.connectionString);
     }
     const RecentConnections recent = RecentConnections::inProgramFolder();
-    const QString answer = m_prompts.askConnectionString(
-        QStringLiteral("MS Access HDB"),
-        QStringLiteral(
-            "Enter new connection string or press Cancel to Compact and Repair Access database:"),
-        defaultAnswer, recent.load());
+    const ConnectionPromptTexts texts =
+        connectionPromptTexts(haveSettings ? settings.connectionString : QString());
+    const QString answer =
+        m_prompts.askConnectionString(texts.title, texts.prompt, defaultAnswer, recent.load());
 
     QString connectionString = settings.connectionString;
     if (!answer.isEmpty()) {

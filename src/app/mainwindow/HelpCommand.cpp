@@ -6,11 +6,34 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace rp {
 
-HelpCommand::HelpCommand(CommandPrompts& prompts, Opener opener, QString guidePath)
-    : m_prompts(prompts), m_opener(std::move(opener)), m_guidePath(std::move(guidePath)) {}
+HelpCommand::HelpCommand(CommandPrompts& prompts, Opener opener, QString guidePath, QString browser)
+    : m_prompts(prompts), m_opener(std::move(opener)), m_guidePath(std::move(guidePath)),
+      m_browser(std::move(browser)) {}
+
+QString HelpCommand::desktopBrowser() {
+    // The desktop's opener first, then the user's choice, then common browsers.
+    QStringList candidates{QStringLiteral("xdg-open")};
+    for (const char* variable : {"DEFAULT_BROWSER", "BROWSER"})
+        if (const QString value = qEnvironmentVariable(variable).section(QLatin1Char(':'), 0, 0);
+            !value.isEmpty())
+            candidates << value;
+    candidates << QStringLiteral("firefox") << QStringLiteral("chromium")
+               << QStringLiteral("google-chrome");
+    for (const QString& candidate : candidates)
+        if (!QStandardPaths::findExecutable(candidate).isEmpty())
+            return QFileInfo(candidate).fileName();
+    return {};
+}
+
+QString HelpCommand::notStartedTitle(const QString& browser) {
+    return browser.isEmpty()
+               ? QStringLiteral("No web browser found.")
+               : QStringLiteral("The web browser (%1) could not be started.").arg(browser);
+}
 
 QString HelpCommand::versionTitle() {
     return QStringLiteral("Rivelpost %1.%2.%3 %4")
@@ -54,7 +77,7 @@ void HelpCommand::run() {
         if (!url.isValid())
             throw Error(QStringLiteral("The help address %1 is not valid.").arg(address));
         if (!m_opener || !m_opener(url))
-            m_prompts.offerText(QStringLiteral("Microsoft Internet Explorer not found."),
+            m_prompts.offerText(notStartedTitle(m_browser),
                                 QStringLiteral("Copy this address to your browser for help: "),
                                 address);
     } catch (const Error& e) {

@@ -16,7 +16,9 @@ public:
     // Opens an address in the desktop's default application; false when none could be started.
     using Opener = std::function<bool(const QUrl&)>;
 
-    HelpCommand(CommandPrompts& prompts, Opener opener, QString guidePath);
+    // `browser` names what the opener starts, for the message when it cannot.
+    HelpCommand(CommandPrompts& prompts, Opener opener, QString guidePath,
+                QString browser = desktopBrowser());
     void run();
 
     // "Rivelpost" with the version and the legal notice.
@@ -26,11 +28,16 @@ public:
     static QString helpHost();
     // The installed user guide, or an empty text when none is found.
     static QString installedGuide();
+    // The program the desktop opens web pages with, as Qt looks for it; empty when there is none.
+    static QString desktopBrowser();
+    // The title of the box offering the address when `browser` could not be started.
+    static QString notStartedTitle(const QString& browser);
 
 private:
     CommandPrompts& m_prompts;
     Opener m_opener;
     QString m_guidePath;
+    QString m_browser;
 };
 
 } // namespace rp

@@ -3,6 +3,7 @@
 #include "core/base/Progress.h"
 #include "core/base/TimeStep.h"
 #include "core/settings/ControlStates.h"
+#include "gui/widgets/Twips.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -99,6 +100,8 @@ public:
     GridEditing* gridEditing() const { return m_editing; }
     DateRangeDialog* dateRangeDialog();
 
+    // Twips to pixels for this window's font.
+    const TwipsScale& twipsScale() const { return m_scale; }
     // The command row's geometry, in twips.
     static constexpr int normalTop = 1560;
     static constexpr int normalHeight = 450;
@@ -165,6 +168,8 @@ private:
     void scrollToTop(int record);
     void setCurrentRow(int row);
     void setColumnWidths(std::initializer_list<int> twips, double factor);
+    void fitColumnsToTexts();
+    void fitTopRow(std::initializer_list<std::pair<QWidget*, QWidget*>> row);
     double widthFactor(bool parameterList) const;
     void moveRecord(int move);
     void syncPosition();
@@ -213,6 +218,9 @@ private:
     GraphTableCommand* m_graphTable = nullptr;
     GridEditing* m_editing = nullptr;
     QPointer<DateRangeDialog> m_dateRangeDialog;
+
+    TwipsScale m_scale;
+    int m_topRowShift = 0; // pixels the top row moved right to show its texts whole
 
     // Window state
     QString m_connectionString;

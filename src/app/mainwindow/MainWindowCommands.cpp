@@ -219,8 +219,10 @@ void MainWindow::goCommand() {
             m_text1->setText(d);
         m_sidon = false;
         runQuery();
-        if (columnCaption(1) == QLatin1String("date_time"))
+        if (columnCaption(1) == QLatin1String("date_time")) {
             m_grid->setColumnWidth(1, twipsToPixels(static_cast<int>(2100 * widthFactor(false))));
+            fitColumnsToTexts();
+        }
     } else {
         m_sidon = true;
         const QString table = m_grid->currentIndex().data().toString();

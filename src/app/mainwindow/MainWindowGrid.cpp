@@ -106,6 +106,7 @@ void MainWindow::setColumnWidths(std::initializer_list<int> twips, double factor
             m_grid->setColumnWidth(column, twipsToPixels(static_cast<int>(width * factor)));
         ++column;
     }
+    fitColumnsToTexts();
 }
 
 double MainWindow::widthFactor(bool parameterList) const {

@@ -8,6 +8,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QTableView>
 
 namespace rp {
@@ -31,11 +33,24 @@ constexpr int designHeight = 7230;
 constexpr int boxTop = 240;
 constexpr int boxHeight = 300;
 
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(twipsRect(left, top, width, height));
-    return widget;
+// The widest texts of the mode box (an eight-digit key) and of a date box ("dd-mmm-yyyy").
+QStringList widestTexts(const QLineEdit* box, const QLineEdit* keyBox) {
+    if (box == keyBox)
+        return {QStringLiteral("00000000")};
+    QStringList dates;
+    for (int month = 1; month <= 12; ++month)
+        dates << QStringLiteral("28-%1-2000").arg(monthAbbreviation(month));
+    return dates;
+}
+
+// The width a line edit needs to show `texts` whole: its frame and inner margins, and a pixel to
+// spare either side.
+int lineEditWidthFor(const QLineEdit& box, const QStringList& texts) {
+    const QFontMetrics metrics(box.font());
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    return widest + 2 * box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 6;
 }
 
 // A keyboard shortcut for a command button, named in its tool tip.
@@ -52,10 +67,18 @@ void MainWindow::buildControls() {
     QFont designFont = font();
     designFont.setPointSize(8);
     setFont(designFont);
+    // Drawn for a narrower font: the layout widens by the ratio of the average characters.
+    m_scale = TwipsScale(QFontMetricsF(designFont).averageCharWidth() / designAverageCharWidth);
+    const auto place = [this](auto* widget, const char* name, int left, int top, int width,
+                              int height) {
+        widget->setObjectName(QLatin1String(name));
+        widget->setGeometry(m_scale.rect(left, top, width, height));
+        return widget;
+    };
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralWidget"));
     setCentralWidget(central);
-    resize(twipsToPixels(designWidth), twipsToPixels(designHeight));
+    resize(m_scale.x(designWidth), m_scale.y(designHeight));
 
     // The row of mode box, date boxes and time steps.
     m_label1 = place(new QLabel(QStringLiteral("Site_ID"), central), "Label1", 120, 0, 700, 240);
@@ -63,11 +86,13 @@ void MainWindow::buildControls() {
     m_text1->setToolTip(QStringLiteral(
         "The site or datatype_site_id shown. For a typed datatype_site_id, choose a time step or "
         "the dates to enable GO."));
-    place(new QLabel(QStringLiteral("Start Date"), central), "Label2", 840, 0, 1140, 240);
+    auto* label2 =
+        place(new QLabel(QStringLiteral("Start Date"), central), "Label2", 840, 0, 1140, 240);
     m_text2 = place(new QLineEdit(central), "Text2", 840, boxTop, 1140, boxHeight);
     m_command4 = place(new QPushButton(QStringLiteral("date"), central), "Command4", 2040, boxTop,
                        540, boxHeight);
-    place(new QLabel(QStringLiteral("End Date"), central), "Label3", 2640, 0, 1140, 240);
+    auto* label3 =
+        place(new QLabel(QStringLiteral("End Date"), central), "Label3", 2640, 0, 1140, 240);
     m_text3 = place(new QLineEdit(central), "Text3", 2640, boxTop, 1140, boxHeight);
 
     m_frame1 = place(new QGroupBox(central), "Frame1", 3840, 0, 7455, 615);
@@ -86,6 +111,11 @@ void MainWindow::buildControls() {
         m_option1[static_cast<size_t>(index)] = option;
     }
     m_option1[static_cast<size_t>(timeStepIndex(defaultTimeStep))]->setChecked(true);
+    fitTopRow({{m_label1, m_text1},
+               {label2, m_text2},
+               {nullptr, m_command4},
+               {label3, m_text3},
+               {nullptr, m_frame1}});
     connect(stepGroup, &QButtonGroup::idClicked, this,
             [this](int) { runGuarded([this] { chooseTimeStep(); }); });
 
@@ -143,6 +173,11 @@ void MainWindow::buildControls() {
     for (QPushButton* button : {m_sdidWdataButton, m_getButton, m_sdidButton})
         button->setEnabled(false);
     fitCommandRow();
+    // The time steps show whole: the window grows until the resize rule gives their frame room.
+    const int lacking =
+        m_frame1->sizeHint().width() - (m_scale.x(designWidth - 4060) - m_topRowShift);
+    if (lacking > 0)
+        resize(width() + lacking, height());
 
     // The navigator and the Edit Menu button at the left edge, the grid filling the rest.
     m_adodc1 = place(new Navigator(central), "Adodc1", 0, 1920, 555, 1695);
@@ -162,19 +197,52 @@ void MainWindow::buildControls() {
     m_grid->setTabKeyNavigation(false);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->verticalHeader()->setFixedWidth(twipsToPixels(345));
+    m_grid->verticalHeader()->setFixedWidth(m_scale.x(345));
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
     m_grid->setCornerButtonEnabled(false);
     m_grid->horizontalHeader()->setHighlightSections(false);
     m_wheel = new GridWheelScroller(m_grid);
     m_adodc1->raise();
     m_editButton->raise();
+    connect(this, &MainWindow::resultReplaced, this, &MainWindow::fitColumnsToTexts);
+}
+
+void MainWindow::fitColumnsToTexts() {
+    // A column narrower than its heading or the cells in view grows to show them whole; the
+    // designed widths are the least a column gets.
+    QHeaderView* header = m_grid->horizontalHeader();
+    const QAbstractItemView* view = m_grid; // the table's own measure, through its public face
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const int needed =
+            std::max(header->sectionSizeHint(column), view->sizeHintForColumn(column));
+        if (m_grid->columnWidth(column) < needed)
+            m_grid->setColumnWidth(column, needed);
+    }
+}
+
+void MainWindow::fitTopRow(std::initializer_list<std::pair<QWidget*, QWidget*>> row) {
+    // A box too narrow for a whole key or date widens, and what follows it in the row moves
+    // right by as much; the time-step frame gives the room back at its right end.
+    int shift = 0;
+    for (const auto& [label, control] : row) {
+        for (QWidget* widget : {label, control})
+            if (widget)
+                widget->move(widget->x() + shift, widget->y());
+        if (auto* box = qobject_cast<QLineEdit*>(control)) {
+            const int grow =
+                std::max(0, lineEditWidthFor(*box, widestTexts(box, m_text1)) - box->width());
+            box->resize(box->width() + grow, box->height());
+            shift += grow;
+        }
+    }
+    m_topRowShift = shift;
 }
 
 QPushButton* MainWindow::addRowButton(const char* name, const QString& caption, const QString& tip,
                                       int left, int width) {
-    auto* button = place(new QPushButton(caption, centralWidget()), name, left, normalTop, width,
-                         normalHeight);
+    auto* button = new QPushButton(caption, centralWidget());
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(m_scale.rect(left, normalTop, width, normalHeight));
     if (!tip.isEmpty())
         button->setToolTip(tip);
     QPalette palette = button->palette();
@@ -191,10 +259,10 @@ void MainWindow::fitCommandRow() {
     const int margin = width() - (m_rowButtons.back()->geometry().right() + 1);
     int shift = 0;
     for (QPushButton* button : m_rowButtons) {
-        const QFontMetrics metrics = button->fontMetrics();
-        // The style's frame and a little air on either side.
-        const int needed =
-            metrics.horizontalAdvance(button->text()) + metrics.averageCharWidth() + 2;
+        // The caption, the style's margin and frame, and a pixel of air on either side.
+        const int needed = button->fontMetrics().horizontalAdvance(button->text()) +
+                           button->style()->pixelMetric(QStyle::PM_ButtonMargin) +
+                           2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
         const QRect designed = button->geometry();
         const int width = std::max(designed.width(), needed);
         button->setGeometry(designed.x() + shift, designed.y(), width, designed.height());
@@ -212,8 +280,8 @@ void MainWindow::setActiveButton(QPushButton* button) {
     for (QPushButton* rowButton : m_rowButtons) {
         const bool active = rowButton == button;
         const QRect now = rowButton->geometry();
-        rowButton->setGeometry(now.x(), twipsToPixels(active ? activeTop : normalTop), now.width(),
-                               twipsToPixels(active ? activeHeight : normalHeight));
+        rowButton->setGeometry(now.x(), m_scale.y(active ? activeTop : normalTop), now.width(),
+                               m_scale.y(active ? activeHeight : normalHeight));
     }
     m_activeButton = button;
 }
@@ -224,15 +292,16 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::applyResizeRule() {
+    // In the twips of the layout as drawn: a scaled layout keeps its proportions.
     const QRect outer = frameGeometry();
-    const int w = pixelsToTwips(outer.width());
+    const int w = m_scale.twipsOfWidth(outer.width());
     const int h = pixelsToTwips(outer.height());
     if (w < 5001)
         return;
     const int gridWidth = w - 785;
-    m_grid->resize(twipsToPixels(gridWidth), std::max(twipsToPixels(h - 2500), 1));
-    m_text4->resize(twipsToPixels(gridWidth + 180), m_text4->height());
-    m_frame1->resize(twipsToPixels(w - 4060), m_frame1->height());
+    m_grid->resize(m_scale.x(gridWidth), std::max(m_scale.y(h - 2500), 1));
+    m_text4->resize(m_scale.x(gridWidth + 180), m_text4->height());
+    m_frame1->resize(m_scale.x(w - 4060) - m_topRowShift, m_frame1->height());
 }
 
 } // namespace rp

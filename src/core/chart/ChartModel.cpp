@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace rp {
 
@@ -95,12 +97,9 @@ void ChartModel::loadSeries(QIODevice& in, const QString& name, bool addSeries, 
         }
         Label& label = labels[r];
         label.fill('\0');
-        if (width == 18 && line.size() >= 17 && line.mid(12, 5) != "00:00") {
-            std::memcpy(label.data(), line.constData(), 7);
-            std::memcpy(label.data() + 7, line.constData() + 12, 5);
-        } else {
-            std::memcpy(label.data(), line.constData(), std::min<qsizetype>(line.size(), 11));
-        }
+        std::memcpy(label.data(), line.constData(), std::min<qsizetype>(line.size(), 11));
+        if (width == 18 && line.size() >= 17 && line.mid(12, 5) != "00:00")
+            std::memcpy(label.data() + 12, line.constData() + 12, 5);
     }
 
     const bool add = addSeries && seriesCount() > 0;
@@ -161,6 +160,14 @@ void ChartModel::loadSeries(QIODevice& in, const QString& name, bool addSeries, 
         m_labels.resize(m_rowCount, Label{});
     m_labels.resize(m_rowCount);
     std::copy(labels.begin(), labels.end(), m_labels.begin());
+    // Characters 8 to 11 of the date field hold the year.
+    const auto year = [](const Label& label) { return std::string_view(label.data() + 7, 4); };
+    const auto dated = [](const Label& label) { return label[0] != '\0'; };
+    const auto first = std::find_if(m_labels.begin(), m_labels.end(), dated);
+    m_labelsSpanYears =
+        first != m_labels.end() && std::any_of(first, m_labels.end(), [&](const Label& label) {
+            return dated(label) && year(label) != year(*first);
+        });
 
     title = parsed.line1;
     showLegend = false;
@@ -250,7 +257,11 @@ void ChartModel::clear() {
 
 QString ChartModel::rowLabel(int row) const {
     const Label& label = m_labels[row];
-    return QString::fromLatin1(label.data(), qsizetype(strnlen(label.data(), label.size())));
+    const QString date = QString::fromLatin1(label.data(), qsizetype(strnlen(label.data(), 11)));
+    if (label[12] == '\0')
+        return date;
+    const QString time = QString::fromLatin1(label.data() + 12, 5);
+    return m_labelsSpanYears ? date + QLatin1Char(' ') + time : date.left(7) + time;
 }
 
 bool ChartModel::isNull(int row, int column) const {

@@ -53,6 +53,8 @@ public:
     int seriesCount() const { return int(m_columns.size()); }
     bool cumulative() const { return m_cumulative; }
     int rowCount() const { return m_rowCount; }
+    // The row's date: day, month and year; a sub-daily row not at midnight shows day, month and
+    // time, with the year too when the rows span more than one year.
     QString rowLabel(int row) const;
     const QString& columnLabel(int column) const { return m_columns[column].label; }
     bool isNull(int row, int column) const;
@@ -88,7 +90,8 @@ private:
         std::vector<double> values;
         std::vector<std::uint8_t> nulls;
     };
-    using Label = std::array<char, 12>;
+    // The date field's day, month and year, then the time of a sub-daily row not at midnight.
+    using Label = std::array<char, 17>;
 
     Column& columnForLoad(bool add);
     void readValues(QIODevice& in, const QString& name, Column& column, int width);
@@ -101,6 +104,7 @@ private:
     bool m_cumulative = false;
     bool m_subDaily = false;
     int m_labelEvery = 0;
+    bool m_labelsSpanYears = false;
     ValueRange m_valueRange;
     ValueRange m_secondRange;
     ValueRange m_savedSecondRange;

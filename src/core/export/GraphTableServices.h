@@ -34,8 +34,10 @@ struct GraphTableServices {
         chooseFile;
     // Shows a text file to the user (the desktop's viewer, or a built-in one).
     std::function<void(QWidget* parent, const QString& path)> view;
-    // Prints a text file on the default printer, in the table layout when asked.
-    std::function<void(const QString& path, bool tableLayout)> print;
+    // Prints a text file on the default printer, in the table layout when asked; with no printer
+    // installed, offers to save it as PDF. Gives an empty text when printed, the PDF file when
+    // saved, nothing when the user cancelled.
+    std::function<std::optional<QString>(const QString& path, bool tableLayout)> print;
     // The graph window: draws the series file, adding it to the chart when asked.
     std::function<void(const QString& path, bool addSeries)> graph;
     // The spreadsheet export of a series file or of a report (`isReport`).

@@ -9,8 +9,9 @@ namespace rp {
 namespace {
 
 const std::array<const char*, datePresetCount> captions{
-    "Current day",   "Yesterday and today", "Last 7 days",   "Last 30 days",
-    "Month to date", "Year to date",        "Previous year", "Last Month to date"};
+    "Current day",        "Yesterday and today", "Last 7 days",   "Last 30 days",
+    "Month to date",      "Year to date",        "Previous year", "Last Month to date",
+    "Current water year", "Previous water year"};
 
 void checkIndex(int index) {
     if (index < 0 || index >= datePresetCount)
@@ -42,8 +43,13 @@ DateRange datePreset(int index, QDate today) {
         return {QDate(today.year(), 1, 1), today};
     case 6:
         return {QDate(today.year() - 1, 1, 1), QDate(today.year() - 1, 12, 31)};
-    default:
+    case 7:
         return {monthStart.addMonths(-1), today};
+    default: {
+        // A water year is named by the year it ends in; October begins the next one.
+        const int waterYear = (today.month() >= 10 ? today.year() + 1 : today.year()) - (index - 8);
+        return {QDate(waterYear - 1, 10, 1), QDate(waterYear, 9, 30)};
+    }
     }
 }
 

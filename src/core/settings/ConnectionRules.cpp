@@ -4,6 +4,7 @@
 #include "core/db/ConnectionString.h"
 
 #include <QFileInfo>
+#include <optional>
 
 namespace rp {
 
@@ -40,6 +41,30 @@ bool isSqliteConnection(const QString& connectionString) {
         // A string the database layer cannot read names no SQLite file.
         return false;
     }
+}
+
+ConnectionPromptTexts connectionPromptTexts(const QString& connectionString) {
+    const QString enter = QStringLiteral("Enter new connection string or press Cancel to ");
+    ConnectionPromptTexts access{QStringLiteral("MS Access HDB"),
+                                 enter + QStringLiteral("Compact and Repair Access database:")};
+    std::optional<BackendKind> kind;
+    try {
+        kind = ConnectionString::parse(connectionString).backendKind();
+    } catch (const Error&) {
+        return access;
+    }
+    switch (*kind) {
+    case BackendKind::Sqlite:
+        return {QStringLiteral("SQLite HDB"), enter + QStringLiteral("Compact SQLite database:")};
+    case BackendKind::PostgreSql:
+        return {QStringLiteral("PostgreSQL HDB"), enter + QStringLiteral("keep the current one:")};
+    case BackendKind::Workbook:
+        return {QStringLiteral("Excel workbook HDB"),
+                enter + QStringLiteral("keep the current one:")};
+    case BackendKind::Access:
+        break;
+    }
+    return access;
 }
 
 QString connectionStringForFile(const QString& path) {

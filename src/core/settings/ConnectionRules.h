@@ -15,6 +15,15 @@ bool isFileDatabaseConnection(const QString& connectionString);
 // True when the string names an SQLite database file.
 bool isSqliteConnection(const QString& connectionString);
 
+// The Connection dialog's title and prompt, naming the kind of database the current connection
+// string serves: Access (or a string that names no known kind) keeps the classic texts, an SQLite
+// file is compacted on Cancel, a server or a workbook keeps its string.
+struct ConnectionPromptTexts {
+    QString title;
+    QString prompt;
+};
+ConnectionPromptTexts connectionPromptTexts(const QString& connectionString);
+
 // A connection string for a database file picked by the user: SQLite, an Access file or a
 // workbook, told by the file's extension. Throws rp::Error for a file of another kind.
 QString connectionStringForFile(const QString& path);

@@ -18,6 +18,7 @@
 #include <QScatterSeries>
 #include <QStackedBarSeries>
 #include <QValueAxis>
+#include <QtMath>
 #include <cmath>
 
 namespace rp {
@@ -107,10 +108,44 @@ QAbstractAxis* makeYAxis(const ChartModel& model, double autoLow, double autoHig
 
 } // namespace
 
+namespace {
+
+// Widens the chart's side margins where a date label centred near an edge would run past it.
+void makeRoomForLabels(QChart& chart, QCategoryAxis& axis) {
+    const QRectF plot = chart.plotArea();
+    const double span = axis.max() - axis.min();
+    if (plot.width() <= 0 || span <= 0)
+        return;
+    const QFontMetricsF metrics(axis.labelsFont());
+    const double angle = qDegreesToRadians(std::abs(axis.labelsAngle()));
+    double left = 0;
+    double right = 0;
+    for (const QString& label : axis.categoriesLabels()) {
+        const double x = plot.left() + (axis.endValue(label) - axis.min()) * plot.width() / span;
+        // Half the label's box as drawn (slanted labels are turned about their centre), and air.
+        const double half = (metrics.horizontalAdvance(label) * std::cos(angle) +
+                             metrics.height() * std::sin(angle)) /
+                                2 +
+                            metrics.averageCharWidth();
+        left = std::max(left, half - x);
+        right = std::max(right, x + half - chart.size().width());
+    }
+    if (left <= 0 && right <= 0)
+        return;
+    QMargins margins = chart.margins();
+    margins.setLeft(margins.left() + int(std::ceil(left)));
+    margins.setRight(margins.right() + int(std::ceil(right)));
+    chart.setMargins(margins);
+}
+
+} // namespace
+
 void ChartBuilder::fitDateLabels(QChart& chart) {
     for (QAbstractAxis* axis : chart.axes(Qt::Horizontal))
-        if (auto* dates = qobject_cast<QCategoryAxis*>(axis))
+        if (auto* dates = qobject_cast<QCategoryAxis*>(axis)) {
             fitLabels(*dates, chart.plotArea().width());
+            makeRoomForLabels(chart, *dates);
+        }
 }
 
 QString chartPointText(const ChartModel& model, int row, int column) {

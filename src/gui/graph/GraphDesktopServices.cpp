@@ -2,6 +2,7 @@
 
 #include "core/chart/Backdrop.h"
 #include "gui/graph/GraphWindow.h"
+#include "gui/widgets/PdfFallback.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -35,6 +36,10 @@ void fillGraphDesktopServices(GraphWindowServices& services) {
                 path += QStringLiteral(".png");
             return path;
         };
+    if (!services.printerInstalled)
+        services.printerInstalled = printerInstalled;
+    if (!services.askNewFile)
+        services.askNewFile = askPdfFile;
 }
 
 } // namespace rp

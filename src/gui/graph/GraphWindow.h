@@ -35,6 +35,12 @@ struct GraphWindowServices {
     std::function<std::optional<QString>(QWidget* parent)> chooseImageFile;
     // The printer of that name ("Default Printer" for the system's default).
     std::function<std::unique_ptr<QPrinter>(const QString& name)> printer;
+    // Whether the system has a printer; without one, Print offers to save the chart as PDF.
+    std::function<bool()> printerInstalled;
+    // The file dialog of that offer: title and suggested path in, the chosen path out (empty on
+    // cancel).
+    std::function<QString(QWidget* parent, const QString& title, const QString& suggestedPath)>
+        askNewFile;
     // The connection string written back as line 1 of the settings file; when empty, line 1
     // stays as the file has it.
     std::function<QString()> connectionString;
@@ -70,7 +76,7 @@ public:
     // suffix. Throws rp::Error when the file cannot be written.
     void savePicture(const QString& path, QSize size);
     static bool isPictureFile(const QString& path);
-    // Prints the chart on `printer`, landscape.
+    // Prints the chart on `printer`, landscape. Throws rp::Error when the printer cannot start.
     void printOn(QPrinter& printer);
 
     const ChartModel& model() const { return m_model; }

@@ -7,6 +7,7 @@
 #include "gui/graph/BackdropPainter.h"
 #include "gui/graph/Chart3dView.h"
 #include "gui/graph/ChartView.h"
+#include "gui/widgets/PdfFallback.h"
 
 #include <QChart>
 #include <QFileInfo>
@@ -158,25 +159,45 @@ void GraphWindow::printerChosen(QListWidgetItem* item) {
     m_listPrinters->hide();
     if (!item)
         return;
-    std::unique_ptr<QPrinter> printer;
-    if (m_services.printer) {
-        printer = m_services.printer(item->text());
-    } else {
-        // "Default Printer" names no printer, so the system's default stays.
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        const QPrinterInfo info = QPrinterInfo::printerInfo(item->text());
-        if (!info.isNull())
-            printer->setPrinterName(info.printerName());
+    try {
+        if (m_services.printerInstalled && !m_services.printerInstalled()) {
+            const AskNewFile ask = [this](const QString& title, const QString& suggested) {
+                return m_services.askNewFile ? m_services.askNewFile(this, title, suggested)
+                                             : QString();
+            };
+            const QString name = m_model.title.isEmpty() && m_model.seriesCount() > 0
+                                     ? m_model.columnLabel(0)
+                                     : m_model.title;
+            if (const std::optional<QString> pdf = choosePdfFile(ask, name))
+                savePicture(*pdf, m_chartView->size());
+            return;
+        }
+        std::unique_ptr<QPrinter> printer;
+        if (m_services.printer) {
+            printer = m_services.printer(item->text());
+        } else {
+            // "Default Printer" names no printer, so the system's default stays.
+            printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            const QPrinterInfo info = QPrinterInfo::printerInfo(item->text());
+            if (!info.isNull())
+                printer->setPrinterName(info.printerName());
+        }
+        if (printer)
+            printOn(*printer);
+    } catch (const Error& e) {
+        message(e.message());
     }
-    if (printer)
-        printOn(*printer);
 }
 
 void GraphWindow::printOn(QPrinter& printer) {
     printer.setPageOrientation(QPageLayout::Landscape);
     QPainter painter;
-    if (!painter.begin(&printer))
-        return; // printing reports nothing; the window stays as it was
+    if (!painter.begin(&printer)) {
+        printer.setPageOrientation(QPageLayout::Portrait);
+        throw Error(QStringLiteral("The printer %1 cannot be started.")
+                        .arg(printer.printerName().isEmpty() ? QStringLiteral("(default)")
+                                                             : printer.printerName()));
+    }
     const QRect page = painter.viewport();
     const QImage image = renderImage(page.size().scaled(size() * 2, Qt::KeepAspectRatio));
     painter.drawImage(page, image);
