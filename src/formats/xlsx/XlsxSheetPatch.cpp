@@ -95,6 +95,7 @@ private:
     void patchRow(const XmlTag& rowTag);
     Cell readCell(const XmlTag& tag, int row, int& nextColumn);
     QVariant valueOf(const Cell& cell, int row) const;
+    bool holds(const Cell& cell, const QVariant& wanted, int row) const;
     QByteArray newCell(int column, int row, const QVariant& value, QByteArrayView style);
     void noteStyle(int column, int row, QByteArrayView style);
     QByteArrayView styleAbove(int column) const;
@@ -293,6 +294,25 @@ QVariant SheetPatcher::valueOf(const Cell& cell, int row) const {
         QString::fromLatin1(cellName(cell.column, row)));
 }
 
+// Number cells, nearly all of a value sheet, are compared without making their value.
+bool SheetPatcher::holds(const Cell& cell, const QVariant& wanted, int row) const {
+    if ((cell.type.isEmpty() || cell.type == "n") && !cell.v.isEmpty() && !wanted.isNull() &&
+        !m_context.reader->date1904()) {
+        bool ok = false;
+        const double number = cell.v.toDouble(&ok);
+        if (ok) {
+            const bool dateStyle =
+                !cell.style.isNull() && m_context.reader->isDateStyle(cell.style.toInt());
+            if (isDate(wanted))
+                return dateStyle &&
+                       std::fabs(number - serialFromDateTime(dateOf(wanted))) < 0.5 / 86400000.0;
+            if (isNumber(wanted) && !dateStyle)
+                return number == wanted.toDouble();
+        }
+    }
+    return sameValue(valueOf(cell, row), wanted);
+}
+
 void SheetPatcher::patchRow(const XmlTag& rowTag) {
     const QByteArrayView startTag =
         QByteArrayView(m_xml).sliced(rowTag.start, rowTag.end - rowTag.start);
@@ -346,8 +366,8 @@ void SheetPatcher::patchRow(const XmlTag& rowTag) {
             const QVariant& value = wanted.at(w++).value;
             const bool emptyAlready =
                 value.isNull() && !cell.formula && cell.v.isEmpty() && !cell.hasInline;
-            if (!emptyAlready && (cell.formula || !sameValue(valueOf(cell, row), value))) {
-                if (cell.formula && sameValue(valueOf(cell, row), value)) {
+            if (!emptyAlready && (cell.formula || !holds(cell, value, row))) {
+                if (cell.formula && holds(cell, value, row)) {
                     body += bytes; // the formula gives the value already
                     noteStyle(cell.column, row, cell.style);
                     continue;
