@@ -11,6 +11,10 @@
 #include "providers/workbook/WorkbookFile.h"
 
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -86,6 +90,59 @@ class TestWorkbookDatabase : public QObject {
     }
 
 private slots:
+    // A change keeps the workbook's formats, formulas, comments, names and other sheets: every
+    // cell the statement did not change reads as before (openpyxl), the notes sheet and its chart
+    // stay byte for byte.
+    void changeKeepsTheRestOfTheWorkbook_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QStringList>("changedCells");
+        QTest::addColumn<QString>("newValue"); // of the first changed cell, as openpyxl shows it
+        QTest::newRow("update") << "UPDATE [rday$] SET [value]=99.25 WHERE date_time=#03-06-1999#"
+                                << QStringList{"C3"} << "99.25";
+        QTest::newRow("insert")
+            << "INSERT INTO [rday$] (datatype_site_id, date_time, [value]) VALUES (1002, "
+               "#03-11-1999#, 7.5)"
+            << QStringList{"A8", "B8", "C8"} << "1002";
+    }
+
+    void changeKeepsTheRestOfTheWorkbook() {
+        QFETCH(QString, statement);
+        QFETCH(QStringList, changedCells);
+        QFETCH(QString, newValue);
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+        if (!python.waitForFinished(30000) || python.exitCode() != 0)
+            QSKIP("python3-openpyxl is not installed");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("hdb.xlsx"));
+        const auto keep = [](const QString& what, const QString& book) {
+            QProcess p;
+            p.start(QStringLiteral("/usr/bin/python3"),
+                    {QFINDTESTDATA("xlsx_keep.py"), what, book});
+            p.waitForFinished(60000);
+            return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        };
+        keep(QStringLiteral("make"), path);
+        const QJsonObject before = keep(QStringLiteral("dump"), path);
+        QVERIFY(!before.isEmpty());
+        openDatabase(connectionFor(path))->execute(statement);
+        const QJsonObject after = keep(QStringLiteral("dump"), path);
+        for (const QString& key : before.keys())
+            if (key != u"cells")
+                QCOMPARE(after.value(key), before.value(key));
+        QCOMPARE(after.value("cells").toObject().value("notes"),
+                 before.value("cells").toObject().value("notes"));
+        const QJsonObject was = before.value("cells").toObject().value("rday").toObject();
+        const QJsonObject is = after.value("cells").toObject().value("rday").toObject();
+        for (const QString& cell : was.keys())
+            if (!changedCells.contains(cell))
+                QVERIFY2(is.value(cell) == was.value(cell), qPrintable(cell));
+        QCOMPARE(is.value(changedCells.first()).toArray().at(0).toVariant().toString(), newValue);
+        for (const QString& cell : changedCells)
+            QVERIFY2(is.contains(cell), qPrintable(cell));
+    }
+
     void sheetsBecomeTypedTables() {
         const auto db = openDatabase(connectionFor(newWorkbook()));
         QCOMPARE(db->tables(), QStringList({"notes", "rday", "rsite"}));

@@ -33,13 +33,6 @@ QString megabytes(qint64 bytes) {
     return QString::number(double(bytes) / (1024 * 1024), 'f', 1);
 }
 
-QString relsPartOf(const QString& sourcePart) {
-    const qsizetype slash = sourcePart.lastIndexOf(u'/');
-    const QString folder = slash < 0 ? QString() : sourcePart.left(slash + 1);
-    const QString file = slash < 0 ? sourcePart : sourcePart.mid(slash + 1);
-    return folder + QStringLiteral("_rels/") + file + QStringLiteral(".rels");
-}
-
 } // namespace
 
 XlsxPackage::XlsxPackage(const QString& path) : m_path(path) {
@@ -164,6 +157,13 @@ void XlsxPackage::finish(const QString& partName, XlsxPartStream& stream,
         throw unreadable(m_path, partName);
     if (xml.hasError())
         throw xmlError(partName, xml);
+}
+
+QString XlsxPackage::relsPartOf(const QString& sourcePart) {
+    const qsizetype slash = sourcePart.lastIndexOf(u'/');
+    const QString folder = slash < 0 ? QString() : sourcePart.left(slash + 1);
+    const QString file = slash < 0 ? sourcePart : sourcePart.mid(slash + 1);
+    return folder + QStringLiteral("_rels/") + file + QStringLiteral(".rels");
 }
 
 qint64 XlsxPackage::xmlAllowance(qint64 items) {

@@ -83,6 +83,9 @@ public:
     // relative to the folder of the source part, with "." and ".." settled.
     static QString resolveTarget(const QString& sourcePart, const QString& target);
 
+    // The relationships part of a part ("" for the package): "xl/_rels/workbook.xml.rels".
+    static QString relsPartOf(const QString& sourcePart);
+
     // The bytes of XML that items elements of content (cells, rows, texts) can account for:
     // room for the part's frame and one very long cell, and a generous amount for each.
     static qint64 xmlAllowance(qint64 items);

@@ -4,6 +4,7 @@
 #include "core/base/JetDate.h"
 #include "formats/xlsx/XlsxDates.h"
 #include "formats/xlsx/XlsxPackage.h"
+#include "formats/xlsx/XlsxXmlScan.h"
 
 #include <QHash>
 #include <QXmlStreamReader>
@@ -23,22 +24,6 @@ bool typeIs(const QString& type, QStringView last) {
     return type.endsWith(QLatin1Char('/') + last.toString(), Qt::CaseInsensitive);
 }
 
-// Excel writes characters XML cannot hold (CR, control characters) as _xHHHH_.
-QString decodeEscapes(QString text) {
-    qsizetype at = text.indexOf(QLatin1String("_x"));
-    while (at >= 0 && at + 7 <= text.size()) {
-        bool ok = false;
-        const ushort code = text.mid(at + 2, 4).toUShort(&ok, 16);
-        if (ok && text.at(at + 6) == u'_') {
-            text.replace(at, 7, QChar(code));
-            at = text.indexOf(QLatin1String("_x"), at + 1);
-        } else {
-            at = text.indexOf(QLatin1String("_x"), at + 2);
-        }
-    }
-    return text;
-}
-
 // The text of an <si> or <is> element: its <t> parts, plain or in runs, without phonetic hints.
 QString readRichText(QXmlStreamReader& xml) {
     QString text;
@@ -51,7 +36,8 @@ QString readRichText(QXmlStreamReader& xml) {
                 ++phonetic;
                 ++depth;
             } else if (xml.name() == u"t" && phonetic == 0) {
-                text += decodeEscapes(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+                text +=
+                    decodeCellEscapes(xml.readElementText(QXmlStreamReader::IncludeChildElements));
             } else {
                 ++depth;
             }
@@ -298,11 +284,14 @@ QList<QVariantList> XlsxReader::Parts::readSheet(const QString& part) const {
         }
     }
     package.finish(part, *stream, xml, QStringLiteral("rows and cells"), items);
+    // Rows left with formatted empty cells only (a cleared record) hold nothing.
+    while (!rows.isEmpty() && rows.last().isEmpty())
+        rows.removeLast();
     return rows;
 }
 
 XlsxReader::XlsxReader(const QString& path) : m_path(path), m_parts(std::make_unique<Parts>(path)) {
-    QString workbookPart;
+    QString& workbookPart = m_workbookPart;
     for (const XlsxPackage::Relationship& rel : m_parts->package.relationships(QString()))
         if (typeIs(rel.type, u"officeDocument"))
             workbookPart = rel.target;
@@ -316,6 +305,33 @@ XlsxReader::XlsxReader(const QString& path) : m_path(path), m_parts(std::make_un
 }
 
 XlsxReader::~XlsxReader() = default;
+
+const XlsxPackage& XlsxReader::package() const {
+    return m_parts->package;
+}
+
+QString XlsxReader::sheetPart(qsizetype index) const {
+    return m_parts->sheetParts.value(index);
+}
+
+const QStringList& XlsxReader::sharedStrings() const {
+    return m_parts->sharedStrings;
+}
+
+bool XlsxReader::isDateStyle(int style) const {
+    return style >= 0 && size_t(style) < m_parts->dateStyles.size() &&
+           m_parts->dateStyles[size_t(style)];
+}
+
+bool XlsxReader::date1904() const {
+    return m_parts->date1904;
+}
+
+QVariant XlsxReader::cellValue(QStringView type, int style, const QString& v,
+                               const QString& inlineText, bool hasInline, const QString& part,
+                               QStringView ref) const {
+    return m_parts->cellValue(type, style, v, inlineText, hasInline, part, ref);
+}
 
 bool XlsxReader::hasSheet(const QString& name) const {
     return m_sheetNames.contains(name, Qt::CaseInsensitive);

@@ -8,6 +8,8 @@
 
 namespace rp {
 
+class XlsxPackage;
+
 // Reads the worksheets of an .xlsx workbook. Cells arrive typed: double for numbers, QString for
 // texts (shared, inline or formula results), bool, QDateTime (Qt::UTC, naive) for numbers shown
 // through a date or time format, and a null QVariant for empty or error cells. Relative and
@@ -31,8 +33,22 @@ public:
     QList<QVariantList> readSheet(const QString& name) const;
     QList<QVariantList> readSheet(qsizetype index) const;
 
+    // What a change made in place builds on: the package, its workbook part, a sheet's part, the
+    // shared texts, the cell styles that show dates and the date system.
+    const XlsxPackage& package() const;
+    const QString& workbookPart() const { return m_workbookPart; }
+    QString sheetPart(qsizetype index) const;
+    const QStringList& sharedStrings() const;
+    bool isDateStyle(int style) const;
+    bool date1904() const;
+    // A cell's value as readSheet() gives it, from its type (t), style (s, or -1), <v> text and
+    // inline text. Throws rp::Error naming the part and the cell when it cannot be.
+    QVariant cellValue(QStringView type, int style, const QString& v, const QString& inlineText,
+                       bool hasInline, const QString& part, QStringView ref) const;
+
 private:
     struct Parts;
+    QString m_workbookPart;
     QString m_path;
     QStringList m_sheetNames;
     std::unique_ptr<Parts> m_parts;

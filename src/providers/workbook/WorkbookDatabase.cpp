@@ -3,6 +3,7 @@
 #include "core/base/Error.h"
 #include "core/base/JetDate.h"
 #include "formats/xlsx/XlsReader.h"
+#include "formats/xlsx/XlsxPatch.h"
 #include "formats/xlsx/XlsxReader.h"
 #include "formats/xlsx/XlsxTableWriter.h"
 #include "providers/sqlite/SqliteStatement.h"
@@ -58,6 +59,8 @@ void WorkbookDatabase::load(const QString& path) {
         for (qsizetype i = 0; i < names.size(); ++i) {
             const WorkbookTable table = workbookTable(names.at(i), sheet(i));
             m_sheets.append(table.name);
+            if (!table.columns.isEmpty())
+                m_readColumns.insert(table.name.toLower(), table.columns);
             if (table.columns.isEmpty()) {
                 m_emptySheets.append(table.name);
                 continue;
@@ -113,6 +116,7 @@ void WorkbookDatabase::refresh() {
     }
     m_sheets.clear();
     m_emptySheets.clear();
+    m_readColumns.clear();
     m_file.reread([this] { load(m_file.path()); });
 }
 
@@ -210,7 +214,115 @@ qint64 WorkbookDatabase::appendRows(const QString& table, const QStringList& col
 void WorkbookDatabase::save() {
     if (m_legacy)
         throw Error(readOnlyReason());
-    m_file.replace([this](const QString& newFile) { writeTo(newFile); });
+    const bool inPlace = sameTablesAsRead();
+    m_file.replace([this, inPlace](const QString& newFile) {
+        if (inPlace) {
+            try {
+                writeInPlace(newFile);
+                return;
+            } catch (const XlsxPatchRefused&) {
+                // A change the workbook's own parts cannot take in place: written whole instead.
+            }
+        }
+        writeTo(newFile);
+    });
+}
+
+namespace {
+
+// The rows of a table as the workbook holds them: dates as date-times, booleans as booleans.
+class TableRows {
+public:
+    TableRows(sqlite3* db, const QString& select) : m_select(db, select) {
+        sqlite3_stmt* stmt = m_select.get();
+        for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+            m_columns.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
+            const QString decl = QString::fromUtf8(sqlite3_column_decltype(stmt, c));
+            // A table made by CREATE TABLE … AS SELECT declares its dates as NUM: the name tells.
+            m_dates.push_back(
+                isDateColumn(decl, m_columns.last()) ||
+                m_columns.last().contains(QLatin1String("date"), Qt::CaseInsensitive));
+            m_bools.push_back(decl.contains(QLatin1String("BOOL"), Qt::CaseInsensitive));
+        }
+    }
+    const QStringList& columns() const { return m_columns; }
+    bool next(QVariantList& row);
+
+private:
+    SqliteStatement m_select;
+    QStringList m_columns;
+    std::vector<bool> m_dates, m_bools;
+};
+
+bool TableRows::next(QVariantList& row) {
+    if (!m_select.step())
+        return false;
+    sqlite3_stmt* stmt = m_select.get();
+    row.clear();
+    for (int c = 0; c < int(m_columns.size()); ++c) {
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER: {
+            const qint64 v = sqlite3_column_int64(stmt, c);
+            row.append(m_bools[size_t(c)] ? QVariant(v != 0) : QVariant(qlonglong(v)));
+            break;
+        }
+        case SQLITE_FLOAT:
+            row.append(sqlite3_column_double(stmt, c));
+            break;
+        case SQLITE_NULL:
+            row.append(QVariant());
+            break;
+        default: {
+            const QString text =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
+                                  sqlite3_column_bytes(stmt, c));
+            const auto date = m_dates[size_t(c)] ? parseIsoDateTime(text) : std::nullopt;
+            row.append(date ? QVariant(*date) : QVariant(text));
+        }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool WorkbookDatabase::sameTablesAsRead() {
+    const QStringList tables = SqliteDatabase::tables();
+    if (tables.size() != m_readColumns.size())
+        return false;
+    for (const QString& table : tables) {
+        const auto read = m_readColumns.constFind(table.toLower());
+        if (read == m_readColumns.constEnd())
+            return false;
+        TableRows rows(
+            handle(),
+            QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(dialect().quoteIdentifier(table)));
+        if (rows.columns() != *read)
+            return false;
+    }
+    return true;
+}
+
+void WorkbookDatabase::writeInPlace(const QString& newFile) {
+    XlsxPatch patch(m_file.path());
+    std::vector<std::unique_ptr<TableRows>> tables;
+    for (const QString& table : SqliteDatabase::tables()) {
+        const QString name = dialect().quoteIdentifier(table);
+        SqliteStatement count(handle(), QStringLiteral("SELECT COUNT(*) FROM %1").arg(name));
+        count.step();
+        auto& rows = tables.emplace_back(std::make_unique<TableRows>(
+            handle(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(name)));
+        // Row 1 names the columns, which are as they were read; the records follow in order.
+        XlsxCellBlock block;
+        block.columnCount = int(rows->columns().size());
+        block.firstRow = 2;
+        block.rowCount = int(sqlite3_column_int64(count.get(), 0));
+        block.clearBelow = true;
+        block.styleFromRow = 2;
+        block.values = [&rows = *rows](int, QVariantList& values) { rows.next(values); };
+        patch.setCells(table, block);
+    }
+    patch.write(newFile);
 }
 
 void WorkbookDatabase::writeTo(const QString& newFile) {
@@ -232,48 +344,10 @@ void WorkbookDatabase::writeTo(const QString& newFile) {
             writer.addSheet(name, {}, QList<QVariantList>());
             continue;
         }
-        SqliteStatement select(
-            handle(), QStringLiteral("SELECT * FROM %1").arg(dialect().quoteIdentifier(name)));
-        sqlite3_stmt* stmt = select.get();
-        const int count = sqlite3_column_count(stmt);
-        QStringList columns;
-        std::vector<bool> dates, bools;
-        for (int c = 0; c < count; ++c) {
-            columns.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
-            const QString decl = QString::fromUtf8(sqlite3_column_decltype(stmt, c));
-            // A table made by CREATE TABLE … AS SELECT declares its dates as NUM: the name tells.
-            dates.push_back(isDateColumn(decl, columns.last()) ||
-                            columns.last().contains(QLatin1String("date"), Qt::CaseInsensitive));
-            bools.push_back(decl.contains(QLatin1String("BOOL"), Qt::CaseInsensitive));
-        }
-        writer.addSheet(name, columns, [&](QVariantList& row) {
-            if (!select.step())
-                return false;
-            row.clear();
-            for (int c = 0; c < count; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER: {
-                    const qint64 v = sqlite3_column_int64(stmt, c);
-                    row.append(bools[size_t(c)] ? QVariant(v != 0) : QVariant(qlonglong(v)));
-                    break;
-                }
-                case SQLITE_FLOAT:
-                    row.append(sqlite3_column_double(stmt, c));
-                    break;
-                case SQLITE_NULL:
-                    row.append(QVariant());
-                    break;
-                default: {
-                    const QString text = QString::fromUtf8(
-                        reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                        sqlite3_column_bytes(stmt, c));
-                    const auto date = dates[size_t(c)] ? parseIsoDateTime(text) : std::nullopt;
-                    row.append(date ? QVariant(*date) : QVariant(text));
-                }
-                }
-            }
-            return true;
-        });
+        TableRows rows(handle(),
+                       QStringLiteral("SELECT * FROM %1").arg(dialect().quoteIdentifier(name)));
+        writer.addSheet(name, rows.columns(),
+                        [&rows](QVariantList& row) { return rows.next(row); });
     }
     writer.close();
 }

@@ -3,6 +3,7 @@
 #include "providers/sqlite/SqliteDatabase.h"
 #include "providers/workbook/WorkbookFile.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace rp {
@@ -59,11 +60,16 @@ private:
     // Writes the workbook (or refuses on a read-only one) after a change.
     void save();
     void writeTo(const QString& newFile);
+    // True when every table is a sheet read with these very columns: only cells change then.
+    bool sameTablesAsRead();
+    // Writes the records into the sheets of the workbook as it is, keeping all else.
+    void writeInPlace(const QString& newFile);
 
     WorkbookFile m_file;
     bool m_legacy = false;
-    QStringList m_sheets;      // in workbook order, the tables written first
-    QStringList m_emptySheets; // sheets without a header row: kept as they are
+    QStringList m_sheets;                      // in workbook order, the tables written first
+    QStringList m_emptySheets;                 // sheets without a header row: kept as they are
+    QHash<QString, QStringList> m_readColumns; // lower-cased table name -> columns as read
     bool m_inTransaction = false;
     Mark m_transactionMark;
 };

@@ -1,0 +1,344 @@
+#include "XlsxFixtures.h"
+#include "core/base/Error.h"
+#include "core/base/JetDate.h"
+#include "formats/xlsx/XlsxPatch.h"
+#include "formats/xlsx/XlsxReader.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace rp;
+using namespace rp::test;
+
+namespace {
+
+const char* systemPython = "/usr/bin/python3";
+
+bool openpyxlAvailable() {
+    QProcess python;
+    python.start(QLatin1String(systemPython),
+                 {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+    return python.waitForFinished(30000) && python.exitCode() == 0;
+}
+
+QByteArray runKeepScript(const QString& what, const QString& path) {
+    QProcess python;
+    python.start(QLatin1String(systemPython), {QFINDTESTDATA("xlsx_keep.py"), what, path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        qWarning("openpyxl: %s", python.readAllStandardError().constData());
+        return {};
+    }
+    return python.readAllStandardOutput();
+}
+
+// Every entry of the zip, still packed, by name.
+QMap<QString, QByteArray> rawEntries(const QString& path) {
+    QMap<QString, QByteArray> entries;
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip))
+        return entries;
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFile file(&zip);
+        int method = 0, level = 0;
+        if (file.open(QIODevice::ReadOnly, &method, &level, true))
+            entries.insert(zip.getCurrentFileName(), file.readAll());
+    }
+    return entries;
+}
+
+QByteArray entry(const QString& path, const QString& name) {
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip) || !zip.setCurrentFile(name))
+        return {};
+    QuaZipFile file(&zip);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The first sheet of each workbook as LibreOffice reads it, converted headless to CSV in one run
+// (each start of the program costs long): by file name, empty when it failed.
+QHash<QString, QByteArray> csvByLibreOffice(const QStringList& books, const QString& dir) {
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    QProcess p;
+    p.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=file://") + dir +
+                                     QStringLiteral("/lo-profile"),
+                                 QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                 QStringLiteral("csv"), QStringLiteral("--outdir"),
+                                 dir + QStringLiteral("/csv")} +
+                         books);
+    QHash<QString, QByteArray> result;
+    if (!p.waitForFinished(240000) || p.exitCode() != 0)
+        return result;
+    for (const QString& book : books) {
+        QFile csv(dir + QStringLiteral("/csv/") + QFileInfo(book).completeBaseName() +
+                  QStringLiteral(".csv"));
+        if (csv.open(QIODevice::ReadOnly))
+            result.insert(book, csv.readAll().replace("\r\n", "\n"));
+    }
+    return result;
+}
+
+QString columnLetters(int column) {
+    return QString::fromLatin1(QByteArray(1, char('A' + column)));
+}
+
+// The value as openpyxl's dump shows it.
+QJsonValue dumped(const QVariant& v) {
+    if (v.isNull())
+        return QJsonValue::Null;
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().toString(Qt::ISODate).chopped(v.toDateTime().timeSpec() == Qt::UTC);
+    if (v.typeId() == QMetaType::QString)
+        return v.toString();
+    return v.toDouble();
+}
+
+struct Edit {
+    int firstColumn = 0;
+    int firstRow = 1;
+    QList<QVariantList> rows;
+    bool clearBelow = false;
+};
+
+QDateTime at(int y, int m, int d, int h = 0) {
+    return naiveDateTime(QDate(y, m, d), QTime(h, 0));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Edit)
+
+class XlsxPatchTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_openpyxlBook;
+    QString m_libreOfficeBook;
+    QList<QPair<QString, QByteArray>> m_results; // written workbook, a line LibreOffice must read
+
+private slots:
+    void initTestCase() {
+        if (!openpyxlAvailable())
+            return;
+        m_openpyxlBook = m_dir.filePath(QStringLiteral("openpyxl.xlsx"));
+        runKeepScript(QStringLiteral("make"), m_openpyxlBook);
+        m_libreOfficeBook =
+            workbookByLibreOffice(m_dir.path(), QStringLiteral("book"), "a,b\n1,x\n2,y\n");
+    }
+
+    void keepsWhatIsNotWritten_data() {
+        QTest::addColumn<QString>("maker");
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<QStringList>("changedParts");
+        QTest::addColumn<QByteArray>("csvHas"); // lines LibreOffice reads in the result
+
+        // openpyxl's workbooks are marked to recalculate on opening already.
+        const QStringList sheetAndCalc{"xl/worksheets/sheet1.xml"};
+        QTest::newRow("one value") << "openpyxl" << Edit{2, 3, {{99.25}}, false} << sheetAndCalc
+                                   << QByteArray("1001,1999-03-06,99.25,198.5,");
+        QTest::newRow("rows appended")
+            << "openpyxl"
+            << Edit{0, 8, {{1001.0, at(1999, 3, 11), 16.5}, {1001.0, at(1999, 3, 12, 6), 17.5}}}
+            << sheetAndCalc << QByteArray("1001,1999-03-12 06:00:00,17.5,");
+        QTest::newRow("texts written and cleared below")
+            << "openpyxl" << Edit{4, 2, {{"B & <C>"}, {"A"}}, true} << sheetAndCalc
+            << QByteArray("21,B & <C>,,,note");
+        QTest::newRow("over a formula") << "openpyxl" << Edit{3, 2, {{5.0}}, false} << sheetAndCalc
+                                        << QByteArray("1001,1999-03-05,10.5,5,A");
+        QTest::newRow("a date where no date was")
+            << "openpyxl" << Edit{7, 10, {{at(2001, 2, 3)}}, false}
+            << QStringList{"xl/styles.xml", "xl/worksheets/sheet1.xml"} << QByteArray("2001-02-03");
+        QTest::newRow("the same value again")
+            << "openpyxl" << Edit{2, 2, {{10.5}, {11.5}}, false} << QStringList()
+            << QByteArray("1001,1999-03-05,10.5,21,");
+        QTest::newRow("LibreOffice: change and append")
+            << "libreoffice" << Edit{0, 3, {{2.0, "z"}, {3.0, "w"}}, false}
+            << QStringList{"xl/worksheets/sheet1.xml"} << QByteArray("a,b\n1,x\n2,z\n3,w\n");
+        QTest::newRow("LibreOffice: cleared below")
+            << "libreoffice" << Edit{1, 2, {{"y"}}, true} << QStringList{"xl/worksheets/sheet1.xml"}
+            << QByteArray("a,b\n1,y\n2,\n");
+    }
+
+    void keepsWhatIsNotWritten() {
+        QFETCH(QString, maker);
+        QFETCH(Edit, edit);
+        QFETCH(QStringList, changedParts);
+        QFETCH(QByteArray, csvHas);
+        if (!openpyxlAvailable())
+            QSKIP("python3-openpyxl is not installed");
+        const QString book = maker == u"openpyxl" ? m_openpyxlBook : m_libreOfficeBook;
+        if (book.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed or could not convert the CSV file");
+        const QJsonObject before = QJsonDocument::fromJson(runKeepScript("dump", book)).object();
+        QVERIFY(!before.isEmpty());
+        const QString result =
+            m_dir.filePath(QStringLiteral("result%1.xlsx").arg(m_results.size() + 1));
+        {
+            XlsxPatch patch(book);
+            XlsxCellBlock block;
+            block.firstColumn = edit.firstColumn;
+            block.firstRow = edit.firstRow;
+            block.rowCount = int(edit.rows.size());
+            block.columnCount = 0;
+            for (const QVariantList& row : edit.rows)
+                block.columnCount = qMax(block.columnCount, int(row.size()));
+            block.clearBelow = edit.clearBelow;
+            block.styleFromRow = 2;
+            block.values = [&](int row, QVariantList& values) {
+                values = edit.rows.at(row - edit.firstRow);
+            };
+            patch.setCells(patch.reader().sheetNames().first(), block);
+            patch.write(result);
+        }
+
+        // Untouched parts byte for byte, the changed ones named.
+        const QMap<QString, QByteArray> old = rawEntries(book);
+        const QMap<QString, QByteArray> now = rawEntries(result);
+        QCOMPARE(now.keys(), old.keys());
+        QStringList changed;
+        for (auto it = old.cbegin(); it != old.cend(); ++it)
+            if (now.value(it.key()) != it.value())
+                changed.append(it.key());
+        QCOMPARE(changed, changedParts);
+
+        // Every cell the edit did not name as openpyxl read it before; the written ones with
+        // their new values and their old format.
+        const QJsonObject after = QJsonDocument::fromJson(runKeepScript("dump", result)).object();
+        QVERIFY(!after.isEmpty());
+        for (const QString& key : before.keys())
+            if (key != u"cells")
+                QCOMPARE(after.value(key), before.value(key));
+        const QString sheet = before.value("sheets").toArray().first().toString();
+        const QJsonObject cellsBefore = before.value("cells").toObject().value(sheet).toObject();
+        const QJsonObject cellsAfter = after.value("cells").toObject().value(sheet).toObject();
+        QHash<QString, QVariant> written;
+        const int width = edit.rows.isEmpty() ? 0 : int(edit.rows.first().size());
+        for (int r = 0; r < 40; ++r)
+            for (int c = 0; c < width; ++c) {
+                const int row = edit.firstRow + r;
+                if (r < edit.rows.size())
+                    written.insert(columnLetters(edit.firstColumn + c) + QString::number(row),
+                                   edit.rows.at(r).value(c));
+                else if (edit.clearBelow)
+                    written.insert(columnLetters(edit.firstColumn + c) + QString::number(row),
+                                   QVariant());
+            }
+        QStringList names = cellsBefore.keys() + cellsAfter.keys();
+        names.removeDuplicates();
+        for (const QString& name : names) {
+            const QJsonArray was = cellsBefore.value(name).toArray();
+            const QJsonArray is = cellsAfter.value(name).toArray();
+            if (!written.contains(name)) {
+                QVERIFY2(is == was, qPrintable(name));
+                continue;
+            }
+            QVERIFY2((is.isEmpty() ? QJsonValue::Null : is.at(0)) == dumped(written.value(name)),
+                     qPrintable(name));
+            if (!was.isEmpty() && !is.isEmpty()) // the format stays
+                QVERIFY2(is.at(2) == was.at(2) && is.at(4) == was.at(4), qPrintable(name));
+        }
+
+        m_results.append({result, csvHas});
+    }
+
+    // LibreOffice opens every result of keepsWhatIsNotWritten and reads the values.
+    void libreOfficeReadsTheResults() {
+        if (m_results.isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("LibreOffice (soffice) or python3-openpyxl is not installed");
+        QStringList books;
+        for (const auto& [book, line] : m_results)
+            books.append(book);
+        const QHash<QString, QByteArray> csv = csvByLibreOffice(books, m_dir.path());
+        for (const auto& [book, line] : m_results)
+            QVERIFY2(csv.value(book).contains(line),
+                     qPrintable(book + QLatin1Char('\n') + QString::fromUtf8(csv.value(book))));
+    }
+
+    void appendedRowsGrowTheDimension() {
+        QTemporaryDir dir;
+        const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+        HandMadeWorkbook made;
+        made.sheets = {{QStringLiteral("rday"), "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"}};
+        QVERIFY(writeZip(book, made.parts()));
+        // The hand-made sheet has no dimension: give it one.
+        XlsxParts parts = made.parts();
+        for (auto& [name, bytes] : parts)
+            if (name.endsWith(QLatin1String("sheet1.xml")))
+                bytes.replace("<sheetData>", "<dimension ref=\"A1\"/><sheetData>");
+        QVERIFY(writeZip(book, parts));
+        XlsxPatch patch(book);
+        XlsxCellBlock block;
+        block.firstColumn = 1;
+        block.firstRow = 3;
+        block.rowCount = 2;
+        block.values = [](int row, QVariantList& values) { values = {double(row)}; };
+        patch.setCells(QStringLiteral("RDAY"), block);
+        const QString result = dir.filePath(QStringLiteral("result.xlsx"));
+        patch.write(result);
+        QVERIFY(entry(result, QStringLiteral("xl/worksheets/sheet1.xml"))
+                    .contains("<dimension ref=\"A1:B4\"/>"));
+        const QList<QVariantList> rows = XlsxReader(result).readSheet(0);
+        QCOMPARE(rows, (QList<QVariantList>{{1.0}, {}, {QVariant(), 3.0}, {QVariant(), 4.0}}));
+    }
+
+    void recalculationFlag_data() {
+        QTest::addColumn<QByteArray>("first");  // sheetData of the changed sheet
+        QTest::addColumn<QByteArray>("second"); // of the other one
+        QTest::addColumn<double>("value");      // written into A1 of the first
+        QTest::addColumn<bool>("flagged");
+        const QByteArray plain = "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>";
+        const QByteArray formula =
+            "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><f>A1*2</f><v>2</v></c></row>";
+        QTest::newRow("formula beside") << formula << plain << 5.0 << true;
+        QTest::newRow("formula on another sheet") << plain << formula << 5.0 << true;
+        QTest::newRow("no formula") << plain << plain << 5.0 << false;
+        QTest::newRow("nothing changed") << formula << formula << 1.0 << false;
+    }
+
+    void recalculationFlag() {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, second);
+        QFETCH(double, value);
+        QFETCH(bool, flagged);
+        QTemporaryDir dir;
+        const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+        HandMadeWorkbook made;
+        made.sheets = {{QStringLiteral("one"), first}, {QStringLiteral("two"), second}};
+        QVERIFY(writeZip(book, made.parts()));
+        XlsxPatch patch(book);
+        XlsxCellBlock block;
+        block.rowCount = 1;
+        block.values = [&](int, QVariantList& values) { values = {value}; };
+        patch.setCells(QStringLiteral("one"), block);
+        const QString result = dir.filePath(QStringLiteral("result.xlsx"));
+        patch.write(result);
+        const QByteArray workbook = entry(result, QStringLiteral("xl/workbook.xml"));
+        QCOMPARE(workbook.contains("<calcPr fullCalcOnLoad=\"1\"/>"), flagged);
+        QCOMPARE(XlsxReader(result).readSheet(0).value(0).value(0), QVariant(value));
+    }
+
+    void sharedFormulaAnchorIsRefused() {
+        QTemporaryDir dir;
+        const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+        HandMadeWorkbook made;
+        made.sheets = {{QStringLiteral("rday"),
+                        "<row r=\"1\"><c r=\"A1\"><f t=\"shared\" ref=\"A1:A2\" si=\"0\">B1</f>"
+                        "<v>1</v></c></row><row r=\"2\"><c r=\"A2\"><f t=\"shared\" si=\"0\"/>"
+                        "<v>2</v></c></row>"}};
+        QVERIFY(writeZip(book, made.parts()));
+        XlsxPatch patch(book);
+        XlsxCellBlock block;
+        block.values = [](int, QVariantList& values) { values = {7.0}; };
+        block.rowCount = 1;
+        patch.setCells(QStringLiteral("rday"), block);
+        QVERIFY_THROWS_EXCEPTION(XlsxPatchRefused,
+                                 patch.write(dir.filePath(QStringLiteral("result.xlsx"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(XlsxPatchTest)
+#include "tst_XlsxPatch.moc"
