@@ -37,6 +37,8 @@ private slots:
     void makeTable();
     void keyLookupUsesThePrimaryKey_data() { test::addBackendRows(); }
     void keyLookupUsesThePrimaryKey();
+    void olderHdbGetsTheNewFunctions_data() { test::addBackendRows(); }
+    void olderHdbGetsTheNewFunctions();
 };
 
 void tst_JetConformance::accessAnswers_data() {
@@ -249,6 +251,21 @@ void tst_JetConformance::makeTable() {
             "SELECT site_name, datatype_id INTO [rtmp2] FROM rsite WHERE site_id = 9"));
         QCOMPARE(firstColumn(*hdb.db(), QStringLiteral("SELECT site_name FROM rtmp2")),
                  QStringLiteral("SMITH R"));
+    } catch (const Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+}
+
+// An HDB made by an earlier version lacks the newer functions; the next connection adds them.
+void tst_JetConformance::olderHdbGetsTheNewFunctions() {
+    RP_BACKEND_HDB(hdb);
+    if (hdb.backend() != QLatin1String("PostgreSQL"))
+        QSKIP("only a PostgreSQL HDB keeps functions of its own");
+    try {
+        hdb.db()->executeNative(QStringLiteral(
+            "DROP FUNCTION jet_functions_version(); DROP FUNCTION jet_add(text, text)"));
+        const auto later = hdb.openAnother();
+        QCOMPARE(firstColumn(*later, QStringLiteral("SELECT 'a' + 'b'")), QStringLiteral("ab"));
     } catch (const Error& e) {
         QFAIL(qPrintable(e.message()));
     }

@@ -4,6 +4,7 @@
 #include "core/db/RecordSetBuilder.h"
 #include "jet/JetSql.h"
 #include "providers/postgres/PostgresDialect.h"
+#include "providers/postgres/PostgresJetFunctions.h"
 
 #include <QScopeGuard>
 #include <QSqlDriver>
@@ -66,12 +67,43 @@ PostgresDatabase::PostgresDatabase(const PostgresSettings& settings)
                                            "database %2.")
                                 .arg(settings.schema, m_location));
         }
+        refreshJetFunctions();
     } catch (const Error&) {
         m_conn = nullptr;
         m_db.close();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connectionName);
         throw;
+    }
+}
+
+// An HDB made by an earlier version has the Jet functions of that version: the newer ones are
+// added once, by the first connection that finds them missing. A database whose functions we never
+// installed is left alone.
+void PostgresDatabase::refreshJetFunctions() {
+    const auto current = [this] {
+        PgResult r = run(QStringLiteral(
+            "SELECT to_regprocedure('jet_year(timestamp)') IS NOT NULL, CASE WHEN "
+            "to_regprocedure('jet_functions_version()') IS NOT NULL THEN 1 ELSE 0 END"));
+        if (QByteArray(PQgetvalue(r.get(), 0, 0)) != "t")
+            return true;
+        if (QByteArray(PQgetvalue(r.get(), 0, 1)) != "1")
+            return false;
+        PgResult v = run(QStringLiteral("SELECT jet_functions_version()"));
+        return QString::fromUtf8(PQgetvalue(v.get(), 0, 0)) == postgresJetFunctionsVersion();
+    };
+    if (current())
+        return;
+    executeNative(QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(hashtext('rivelpost jet "
+                                 "functions'))"));
+    try {
+        if (!current())
+            installPostgresJetFunctions(*this);
+        executeNative(QStringLiteral("COMMIT"));
+    } catch (const Error&) {
+        // A user without the right to create functions still works with the ones there are;
+        // a query that needs a missing one names it when it runs.
+        executeNative(QStringLiteral("ROLLBACK"));
     }
 }
 

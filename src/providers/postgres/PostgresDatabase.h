@@ -59,6 +59,7 @@ public:
     PgResult run(const QString& sql, const QVariantList& parameters = {});
 
 private:
+    void refreshJetFunctions();
     // The table every column of a result comes from under its own name, when that is the table
     // the statement reads; empty otherwise.
     QString editableTable(const QString& sourceTable, pg_result* result);

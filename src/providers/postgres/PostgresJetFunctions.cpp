@@ -3,6 +3,8 @@
 
 #include "core/db/Database.h"
 
+#include <QCryptographicHash>
+
 namespace rp {
 
 namespace {
@@ -219,8 +221,17 @@ SELECT CASE WHEN $2 IS NULL OR $2 = '' THEN $1 ELSE jet_format($1::timestamp, $2
 
 } // namespace
 
+QString postgresJetFunctionsVersion() {
+    static const QString version = QString::fromLatin1(
+        QCryptographicHash::hash(QByteArray(script), QCryptographicHash::Sha1).toHex().left(16));
+    return version;
+}
+
 QString postgresJetFunctionsScript() {
-    return QString::fromUtf8(script);
+    return QString::fromUtf8(script) +
+           QStringLiteral("CREATE OR REPLACE FUNCTION jet_functions_version() RETURNS text "
+                          "LANGUAGE sql IMMUTABLE AS $$ SELECT '%1'::text $$;\n")
+               .arg(postgresJetFunctionsVersion());
 }
 
 void installPostgresJetFunctions(Database& database) {
