@@ -28,12 +28,21 @@ QString shotPath(const QString& name) {
                   QStringLiteral(".png"));
 }
 
-// The whole screen as the X server shows it, once the windows have settled.
-bool shoot(const QString& name) {
+// The whole screen as the X server shows it, once the windows have settled; with a window, only
+// that window in its frame (the pictures of the guide).
+bool shoot(const QString& name, const QWidget* only = nullptr) {
     QTest::qWait(700);
-    return QProcess::execute(QStringLiteral("import"),
-                             {QStringLiteral("-window"), QStringLiteral("root"), shotPath(name)}) ==
-           0;
+    QStringList arguments{QStringLiteral("-window"), QStringLiteral("root")};
+    if (only) {
+        const QRect frame = only->frameGeometry();
+        arguments << QStringLiteral("-crop")
+                  << QStringLiteral("%1x%2+%3+%4")
+                         .arg(frame.width())
+                         .arg(frame.height())
+                         .arg(frame.x())
+                         .arg(frame.y());
+    }
+    return QProcess::execute(QStringLiteral("import"), arguments << shotPath(name)) == 0;
 }
 
 // Photographs the first modal dialog a click opens, then closes it and whatever asks next.
@@ -84,12 +93,14 @@ void tst_ScreenJourney::journey() {
     s.click("ViewGraphbutton");
     GraphTableDialog* form = window.graphTable()->graphTable();
     QVERIFY(shoot(QStringLiteral("graph-table")));
+    QVERIFY(shoot(QStringLiteral("graph-table-dialog"), form));
     form->findChild<QRadioButton*>(QStringLiteral("Option1_1"))->click();
     QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     auto* chart = window.findChild<GraphWindow*>();
     QVERIFY(chart && chart->isVisible());
     chart->resize(1000, 600);
     QVERIFY(shoot(QStringLiteral("graph-unit")));
+    QVERIFY(shoot(QStringLiteral("graph-window"), chart));
     chart->hide();
 
     // An eight-digit key in the mode box, and the dialogs of the top row.
