@@ -261,7 +261,7 @@ void XlsxPatch::write(const QString& target) {
             continue;
         changed = true;
         formulaReplaced = formulaReplaced || result.formulaReplaced;
-        m_changed.insert(part.toLower(), std::move(result.xml));
+        m_changed.insert(part.toLower(), result.xml);
     }
     if (changed && (formulas || otherSheetsHaveFormulas(patched)))
         markForRecalculation();
