@@ -15,8 +15,6 @@ const QStringList siteColumns{QStringLiteral("site_id"),       QStringLiteral("s
                               QStringLiteral("reach_id"),      QStringLiteral("datatype_site_id"),
                               QStringLiteral("datatype_name"), QStringLiteral("unit_name"),
                               QStringLiteral("datatype_id")};
-const QStringList valueColumns{QStringLiteral("datatype_site_id"), QStringLiteral("date_time"),
-                               QStringLiteral("value"), QStringLiteral("source")};
 
 // Appends every row of a record set to a table, the set's fields in the given order.
 qint64 appendSet(Database& destination, const QString& table, const QStringList& columns,
@@ -77,7 +75,7 @@ qint64 copyHdb(Database& source, Database& destination, const ImportProgress& pr
                                "%2 ORDER BY date_time")
                     .arg(table, where),
                 LockType::ReadOnly);
-            copied += appendSet(destination, table, valueColumns, *rows);
+            copied += appendSet(destination, table, hdbValueColumns(), *rows);
             if (progress)
                 progress(table, copied);
         }

@@ -12,6 +12,13 @@
 
 namespace rp {
 
+const QStringList& hdbValueColumns() {
+    static const QStringList columns{QStringLiteral("datatype_site_id"),
+                                     QStringLiteral("date_time"), QStringLiteral("value"),
+                                     QStringLiteral("source")};
+    return columns;
+}
+
 QStringList hdbValueTables() {
     QStringList tables;
     for (const TimeStepInfo& info : timeSteps())

@@ -11,6 +11,8 @@ class Database;
 
 // The value tables of an HDB, one per time step, in time-step order.
 QStringList hdbValueTables();
+// The columns every value table has, in the order rows are written.
+const QStringList& hdbValueColumns();
 // Every table of an HDB: rsite, then the value tables.
 QStringList hdbTables();
 

@@ -3,6 +3,7 @@
 #include "core/base/Error.h"
 #include "core/base/JetDate.h"
 #include "core/db/Database.h"
+#include "core/hdb/HdbSchema.h"
 #include "formats/readers/Qualifiers.h"
 
 #include <QHash>
@@ -248,8 +249,6 @@ const QStringList siteColumns{QStringLiteral("site_id"),       QStringLiteral("s
                               QStringLiteral("site_name"),     QStringLiteral("datatype_site_id"),
                               QStringLiteral("datatype_name"), QStringLiteral("unit_name"),
                               QStringLiteral("datatype_id")};
-const QStringList valueColumns{QStringLiteral("datatype_site_id"), QStringLiteral("date_time"),
-                               QStringLiteral("value"), QStringLiteral("source")};
 
 LoadResult write(Database& database, const Catalogue& catalogue, const Prepared& p,
                  const readers::Series& s, OnConflict onConflict, ProgressSteps& steps) {
@@ -264,7 +263,7 @@ LoadResult write(Database& database, const Catalogue& catalogue, const Prepared&
     if (onConflict == OnConflict::Replace)
         result.replaced = removeReplaced(database, p);
     size_t next = 0;
-    result.inserted = database.appendRows(table, valueColumns, [&](QVariantList& row) {
+    result.inserted = database.appendRows(table, hdbValueColumns(), [&](QVariantList& row) {
         for (; next < p.times.size(); ++next) {
             steps.step();
             const readers::Value& v = s.values[qsizetype(next)];
