@@ -205,8 +205,12 @@ std::vector<Prepared> prepare(Database& database, Catalogue& catalogue,
                                  ? qint64(*options.hdbOffsetMinutes - *s.standardOffsetMinutes) * 60
                                  : 0;
         p.times.reserve(size_t(s.values.size()));
-        for (const readers::Value& v : s.values)
-            p.times.push_back(naiveDateTime(v.time.date(), v.time.time()).addSecs(shift));
+        for (const readers::Value& v : s.values) {
+            // The readers' times are naive already; only others are taken apart.
+            QDateTime t =
+                v.time.timeSpec() == Qt::UTC ? v.time : naiveDateTime(v.time.date(), v.time.time());
+            p.times.push_back(shift == 0 ? t : t.addSecs(shift));
+        }
         p.conflicting.assign(p.times.size(), false);
         p.plan.values = s.values.size();
         if (!p.times.empty()) {
@@ -263,14 +267,20 @@ LoadResult write(Database& database, const Catalogue& catalogue, const Prepared&
     if (onConflict == OnConflict::Replace)
         result.replaced = removeReplaced(database, p);
     size_t next = 0;
+    // Values come in runs of one qualifier: its source is worked out once per run.
+    QString lastQualifier;
+    int lastSource = int(readers::hdbSource(lastQualifier, s.qualifiers));
     result.inserted = database.appendRows(table, hdbValueColumns(), [&](QVariantList& row) {
         for (; next < p.times.size(); ++next) {
             steps.step();
             const readers::Value& v = s.values[qsizetype(next)];
             if ((p.conflicting[next] && onConflict == OnConflict::Keep) || !std::isfinite(v.value))
                 continue;
-            row << p.plan.datatypeSiteId << p.times[next] << v.value
-                << int(readers::hdbSource(v.qualifier, s.qualifiers));
+            if (v.qualifier != lastQualifier) {
+                lastQualifier = v.qualifier;
+                lastSource = int(readers::hdbSource(v.qualifier, s.qualifiers));
+            }
+            row << p.plan.datatypeSiteId << p.times[next] << v.value << lastSource;
             ++next;
             return true;
         }

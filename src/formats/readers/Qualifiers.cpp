@@ -53,6 +53,8 @@ HdbSource hydatPart(const QString& code) {
 } // namespace
 
 HdbSource hdbSource(const QString& qualifier, QualifierScheme scheme) {
+    if (qualifier.isEmpty())
+        return HdbSource::Approved;
     static const QRegularExpression separators(u"[:,;\\s]+"_qs);
     const QStringList parts = qualifier.split(separators, Qt::SkipEmptyParts);
     HdbSource worst = HdbSource::Approved;

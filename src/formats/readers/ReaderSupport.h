@@ -99,11 +99,14 @@ private:
         StepFrom stepFrom = StepFrom::File;
     };
     void finishSeries(Series& series, Pending& pending);
+    QString qualifierText(QByteArrayView code);
 
     ReadOptions m_options;
     ReadResult m_result;
     QList<Pending> m_pending;
     QHash<QByteArray, QString> m_qualifiers;
+    QByteArray m_lastCode;
+    QString m_lastQualifier;
     qsizetype m_values = 0;
 };
 

@@ -24,7 +24,48 @@ QString sqliteErrorText(sqlite3* db) {
     return text;
 }
 
+namespace {
+
+void putDigits(char* at, int value, int count) {
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        at[i] = char('0' + value % 10);
+}
+
+// "YYYY-MM-DD HH:MM:SS[.mmm]" written by hand, as a bulk load binds one per row; 0 for what the
+// general formatting handles (invalid date-times, years of other than four digits).
+int dateTimeChars(const QDateTime& dateTime, char (&out)[24]) {
+    if (!dateTime.isValid())
+        return 0;
+    const QDate d = dateTime.date();
+    const QTime t = dateTime.time();
+    int year = 0, month = 0, day = 0;
+    d.getDate(&year, &month, &day);
+    if (year < 1000 || year > 9999)
+        return 0;
+    putDigits(out, year, 4);
+    out[4] = '-';
+    putDigits(out + 5, month, 2);
+    out[7] = '-';
+    putDigits(out + 8, day, 2);
+    out[10] = ' ';
+    putDigits(out + 11, t.hour(), 2);
+    out[13] = ':';
+    putDigits(out + 14, t.minute(), 2);
+    out[16] = ':';
+    putDigits(out + 17, t.second(), 2);
+    if (t.msec() == 0)
+        return 19;
+    out[19] = '.';
+    putDigits(out + 20, t.msec(), 3);
+    return 23;
+}
+
+} // namespace
+
 QString sqliteDateTimeText(const QDateTime& dateTime) {
+    char chars[24];
+    if (const int n = dateTimeChars(dateTime, chars))
+        return QString::fromLatin1(chars, n);
     const QTime t = dateTime.time();
     return dateTime.toString(t.msec() == 0 ? QStringLiteral("yyyy-MM-dd HH:mm:ss")
                                            : QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
@@ -96,6 +137,15 @@ void SqliteStatement::bind(int index, const QVariant& value) {
             break;
         }
         default: {
+            char chars[24];
+            if (value.typeId() == QMetaType::QDateTime) {
+                if (const int n = dateTimeChars(*static_cast<const QDateTime*>(value.constData()),
+                                                chars)) {
+                    rc = sqlite3_bind_text64(m_stmt, index, chars, sqlite3_uint64(n),
+                                             SQLITE_TRANSIENT, SQLITE_UTF8);
+                    break;
+                }
+            }
             QString text;
             if (value.typeId() == QMetaType::QDateTime)
                 text = sqliteDateTimeText(value.toDateTime());
