@@ -26,6 +26,16 @@ OnConflict conflictNamed(const QString& name) {
         QStringLiteral("--on-conflict wants refuse, keep or replace, not \"%1\"").arg(name));
 }
 
+// An offset option's value in minutes from UTC.
+int offsetOption(const QString& option, const QString& value) {
+    const std::optional<int> minutes = readers::utcOffsetMinutes(value);
+    if (!minutes)
+        throw UsageError(
+            QStringLiteral("%1 wants an offset from UTC such as 0, -5, -05:00 or EST, not \"%2\"")
+                .arg(option, value));
+    return *minutes;
+}
+
 QString target(const LoadPlan& plan) {
     return QStringLiteral("parameter %1%2 in %3")
         .arg(plan.datatypeSiteId)
@@ -58,7 +68,8 @@ QString LoadCommand::summary() const {
 QString LoadCommand::help() const {
     return QStringLiteral(
         "Usage: rivelpost-cli load CONNECTION FILE [--series NAME|NUMBER] [--dsid K]\n"
-        "                          [--step STEP] [--on-conflict refuse|keep|replace] [--dry-run]\n"
+        "                          [--step STEP] [--on-conflict refuse|keep|replace]\n"
+        "                          [--file-offset OFFSET] [--site-offset OFFSET] [--dry-run]\n"
         "Loads the series of a data file into the HDB at CONNECTION (a connection string or a\n"
         "database file): USGS RDB, USGS WaterML 1.1, DateValue (.dv), USBR CSV, CSV with a\n"
         "date column, or a HYDAT database. Each series goes to the parameter of its site,\n"
@@ -74,6 +85,10 @@ QString LoadCommand::help() const {
         "  --on-conflict  times the parameter already holds: refuse the load (the default, the\n"
         "                 message names the first of them), keep the HDB's values, or replace\n"
         "                 them with the file's\n"
+        "  --file-offset  the offset from UTC of times the file writes without a zone, e.g. 0\n"
+        "                 for a file kept in UTC (default: they are the site's standard time)\n"
+        "  --site-offset  the site's standard offset from UTC, e.g. -5 or EST; every time is\n"
+        "                 moved to it (default: what the file says, else its times as written)\n"
         "  --dry-run      list the series and where they would go; write nothing\n");
 }
 
@@ -83,7 +98,8 @@ void LoadCommand::run(const QStringList& arguments, QTextStream& out) {
     bool dryRun = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
-        if (a == u"--series" || a == u"--dsid" || a == u"--step" || a == u"--on-conflict") {
+        if (a == u"--series" || a == u"--dsid" || a == u"--step" || a == u"--on-conflict" ||
+            a == u"--file-offset" || a == u"--site-offset") {
             if (i + 1 >= arguments.size())
                 throw UsageError(QStringLiteral("%1 needs a value").arg(a));
             options[a] = arguments[++i];
@@ -109,7 +125,14 @@ void LoadCommand::run(const QStringList& arguments, QTextStream& out) {
     load.onConflict = conflictNamed(options.value(QStringLiteral("--on-conflict"), u"refuse"_qs));
 
     const QString file = positional[1];
-    const readers::ReadResult read = readDataFile(file);
+    readers::ReadOptions readOptions;
+    if (options.contains(QStringLiteral("--file-offset")))
+        readOptions.zonelessOffsetMinutes = offsetOption(
+            QStringLiteral("--file-offset"), options.value(QStringLiteral("--file-offset")));
+    if (options.contains(QStringLiteral("--site-offset")))
+        readOptions.standardOffsetMinutes = offsetOption(
+            QStringLiteral("--site-offset"), options.value(QStringLiteral("--site-offset")));
+    const readers::ReadResult read = readDataFile(file, readOptions);
     showWarnings(read, file);
     QList<qsizetype> chosen;
     if (options.contains(QStringLiteral("--series")))

@@ -5,7 +5,8 @@
 namespace rp::cli {
 
 // load CONNECTION FILE [--series NAME|NUMBER] [--dsid K] [--step STEP]
-//      [--on-conflict refuse|keep|replace] [--dry-run]: loads an agency's data file into an HDB.
+//      [--on-conflict refuse|keep|replace] [--file-offset OFFSET] [--site-offset OFFSET]
+//      [--dry-run]: loads an agency's data file into an HDB.
 class LoadCommand : public CliCommand {
 public:
     QString name() const override { return QStringLiteral("load"); }

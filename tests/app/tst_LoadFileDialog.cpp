@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -39,8 +40,9 @@ QByteArray twoSites() {
     return text;
 }
 
-QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes) {
-    const QString path = dir.filePath(QStringLiteral("two.rdb"));
+QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes,
+                  const QString& name = QStringLiteral("two.rdb")) {
+    const QString path = dir.filePath(name);
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
@@ -67,6 +69,7 @@ private slots:
     void previewConflictsAndLoad_data();
     void previewConflictsAndLoad();
     void loadedSeriesIsRetrievedIntoTheGrid();
+    void zoneOffsets();
 };
 
 void tst_LoadFileDialog::previewConflictsAndLoad_data() {
@@ -150,6 +153,32 @@ void tst_LoadFileDialog::loadedSeriesIsRetrievedIntoTheGrid() {
     QCOMPARE(f.cell(2, 2), QStringLiteral("7"));
     QVERIFY2(f.window->windowTitle().startsWith(key + QStringLiteral(" A; ")),
              qPrintable(f.window->windowTitle()));
+}
+
+void tst_LoadFileDialog::zoneOffsets() {
+    QTemporaryDir dir;
+    const auto db = createHdb(QStringLiteral("Provider=SQLite;Data Source=") +
+                              dir.filePath(QStringLiteral("hdb.sqlite")));
+    const QString path =
+        writeFile(dir, "date,value\n2020-01-20 06:00:00,1\n2020-01-20 07:00:00,2\n",
+                  QStringLiteral("utc.csv"));
+    LoadFileDialog dialog(db, nullptr, [&] { return path; });
+    auto* note = dialog.findChild<QLabel*>(QStringLiteral("note"));
+    auto* fileOffset = dialog.findChild<QLineEdit*>(QStringLiteral("fileOffsetBox"));
+    auto* siteOffset = dialog.findChild<QLineEdit*>(QStringLiteral("siteOffsetBox"));
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("fileButton")), Qt::LeftButton);
+    // A wrong offset says so and lists nothing; the file is read again once it is right.
+    fileOffset->setText(QStringLiteral("Mars"));
+    emit fileOffset->editingFinished();
+    QVERIFY2(note->text().contains(QLatin1String("\"Mars\"")), qPrintable(note->text()));
+    QCOMPARE(dialog.findChild<QTreeWidget*>(QStringLiteral("seriesList"))->topLevelItemCount(), 0);
+    fileOffset->setText(QStringLiteral("UTC"));
+    siteOffset->setText(QStringLiteral("EST"));
+    emit siteOffset->editingFinished();
+    QCOMPARE(dialog.findChild<QTreeWidget*>(QStringLiteral("seriesList"))->topLevelItemCount(), 1);
+    dialog.load();
+    QCOMPARE(count(*db, QStringLiteral("SELECT CStr(Min(date_time)) FROM rhour")),
+             QStringLiteral("1/20/2020 1:00:00 AM"));
 }
 
 QTEST_MAIN(tst_LoadFileDialog)

@@ -260,6 +260,8 @@ private slots:
     void failureMidwayWritesNothing_data() { rp::test::addBackendRows(); }
     void failureMidwayWritesNothing();
     void dryRunAndSelection();
+    void zoneOffsets_data();
+    void zoneOffsets();
 
 private:
     QString write(const QString& name, const QByteArray& bytes) {
@@ -422,6 +424,42 @@ void tst_LoadCommand::dryRunAndSelection() {
         QCOMPARE(r.status, 1);
     }
     QCOMPARE(scalar(*db, QStringLiteral("SELECT count(*) FROM rsite")), QStringLiteral("1"));
+}
+
+void tst_LoadCommand::zoneOffsets_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("first"); // the first time the HDB holds
+    QTest::newRow("as written") << QStringList{} << 0 << u"1/20/2020 6:00:00 AM"_qs;
+    QTest::newRow("UTC file, EST site")
+        << QStringList{u"--file-offset"_qs, u"UTC"_qs, u"--site-offset"_qs, u"-5"_qs} << 0
+        << u"1/20/2020 1:00:00 AM"_qs;
+    QTest::newRow("file in EST, site on UTC")
+        << QStringList{u"--file-offset"_qs, u"EST"_qs, u"--site-offset"_qs, u"0"_qs} << 0
+        << u"1/20/2020 11:00:00 AM"_qs;
+    QTest::newRow("site offset only: times already standard")
+        << QStringList{u"--site-offset"_qs, u"-05:00"_qs} << 0 << u"1/20/2020 6:00:00 AM"_qs;
+    QTest::newRow("not an offset")
+        << QStringList{u"--file-offset"_qs, u"Mars"_qs} << 2 << QString();
+}
+
+void tst_LoadCommand::zoneOffsets() {
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, first);
+    const QString hdb =
+        m_dir.filePath(QStringLiteral("zone-%1.sqlite").arg(QTest::currentDataTag()));
+    auto r =
+        runTool(QStringLiteral(RIVELPOST_CLI),
+                {QStringLiteral("init-db"), QStringLiteral("Provider=SQLite;Data Source=") + hdb});
+    QVERIFY2(r.status == 0, qPrintable(r.err));
+    const QString file = write(QStringLiteral("utc.csv"),
+                               "date,value\n2020-01-20 06:00:00,1\n2020-01-20 07:00:00,2\n");
+    r = runTool(QStringLiteral(RIVELPOST_CLI),
+                QStringList{QStringLiteral("load"), hdb, file} + options);
+    QVERIFY2(r.status == status, qPrintable(r.err));
+    const auto db = rp::openDatabase(QStringLiteral("Provider=SQLite;Data Source=") + hdb);
+    QCOMPARE(scalar(*db, QStringLiteral("SELECT min(date_time) FROM rhour")), first);
 }
 
 QTEST_GUILESS_MAIN(tst_LoadCommand)

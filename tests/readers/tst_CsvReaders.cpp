@@ -18,6 +18,8 @@ private slots:
     void generic_data();
     void generic();
     void optionsOverride();
+    void utcOffsetText_data();
+    void utcOffsetText();
 };
 
 void tst_CsvReaders::usbrDaily() {
@@ -133,6 +135,33 @@ void tst_CsvReaders::optionsOverride() {
     QCOMPARE(r.series[0].parameter, QStringLiteral("c"));
     QCOMPARE(r.series[0].values[0].time, at("2020-01-20T01:00"));
     QCOMPARE(r.series[0].step, (TimeStep{StepKind::Hour, 0}));
+}
+
+void tst_CsvReaders::utcOffsetText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("minutes"); // INT_MIN: refused
+    QTest::newRow("zero") << u"0"_qs << 0;
+    QTest::newRow("UTC") << u" utc "_qs << 0;
+    QTest::newRow("Z") << u"Z"_qs << 0;
+    QTest::newRow("hours") << u"-5"_qs << -300;
+    QTest::newRow("UTC-5") << u"UTC-5"_qs << -300;
+    QTest::newRow("colon") << u"+05:30"_qs << 330;
+    QTest::newRow("four digits") << u"-0930"_qs << -570;
+    QTest::newRow("fourteen") << u"+14:00"_qs << 840;
+    QTest::newRow("past fourteen") << u"-14:30"_qs << INT_MIN;
+    QTest::newRow("minutes 60") << u"5:60"_qs << INT_MIN;
+    QTest::newRow("one minute digit") << u"5:3"_qs << INT_MIN;
+    QTest::newRow("two signs") << u"--5"_qs << INT_MIN;
+    QTest::newRow("zone code") << u"est"_qs << -300;
+    QTest::newRow("daylight code") << u"PDT"_qs << -420;
+    QTest::newRow("word") << u"Mars"_qs << INT_MIN;
+    QTest::newRow("empty") << u" "_qs << INT_MIN;
+}
+
+void tst_CsvReaders::utcOffsetText() {
+    QFETCH(QString, text);
+    QFETCH(int, minutes);
+    QCOMPARE(utcOffsetMinutes(text).value_or(INT_MIN), minutes);
 }
 
 QTEST_GUILESS_MAIN(tst_CsvReaders)

@@ -63,6 +63,15 @@ LoadFileDialog::LoadFileDialog(std::shared_ptr<Database> database, QWidget* pare
     m_dsid->setObjectName(QStringLiteral("dsidBox"));
     m_dsid->setPlaceholderText(QStringLiteral("chosen from the file's site and parameter"));
     form->addRow(QStringLiteral("Into &parameter (datatype_site_id):"), m_dsid);
+    m_fileOffset = new QLineEdit(this);
+    m_fileOffset->setObjectName(QStringLiteral("fileOffsetBox"));
+    m_fileOffset->setPlaceholderText(
+        QStringLiteral("the site's standard time (e.g. UTC, -5, EST)"));
+    form->addRow(QStringLiteral("&Times without a zone are in:"), m_fileOffset);
+    m_siteOffset = new QLineEdit(this);
+    m_siteOffset->setObjectName(QStringLiteral("siteOffsetBox"));
+    m_siteOffset->setPlaceholderText(QStringLiteral("as the file says (e.g. -5, EST)"));
+    form->addRow(QStringLiteral("Site's &standard time:"), m_siteOffset);
     m_conflict = new QComboBox(this);
     m_conflict->setObjectName(QStringLiteral("conflictBox"));
     m_conflict->addItems({QStringLiteral("Refuse the load"),
@@ -90,6 +99,12 @@ LoadFileDialog::LoadFileDialog(std::shared_ptr<Database> database, QWidget* pare
             readFile(path);
     });
     connect(m_dsid, &QLineEdit::editingFinished, this, &LoadFileDialog::showPlans);
+    // The readers apply the offsets: the file is read again with them.
+    for (QLineEdit* offset : {m_fileOffset, m_siteOffset})
+        connect(offset, &QLineEdit::editingFinished, this, [this] {
+            if (!m_file->text().isEmpty())
+                readFile(m_file->text());
+        });
     connect(m_list, &QTreeWidget::itemChanged, this, [this] { showPlans(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
@@ -106,7 +121,7 @@ void LoadFileDialog::readFile(const QString& path) {
     m_list->clear();
     m_read = {};
     try {
-        m_read = readDataFile(path);
+        m_read = readDataFile(path, readOptions());
     } catch (const Error& e) {
         m_note->setText(e.message());
         return;
@@ -141,6 +156,24 @@ LoadOptions LoadFileDialog::options() const {
             throw Error(QStringLiteral("The parameter \"%1\" is not a number.").arg(key));
     }
     options.onConflict = OnConflict(m_conflict->currentIndex());
+    return options;
+}
+
+readers::ReadOptions LoadFileDialog::readOptions() const {
+    readers::ReadOptions options;
+    const auto offset = [](const QLineEdit* box, const QString& what) -> std::optional<int> {
+        const QString text = box->text().trimmed();
+        if (text.isEmpty())
+            return std::nullopt;
+        const std::optional<int> minutes = readers::utcOffsetMinutes(text);
+        if (!minutes)
+            throw Error(QStringLiteral("%1 \"%2\" is not an offset from UTC such as 0, -5, "
+                                       "-05:00 or EST.")
+                            .arg(what, text));
+        return minutes;
+    };
+    options.zonelessOffsetMinutes = offset(m_fileOffset, QStringLiteral("The file's time"));
+    options.standardOffsetMinutes = offset(m_siteOffset, QStringLiteral("The site's time"));
     return options;
 }
 

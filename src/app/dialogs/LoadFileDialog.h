@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/hdb/SeriesLoad.h"
+#include "formats/readers/ReadOptions.h"
 #include "formats/readers/ReadResult.h"
 
 #include <QDialog>
@@ -36,6 +37,7 @@ public:
 private:
     QList<readers::Series> checkedSeries() const;
     LoadOptions options() const;
+    readers::ReadOptions readOptions() const;
     void showPlans();
 
     std::shared_ptr<Database> m_database;
@@ -46,6 +48,8 @@ private:
     QLineEdit* m_file;
     QTreeWidget* m_list;
     QLineEdit* m_dsid;
+    QLineEdit* m_fileOffset;
+    QLineEdit* m_siteOffset;
     QComboBox* m_conflict;
     QLabel* m_note;
 };

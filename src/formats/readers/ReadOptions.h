@@ -4,6 +4,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringView>
 #include <optional>
 
 namespace rp::readers {
@@ -22,5 +23,9 @@ struct ReadOptions {
     QString dateFormat;
     int dateColumn = -1;
 };
+
+// An offset from UTC as a user writes it ("0", "UTC", "Z", "-5", "-05:00", "+0530", "UTC-5", or a
+// US zone code such as "EST" or "PDT") in minutes; nullopt for anything else or beyond ±14 hours.
+std::optional<int> utcOffsetMinutes(QStringView text);
 
 } // namespace rp::readers
