@@ -2,6 +2,7 @@
 #include "formats/readers/ReaderSupport.h"
 
 #include <QRegularExpression>
+#include <QVarLengthArray>
 
 namespace rp::readers {
 
@@ -94,11 +95,36 @@ Header readHeader(const QList<QByteArray>& names, const Comments& comments) {
     return h;
 }
 
-bool isTypeRow(const QList<QByteArray>& fields) {
-    static const QRegularExpression type(u"^\\d+[sdn]$"_qs);
-    for (const QByteArray& f : fields)
-        if (!type.match(QString::fromLatin1(f.trimmed())).hasMatch())
+// The fields of a tab-separated line as views into it (RDB quotes nothing).
+using Fields = QVarLengthArray<QByteArrayView, 16>;
+void splitTabs(QByteArrayView line, Fields& fields) {
+    fields.clear();
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype end = line.indexOf('\t', from);
+        if (end < 0) {
+            fields.append(line.sliced(from));
+            return;
+        }
+        fields.append(line.sliced(from, end - from));
+        from = end + 1;
+    }
+}
+
+QByteArrayView field(const Fields& fields, int i) {
+    return i >= 0 && i < fields.size() ? fields[i] : QByteArrayView();
+}
+
+// The row after the header gives each column's width and type: "5s", "20d", "14n".
+bool isTypeRow(const Fields& fields) {
+    for (QByteArrayView f : fields) {
+        f = trimmed(f);
+        if (f.size() < 2 || !(f.back() == 's' || f.back() == 'd' || f.back() == 'n'))
             return false;
+        for (char c : f.chopped(1))
+            if (c < '0' || c > '9')
+                return false;
+    }
     return !fields.isEmpty();
 }
 
@@ -112,31 +138,59 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
     bool haveHeader = false;
     QHash<QString, int> seriesOf; // site + column name
     QHash<QByteArray, bool> unknownZones;
+    Fields fields;
+    QByteArray lastSite; // null: no site yet under this header
+    QString site;
+    QList<int> seriesOfColumn;
+    const auto seriesIndex = [&](const QString& site, const Column& c, std::optional<int> standard,
+                                 bool instant) {
+        const QString key = site + u'\t' + c.name;
+        int index = seriesOf.value(key, -1);
+        if (index < 0) {
+            Series s;
+            s.siteId = site;
+            s.siteName = comments.siteNames.value(site);
+            s.parameter = c.parameter;
+            QString name = c.description;
+            name.remove(QRegularExpression(u"\\s*\\([^)]*\\)\\s*$"_qs));
+            s.parameterName = name;
+            s.unit = unitOfParameter(c.parameter, c.description);
+            s.statistic = c.statistic.isEmpty() ? QString() : statisticName(c.statistic);
+            s.standardOffsetMinutes = standard;
+            index = out.addSeries(s, instant ? Builder::StepFrom::SpacingInstantaneous
+                                             : Builder::StepFrom::File);
+            seriesOf.insert(key, index);
+        }
+        return index;
+    };
     while (lines.next()) {
         const QByteArrayView line = lines.line();
         if (line.startsWith('#')) {
             if (haveHeader) { // a new site block begins; the names of the sites stay
                 comments.descriptions.clear();
                 haveHeader = false;
+                lastSite = QByteArray();
             }
             readComment(QString::fromUtf8(line), comments);
             continue;
         }
         if (trimmed(line).isEmpty())
             continue;
-        const QList<QByteArray> fields = splitFields(line, '\t');
-        if (fields.value(0) == "agency_cd") {
-            header = readHeader(fields, comments);
+        splitTabs(line, fields);
+        if (fields[0] == "agency_cd") {
+            header = readHeader(splitFields(line, '\t'), comments);
             haveHeader = header.date >= 0;
             if (!haveHeader)
                 out.warn(WarningKind::NonDataLine, lines.number(),
                          u"A header without a date column: "_qs + quoted(line));
+            lastSite = QByteArray();
             continue;
         }
         if (!haveHeader || isTypeRow(fields))
             continue;
-        if (fields.size() <= header.date || fields.value(0).trimmed().isEmpty() ||
-            fields.value(0).contains('<') || fields.value(0).contains(' ')) {
+        const QByteArrayView agency = trimmed(fields[0]);
+        if (fields.size() <= header.date || agency.isEmpty() || agency.contains('<') ||
+            agency.contains(' ')) {
             out.warn(WarningKind::NonDataLine, lines.number(),
                      u"Not a data line, skipped: "_qs + quoted(line));
             continue;
@@ -150,12 +204,12 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
         Stamp stamp = *stamp0;
         std::optional<int> standard;
         if (header.zone >= 0) {
-            const QByteArray code = fields.value(header.zone).trimmed();
+            const QByteArrayView code = trimmed(field(fields, header.zone));
             if (const auto zone = zoneCode(code)) {
                 stamp.offsetMinutes = zone->offsetMinutes;
                 standard = zone->standardOffsetMinutes;
-            } else if (!unknownZones.contains(code)) {
-                unknownZones.insert(code, true);
+            } else if (!unknownZones.contains(code.toByteArray())) {
+                unknownZones.insert(code.toByteArray(), true);
                 out.warn(WarningKind::UnknownZone, lines.number(),
                          u"Unknown time-zone code, times taken as standard time: "_qs +
                              quoted(code));
@@ -164,9 +218,18 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
         if (!header.columns.isEmpty() && fields.size() <= header.columns.last().value)
             out.warn(WarningKind::MissingColumns, lines.number(),
                      u"Fewer fields than the header names: "_qs + quoted(line));
-        const QString site = QString::fromUtf8(fields.value(header.site).trimmed());
-        for (const Column& c : header.columns) {
-            const QByteArray text = fields.value(c.value).trimmed();
+        // Lines come in runs of one site: its text and series are looked up once per run.
+        const QByteArrayView siteBytes = trimmed(field(fields, header.site));
+        if (siteBytes != lastSite || lastSite.isNull()) {
+            lastSite = siteBytes.toByteArray();
+            if (lastSite.isNull())
+                lastSite = QByteArray(""); // an empty site is a site too
+            site = QString::fromUtf8(siteBytes);
+            seriesOfColumn.fill(-1, header.columns.size());
+        }
+        for (qsizetype ci = 0; ci < header.columns.size(); ++ci) {
+            const Column& c = header.columns[ci];
+            const QByteArrayView text = trimmed(field(fields, c.value));
             if (text.isEmpty())
                 continue;
             const auto value = parseNumber(text);
@@ -177,25 +240,11 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
                              quoted(text));
                 continue;
             }
-            const QString key = site + u'\t' + c.name;
-            int index = seriesOf.value(key, -1);
-            if (index < 0) {
-                Series s;
-                s.siteId = site;
-                s.siteName = comments.siteNames.value(site);
-                s.parameter = c.parameter;
-                QString name = c.description;
-                name.remove(QRegularExpression(u"\\s*\\([^)]*\\)\\s*$"_qs));
-                s.parameterName = name;
-                s.unit = unitOfParameter(c.parameter, c.description);
-                s.statistic = c.statistic.isEmpty() ? QString() : statisticName(c.statistic);
-                s.standardOffsetMinutes = standard;
-                const bool instant = stamp.hasTime;
-                index = out.addSeries(s, instant ? Builder::StepFrom::SpacingInstantaneous
-                                                 : Builder::StepFrom::File);
-                seriesOf.insert(key, index);
-            }
-            out.add(index, stamp, *value, out.qualifier(fields.value(c.qualifier)), lines.number());
+            int& index = seriesOfColumn[ci];
+            if (index < 0)
+                index = seriesIndex(site, c, standard, stamp.hasTime);
+            out.add(index, stamp, *value, out.qualifier(field(fields, c.qualifier)),
+                    lines.number());
         }
     }
     return out.finish();

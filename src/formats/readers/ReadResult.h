@@ -97,3 +97,7 @@ private:
 };
 
 } // namespace rp::readers
+
+// A value moves in memory as plain bytes (its members all do): growing a list of millions of them
+// copies memory instead of constructing and destroying each.
+Q_DECLARE_TYPEINFO(rp::readers::Value, Q_RELOCATABLE_TYPE);
