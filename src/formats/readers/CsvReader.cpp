@@ -211,6 +211,7 @@ ReadResult readCsv(QByteArrayView bytes, const ReadOptions& options) {
 
     Lines lines(bytes);
     bool first = true;
+    FieldViews fields;
     while (lines.next()) {
         const QByteArrayView line = lines.line();
         if (trimmed(line).isEmpty())
@@ -220,7 +221,7 @@ ReadResult readCsv(QByteArrayView bytes, const ReadOptions& options) {
             continue;
         }
         first = false;
-        const QList<QByteArray> fields = splitFields(line, delimiter);
+        fields.split(line, delimiter);
         const auto stamp = (*parse)(fields.value(dateColumn));
         if (!stamp) {
             out.warn(WarningKind::BadDate, lines.number(),
@@ -239,7 +240,7 @@ ReadResult readCsv(QByteArrayView bytes, const ReadOptions& options) {
                          u"Not a number, skipped: "_qs + quoted(fields[c]));
                 continue;
             }
-            const QByteArray q = qualifierOf[c] >= 0 ? fields.value(qualifierOf[c]) : QByteArray();
+            const QByteArrayView q = fields.value(qualifierOf[c]);
             out.add(seriesOf[c], *stamp, *value, out.qualifier(q), lines.number());
         }
     }

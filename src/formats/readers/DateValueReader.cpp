@@ -60,6 +60,8 @@ ReadResult readDateValue(QByteArrayView bytes, const ReadOptions& options) {
     QList<bool> flags;
     QList<std::optional<double>> missing;
     std::optional<ZoneCode> zone;
+    FieldViews fields;
+    QByteArray date;
     while (lines.next()) {
         const QByteArrayView line = lines.line();
         if (line.startsWith('#') || trimmed(line).isEmpty())
@@ -140,11 +142,14 @@ ReadResult readDateValue(QByteArrayView bytes, const ReadOptions& options) {
                 flags.append(flagged[i].compare("true", Qt::CaseInsensitive) == 0);
             }
         }
-        const QList<QByteArray> fields = splitFields(line, delimiter, delimiter == ' ');
-        QByteArray date = fields.value(0);
+        fields.split(line, delimiter, delimiter == ' ');
+        date.truncate(0); // keeps its room for the next line
+        date += fields.value(0);
         qsizetype pos = 1;
-        if (withTime)
-            date += ' ' + fields.value(pos++);
+        if (withTime) {
+            date += ' ';
+            date += fields.value(pos++);
+        }
         auto stamp = parseIsoStamp(date);
         if (!stamp) {
             out.warn(WarningKind::BadDate, lines.number(),
@@ -159,8 +164,8 @@ ReadResult readDateValue(QByteArrayView bytes, const ReadOptions& options) {
                          u"Fewer fields than series: "_qs + quoted(line));
                 break;
             }
-            const QByteArray& text = fields[pos++];
-            const QByteArray flag = flags[i] ? fields.value(pos++) : QByteArray();
+            const QByteArrayView text = fields[pos++];
+            const QByteArrayView flag = flags[i] ? fields.value(pos++) : QByteArrayView();
             if (text.compare("nan", Qt::CaseInsensitive) == 0 || trimmed(text).isEmpty())
                 continue;
             const auto value = parseNumber(text);

@@ -2,7 +2,6 @@
 #include "formats/readers/ReaderSupport.h"
 
 #include <QRegularExpression>
-#include <QVarLengthArray>
 
 namespace rp::readers {
 
@@ -95,28 +94,8 @@ Header readHeader(const QList<QByteArray>& names, const Comments& comments) {
     return h;
 }
 
-// The fields of a tab-separated line as views into it (RDB quotes nothing).
-using Fields = QVarLengthArray<QByteArrayView, 16>;
-void splitTabs(QByteArrayView line, Fields& fields) {
-    fields.clear();
-    qsizetype from = 0;
-    while (true) {
-        const qsizetype end = line.indexOf('\t', from);
-        if (end < 0) {
-            fields.append(line.sliced(from));
-            return;
-        }
-        fields.append(line.sliced(from, end - from));
-        from = end + 1;
-    }
-}
-
-QByteArrayView field(const Fields& fields, int i) {
-    return i >= 0 && i < fields.size() ? fields[i] : QByteArrayView();
-}
-
 // The row after the header gives each column's width and type: "5s", "20d", "14n".
-bool isTypeRow(const Fields& fields) {
+bool isTypeRow(const FieldViews& fields) {
     for (QByteArrayView f : fields) {
         f = trimmed(f);
         if (f.size() < 2 || !(f.back() == 's' || f.back() == 'd' || f.back() == 'n'))
@@ -138,7 +117,7 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
     bool haveHeader = false;
     QHash<QString, int> seriesOf; // site + column name
     QHash<QByteArray, bool> unknownZones;
-    Fields fields;
+    FieldViews fields;
     QByteArray lastSite; // null: no site yet under this header
     QString site;
     QList<int> seriesOfColumn;
@@ -176,7 +155,7 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
         }
         if (trimmed(line).isEmpty())
             continue;
-        splitTabs(line, fields);
+        fields.split(line, '\t');
         if (fields[0] == "agency_cd") {
             header = readHeader(splitFields(line, '\t'), comments);
             haveHeader = header.date >= 0;
@@ -204,7 +183,7 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
         Stamp stamp = *stamp0;
         std::optional<int> standard;
         if (header.zone >= 0) {
-            const QByteArrayView code = trimmed(field(fields, header.zone));
+            const QByteArrayView code = trimmed(fields.value(header.zone));
             if (const auto zone = zoneCode(code)) {
                 stamp.offsetMinutes = zone->offsetMinutes;
                 standard = zone->standardOffsetMinutes;
@@ -219,7 +198,7 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
             out.warn(WarningKind::MissingColumns, lines.number(),
                      u"Fewer fields than the header names: "_qs + quoted(line));
         // Lines come in runs of one site: its text and series are looked up once per run.
-        const QByteArrayView siteBytes = trimmed(field(fields, header.site));
+        const QByteArrayView siteBytes = trimmed(fields.value(header.site));
         if (siteBytes != lastSite || lastSite.isNull()) {
             lastSite = siteBytes.toByteArray();
             if (lastSite.isNull())
@@ -229,7 +208,7 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
         }
         for (qsizetype ci = 0; ci < header.columns.size(); ++ci) {
             const Column& c = header.columns[ci];
-            const QByteArrayView text = trimmed(field(fields, c.value));
+            const QByteArrayView text = trimmed(fields.value(c.value));
             if (text.isEmpty())
                 continue;
             const auto value = parseNumber(text);
@@ -243,8 +222,7 @@ ReadResult readRdb(QByteArrayView bytes, const ReadOptions& options) {
             int& index = seriesOfColumn[ci];
             if (index < 0)
                 index = seriesIndex(site, c, standard, stamp.hasTime);
-            out.add(index, stamp, *value, out.qualifier(field(fields, c.qualifier)),
-                    lines.number());
+            out.add(index, stamp, *value, out.qualifier(fields.value(c.qualifier)), lines.number());
         }
     }
     return out.finish();

@@ -225,6 +225,27 @@ QList<QByteArray> splitFields(QByteArrayView line, char delimiter, bool collapse
     return fields;
 }
 
+void FieldViews::split(QByteArrayView line, char delimiter, bool collapse) {
+    m_views.clear();
+    if (line.contains('"')) {
+        m_unquoted = splitFields(line, delimiter, collapse);
+        for (const QByteArray& f : std::as_const(m_unquoted))
+            m_views.append(f);
+        return;
+    }
+    qsizetype from = 0;
+    while (true) {
+        qsizetype end = line.indexOf(delimiter, from);
+        if (end < 0)
+            end = line.size();
+        if (!collapse || end > from)
+            m_views.append(line.sliced(from, end - from));
+        if (end == line.size())
+            return;
+        from = end + 1;
+    }
+}
+
 QString statisticName(const QString& code) {
     static const QHash<QString, QString> names = {{u"00001"_qs, u"Maximum"_qs},
                                                   {u"00002"_qs, u"Minimum"_qs},
@@ -368,32 +389,39 @@ void Builder::finishSeries(Series& s, Pending& p) {
     }
     s.standardOffsetMinutes = standard;
 
-    QList<qsizetype> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    const auto earlier = [&](qsizetype a, qsizetype b) {
-        return s.values[a].time < s.values[b].time;
-    };
-    if (!std::is_sorted(order.begin(), order.end(), earlier)) {
-        const auto first =
-            std::is_sorted_until(order.begin(), order.end(), earlier) - order.begin();
-        warn(WarningKind::OutOfOrder, p.lines[first],
-             QStringLiteral("%1: values out of order from here on; sorted.")
-                 .arg(s.parameter.left(kMaxQuotedChars)));
-        std::stable_sort(order.begin(), order.end(), earlier);
-    }
-    QList<Value> values;
-    values.reserve(n);
-    for (qsizetype i : order) {
-        if (!values.isEmpty() && values.last().time == s.values[i].time) {
-            warn(WarningKind::DuplicateTime, p.lines[i],
-                 QStringLiteral("%1: a second value for %2; the first one is kept.")
-                     .arg(s.parameter.left(kMaxQuotedChars),
-                          s.values[i].time.toString(u"yyyy-MM-dd HH:mm")));
-            continue;
+    // Most files are in order without repeats: then the values stay where they are.
+    const bool increasing =
+        std::adjacent_find(s.values.cbegin(), s.values.cend(), [](const Value& a, const Value& b) {
+            return !(a.time < b.time);
+        }) == s.values.cend();
+    if (!increasing) {
+        QList<qsizetype> order(n);
+        std::iota(order.begin(), order.end(), 0);
+        const auto earlier = [&](qsizetype a, qsizetype b) {
+            return s.values[a].time < s.values[b].time;
+        };
+        if (!std::is_sorted(order.begin(), order.end(), earlier)) {
+            const auto first =
+                std::is_sorted_until(order.begin(), order.end(), earlier) - order.begin();
+            warn(WarningKind::OutOfOrder, p.lines[first],
+                 QStringLiteral("%1: values out of order from here on; sorted.")
+                     .arg(s.parameter.left(kMaxQuotedChars)));
+            std::stable_sort(order.begin(), order.end(), earlier);
         }
-        values.append(std::move(s.values[i]));
+        QList<Value> values;
+        values.reserve(n);
+        for (qsizetype i : order) {
+            if (!values.isEmpty() && values.last().time == s.values[i].time) {
+                warn(WarningKind::DuplicateTime, p.lines[i],
+                     QStringLiteral("%1: a second value for %2; the first one is kept.")
+                         .arg(s.parameter.left(kMaxQuotedChars),
+                              s.values[i].time.toString(u"yyyy-MM-dd HH:mm")));
+                continue;
+            }
+            values.append(std::move(s.values[i]));
+        }
+        s.values = std::move(values);
     }
-    s.values = std::move(values);
     if (m_options.step)
         s.step = *m_options.step;
     else if (p.stepFrom != StepFrom::File)

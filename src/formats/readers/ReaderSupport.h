@@ -67,6 +67,25 @@ std::optional<ZoneCode> zoneCode(QByteArrayView code);
 // quotes is one quote); with collapse, runs of the delimiter count as one (DateValue's blanks).
 QList<QByteArray> splitFields(QByteArrayView line, char delimiter, bool collapse = false);
 
+// The same split without a copy per field, for the data lines: views into the line when it
+// quotes nothing, else into unquoted copies held here. Reused from line to line.
+class FieldViews {
+public:
+    void split(QByteArrayView line, char delimiter, bool collapse = false);
+    qsizetype size() const { return m_views.size(); }
+    bool isEmpty() const { return m_views.isEmpty(); }
+    QByteArrayView operator[](qsizetype i) const { return m_views[i]; }
+    QByteArrayView value(qsizetype i) const {
+        return i >= 0 && i < m_views.size() ? m_views[i] : QByteArrayView();
+    }
+    const QByteArrayView* begin() const { return m_views.cbegin(); }
+    const QByteArrayView* end() const { return m_views.cend(); }
+
+private:
+    QVarLengthArray<QByteArrayView, 16> m_views;
+    QList<QByteArray> m_unquoted;
+};
+
 // A USGS statistic code as its name (00003 → Mean); unknown codes stay as they are.
 QString statisticName(const QString& code);
 
