@@ -6,6 +6,7 @@
 #include "core/base/TimeStep.h"
 #include "providers/sqlite/SqliteDatabase.h"
 #include "providers/sqlite/SqliteResult.h"
+#include "providers/sqlite/SqliteStatement.h"
 
 #include <QFile>
 #include <QTest>
@@ -34,6 +35,29 @@ QString errorOf(const std::function<void()>& f) {
 class TestSqliteDatabase : public QObject {
     Q_OBJECT
 private slots:
+    // The stored text of a date-time is worked out by hand for speed; Qt's own formatting is the
+    // reference, across centuries, before 1970, leap days and with milliseconds.
+    void dateTimeTextAsQtWritesIt() {
+        const auto reference = [](const QDateTime& t) {
+            return t.toString(t.time().msec() ? u"yyyy-MM-dd HH:mm:ss.zzz"_qs
+                                              : u"yyyy-MM-dd HH:mm:ss"_qs);
+        };
+        const QDateTime from(QDate(1000, 1, 1), QTime(0, 0), Qt::UTC);
+        for (qint64 ms = 0; from.addMSecs(ms).date().year() <= 9999; ms += 7'919'993'777LL) {
+            for (Qt::TimeSpec spec : {Qt::UTC, Qt::LocalTime}) {
+                const QDateTime utc = from.addMSecs(ms);
+                const QDateTime t(utc.date(), utc.time(), spec);
+                QCOMPARE(rp::sqliteDateTimeText(t), reference(t));
+            }
+        }
+        for (const char* text :
+             {"2000-02-29T23:59:59.999", "1900-03-01T00:00:00", "1969-12-31T23:59:59",
+              "1970-01-01T00:00:00.001", "1600-02-29T12:00:00", "9999-12-31T23:59:59"}) {
+            const QDateTime t = QDateTime::fromString(QLatin1String(text), Qt::ISODateWithMs);
+            const QDateTime utc(t.date(), t.time(), Qt::UTC);
+            QCOMPARE(rp::sqliteDateTimeText(utc), reference(utc));
+        }
+    }
     void badConnectionsAreClearErrors_data() {
         QTest::addColumn<QString>("connection");
         QTest::addColumn<QString>("message");

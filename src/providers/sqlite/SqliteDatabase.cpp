@@ -275,7 +275,7 @@ qint64 SqliteDatabase::appendRows(const QString& table, const QStringList& colum
             for (qsizetype i = 0; i < row.size(); ++i)
                 statement.bind(int(i) + 1, row[i]);
             statement.step();
-            statement.reset();
+            statement.rewind(); // every value is bound anew for the next row
             ++count;
         }
     } catch (...) {

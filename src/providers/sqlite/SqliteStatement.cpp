@@ -33,13 +33,36 @@ void putDigits(char* at, int value, int count) {
 
 // "YYYY-MM-DD HH:MM:SS[.mmm]" written by hand, as a bulk load binds one per row; 0 for what the
 // general formatting handles (invalid date-times, years of other than four digits).
-int dateTimeChars(const QDateTime& dateTime, char (&out)[24]) {
+int dateTimeChars(const QDateTime& dateTime, char* out) {
     if (!dateTime.isValid())
         return 0;
-    const QDate d = dateTime.date();
-    const QTime t = dateTime.time();
-    int year = 0, month = 0, day = 0;
-    d.getDate(&year, &month, &day);
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+    if (dateTime.timeSpec() == Qt::UTC) {
+        // Straight from the milliseconds (days to civil date, H. Hinnant's algorithm): a load
+        // formats one per row.
+        const qint64 ms = dateTime.toMSecsSinceEpoch();
+        qint64 days = ms / 86400000;
+        qint64 rest = ms % 86400000;
+        if (rest < 0)
+            rest += 86400000, --days;
+        days += 719468;
+        const qint64 era = (days >= 0 ? days : days - 146096) / 146097;
+        const qint64 doe = days - era * 146097;
+        const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+        const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+        const qint64 mp = (5 * doy + 2) / 153;
+        day = int(doy - (153 * mp + 2) / 5 + 1);
+        month = int(mp < 10 ? mp + 3 : mp - 9);
+        year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
+        hour = int(rest / 3600000);
+        minute = int(rest / 60000 % 60);
+        second = int(rest / 1000 % 60);
+        msec = int(rest % 1000);
+    } else {
+        dateTime.date().getDate(&year, &month, &day);
+        const QTime t = dateTime.time();
+        hour = t.hour(), minute = t.minute(), second = t.second(), msec = t.msec();
+    }
     if (year < 1000 || year > 9999)
         return 0;
     putDigits(out, year, 4);
@@ -48,15 +71,15 @@ int dateTimeChars(const QDateTime& dateTime, char (&out)[24]) {
     out[7] = '-';
     putDigits(out + 8, day, 2);
     out[10] = ' ';
-    putDigits(out + 11, t.hour(), 2);
+    putDigits(out + 11, hour, 2);
     out[13] = ':';
-    putDigits(out + 14, t.minute(), 2);
+    putDigits(out + 14, minute, 2);
     out[16] = ':';
-    putDigits(out + 17, t.second(), 2);
-    if (t.msec() == 0)
+    putDigits(out + 17, second, 2);
+    if (msec == 0)
         return 19;
     out[19] = '.';
-    putDigits(out + 20, t.msec(), 3);
+    putDigits(out + 20, msec, 3);
     return 23;
 }
 
@@ -93,6 +116,8 @@ SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql) : m_db(db) {
         m_stmt = nullptr;
         throw Error(QStringLiteral("Characters found after end of SQL statement."));
     }
+    // Sized once: a bound text must not move.
+    m_dateTexts.resize(size_t(sqlite3_bind_parameter_count(m_stmt)));
 }
 
 SqliteStatement::~SqliteStatement() {
@@ -137,12 +162,13 @@ void SqliteStatement::bind(int index, const QVariant& value) {
             break;
         }
         default: {
-            char chars[24];
-            if (value.typeId() == QMetaType::QDateTime) {
-                if (const int n = dateTimeChars(*static_cast<const QDateTime*>(value.constData()),
-                                                chars)) {
-                    rc = sqlite3_bind_text64(m_stmt, index, chars, sqlite3_uint64(n),
-                                             SQLITE_TRANSIENT, SQLITE_UTF8);
+            if (value.typeId() == QMetaType::QDateTime && index >= 1 &&
+                size_t(index) <= m_dateTexts.size()) {
+                char* chars = m_dateTexts[size_t(index) - 1].data();
+                if (const int n =
+                        dateTimeChars(*static_cast<const QDateTime*>(value.constData()), chars)) {
+                    rc = sqlite3_bind_text64(m_stmt, index, chars, sqlite3_uint64(n), SQLITE_STATIC,
+                                             SQLITE_UTF8);
                     break;
                 }
             }
@@ -183,6 +209,10 @@ qint64 SqliteStatement::run() {
 void SqliteStatement::reset() {
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
+}
+
+void SqliteStatement::rewind() {
+    sqlite3_reset(m_stmt);
 }
 
 } // namespace rp

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <array>
+#include <vector>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -28,12 +31,18 @@ public:
     bool step();
     // Steps to the end and returns the rows changed.
     qint64 run();
+    // Ready to run again, its values unbound.
     void reset();
+    // Ready to run again with the values bound; for loops that bind every parameter anew.
+    void rewind();
 
 private:
     [[noreturn]] void fail() const;
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
+    // The date-time texts bound, one per parameter: SQLite reads them where they are, without
+    // a copy of its own.
+    std::vector<std::array<char, 24>> m_dateTexts;
 };
 
 // The text under which the embedded database stores a naive date-time.
