@@ -137,6 +137,8 @@ void findConflicts(Database& database, Prepared& p) {
             p.held.push_back(t);
     std::sort(p.held.begin(), p.held.end());
     p.heldInFile.assign(p.held.size(), false);
+    if (p.held.empty()) // a new parameter or a new stretch of one: nothing to look up
+        return;
     for (size_t h = 0; h < p.held.size(); ++h)
         held.insert(timeKey(p.held[h]), h);
     for (size_t i = 0; i < p.times.size(); ++i) {

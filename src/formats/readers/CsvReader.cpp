@@ -107,6 +107,8 @@ bool isQualifierName(const QString& name) {
 
 bool isMissingText(QByteArrayView t) {
     t = trimmed(t);
+    if (!t.isEmpty() && t.front() >= '0' && t.front() <= '9') // a number: asked once per value
+        return false;
     for (const char* m : {"", "NA", "N/A", "NaN", "null", "-", "--"})
         if (t.compare(QByteArrayView(m), Qt::CaseInsensitive) == 0)
             return true;

@@ -275,16 +275,25 @@ TimeStep stepFromSpacing(const QList<Value>& values, bool instantaneous) {
     bool allMidnight = true, allFirstOfMonth = true;
     // The minutes past the hour every time shares a step with; 0 once a time has seconds.
     int alignment = 60;
+    constexpr qint64 kDayMs = 86400000;
+    qint64 previous = 0;
     for (qsizetype i = 0; i < values.size(); ++i) {
         const QDateTime& t = values[i].time;
-        allMidnight = allMidnight && t.time() == QTime(0, 0);
-        if (t.time().second() != 0 || t.time().msec() != 0)
+        // The readers' times are UTC-spec wall clocks: the time of day is the milliseconds' rest.
+        const qint64 ms = t.toMSecsSinceEpoch();
+        const qint64 ofDay = t.timeSpec() == Qt::UTC ? ((ms % kDayMs) + kDayMs) % kDayMs
+                                                     : t.time().msecsSinceStartOfDay();
+        allMidnight = allMidnight && ofDay == 0;
+        if (ofDay % 60000 != 0)
             alignment = 0;
-        else if (alignment != 0)
-            alignment = std::gcd(alignment, t.time().minute() == 0 ? 60 : t.time().minute());
+        else if (alignment != 0) {
+            const int minute = int(ofDay / 60000 % 60);
+            alignment = std::gcd(alignment, minute == 0 ? 60 : minute);
+        }
         allFirstOfMonth = allFirstOfMonth && t.date().day() == 1;
         if (i > 0)
-            ++counts[values[i - 1].time.secsTo(t) / 60];
+            ++counts[(ms - previous) / 1000 / 60];
+        previous = ms;
     }
     qint64 mode = 0;
     qsizetype best = 0;
