@@ -182,17 +182,12 @@ QList<QByteArray> splitFields(QByteArrayView line, char delimiter, bool collapse
     QList<QByteArray> fields;
     if (!line.contains('"')) {
         // Most lines quote nothing: each field is copied once, not grown a character at a time.
-        qsizetype from = 0;
-        while (true) {
-            qsizetype end = line.indexOf(delimiter, from);
-            if (end < 0)
-                end = line.size();
-            if (!collapse || end > from)
-                fields.append(line.sliced(from, end - from).toByteArray());
-            if (end == line.size())
-                return fields;
-            from = end + 1;
-        }
+        FieldViews views;
+        views.split(line, delimiter, collapse);
+        fields.reserve(views.size());
+        for (QByteArrayView f : views)
+            fields.append(f.toByteArray());
+        return fields;
     }
     QByteArray field;
     bool inQuotes = false, pending = false;
