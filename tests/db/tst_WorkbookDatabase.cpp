@@ -75,6 +75,19 @@ QList<QVariantList> sheetOf(const QString& path, const QString& sheet) {
     return XlsxReader(path).readSheet(sheet);
 }
 
+// The records of a table as text, in their order.
+QStringList recordsOf(Database& db, const QString& table) {
+    const auto rs = db.open(QStringLiteral("SELECT * FROM [%1$]").arg(table), LockType::ReadOnly);
+    QStringList records;
+    for (qsizetype r = 0; r < rs->recordCount(); ++r) {
+        QStringList fields;
+        for (int f = 0; f < rs->fieldCount(); ++f)
+            fields.append(rs->value(r, f).toString());
+        records.append(fields.join(u'|'));
+    }
+    return records;
+}
+
 } // namespace
 
 class TestWorkbookDatabase : public QObject {
@@ -224,6 +237,40 @@ private slots:
         const auto rs =
             again->open(QStringLiteral("SELECT COUNT(*) FROM [rday$]"), LockType::ReadOnly);
         QCOMPARE(rs->value(0, 0).toInt(), rdayRows);
+    }
+
+    // However the records changed, one statement after another, the workbook read afresh holds
+    // them as the database does: only the changed records' rows are written, and what decides
+    // which they are misses nothing.
+    void successiveChangesReadBackAsTheRecords_data() {
+        QTest::addColumn<QStringList>("statements");
+        const QString update = QStringLiteral("UPDATE [rday$] SET value=value+1 WHERE value=1");
+        const QString append = QStringLiteral("INSERT INTO [rday$] (datatype_site_id, date_time, "
+                                              "value) VALUES (1002, #03-09-1999#, 8)");
+        QTest::newRow("update, append, update the appended") << QStringList{
+            update, append, QStringLiteral("UPDATE [rday$] SET source='B' WHERE value=8")};
+        QTest::newRow("last record deleted, one appended") << QStringList{
+            QStringLiteral("DELETE FROM [rday$] WHERE datatype_site_id=1002"), append};
+        QTest::newRow("every record deleted, two appended")
+            << QStringList{QStringLiteral("DELETE FROM [rday$]"), append, append};
+        QTest::newRow("a record in the middle deleted, then an update")
+            << QStringList{QStringLiteral("DELETE FROM [rday$] WHERE value=1"),
+                           QStringLiteral("UPDATE [rday$] SET value=0 WHERE value=3000")};
+        QTest::newRow("a table made and dropped, then an update")
+            << QStringList{QStringLiteral("SELECT * INTO [copy] FROM [rday$]"),
+                           QStringLiteral("DROP TABLE [copy]"), update};
+    }
+
+    void successiveChangesReadBackAsTheRecords() {
+        QFETCH(QStringList, statements);
+        const QString path = newWorkbook();
+        const auto db = openDatabase(connectionFor(path));
+        for (const QString& statement : statements) {
+            db->execute(statement);
+            const auto again = openDatabase(connectionFor(path));
+            QCOMPARE(recordsOf(*again, QStringLiteral("rday")),
+                     recordsOf(*db, QStringLiteral("rday")));
+        }
     }
 
     void readingNeverWrites() {

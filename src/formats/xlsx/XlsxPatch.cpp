@@ -34,15 +34,6 @@ bool prefixed(const QByteArray& xml, const XmlTag& tag) {
     return xml.sliced(start, tag.name.size()) != tag.name;
 }
 
-bool holdsFormula(QByteArrayView xml) {
-    for (qsizetype at = xml.indexOf("<f"); at >= 0; at = xml.indexOf("<f", at + 2)) {
-        const char c = at + 2 < xml.size() ? xml[at + 2] : '\0';
-        if (c == '>' || c == ' ' || c == '/')
-            return true;
-    }
-    return false;
-}
-
 // Sets the count attribute of the tag at `tag` in `xml` to `count`.
 void setCount(QByteArray& xml, const XmlTag& tag, qsizetype count) {
     const QByteArrayView old = QByteArrayView(xml).sliced(tag.start, tag.end - tag.start);
