@@ -109,19 +109,23 @@ private slots:
     void changeKeepsTheRestOfTheWorkbook_data() {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QStringList>("changedCells");
-        QTest::addColumn<QString>("newValue"); // of the first changed cell, as openpyxl shows it
+        QTest::addColumn<QString>("newValue");   // of the first changed cell, as openpyxl shows it
+        QTest::addColumn<QString>("valuesName"); // the defined name over column C's records
         QTest::newRow("update") << "UPDATE [rday$] SET [value]=99.25 WHERE date_time=#03-06-1999#"
-                                << QStringList{"C3"} << "99.25";
+                                << QStringList{"C3"} << "99.25"
+                                << "rday!$C$2:$C$7";
         QTest::newRow("insert")
             << "INSERT INTO [rday$] (datatype_site_id, date_time, [value]) VALUES (1002, "
                "#03-11-1999#, 7.5)"
-            << QStringList{"A8", "B8", "C8"} << "1002";
+            << QStringList{"A8", "B8", "C8"} << "1002"
+            << "rday!$C$2:$C$8";
     }
 
     void changeKeepsTheRestOfTheWorkbook() {
         QFETCH(QString, statement);
         QFETCH(QStringList, changedCells);
         QFETCH(QString, newValue);
+        QFETCH(QString, valuesName);
         QProcess python;
         python.start(QStringLiteral("/usr/bin/python3"),
                      {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
@@ -142,8 +146,9 @@ private slots:
         openDatabase(connectionFor(path))->execute(statement);
         const QJsonObject after = keep(QStringLiteral("dump"), path);
         for (const QString& key : before.keys())
-            if (key != u"cells")
+            if (key != u"cells" && key != u"names")
                 QCOMPARE(after.value(key), before.value(key));
+        QCOMPARE(after.value("names").toObject(), (QJsonObject{{"values", valuesName}}));
         QCOMPARE(after.value("cells").toObject().value("notes"),
                  before.value("cells").toObject().value("notes"));
         const QJsonObject was = before.value("cells").toObject().value("rday").toObject();
@@ -237,6 +242,36 @@ private slots:
         const auto rs =
             again->open(QStringLiteral("SELECT COUNT(*) FROM [rday$]"), LockType::ReadOnly);
         QCOMPARE(rs->value(0, 0).toInt(), rdayRows);
+    }
+
+    // Records appended to a value sheet extend the table over its records and the defined names
+    // that reached its last row; a name over other rows stays as it was.
+    void appendedRecordsGrowTablesAndNames() {
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+        if (!python.waitForFinished(30000) || python.exitCode() != 0)
+            QSKIP("python3-openpyxl is not installed");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("hdb.xlsx"));
+        const auto keep = [](const QString& what, const QString& book) {
+            QProcess p;
+            p.start(QStringLiteral("/usr/bin/python3"),
+                    {QFINDTESTDATA("xlsx_keep.py"), what, book});
+            p.waitForFinished(60000);
+            return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        };
+        keep(QStringLiteral("make-table"), path);
+        openDatabase(connectionFor(path))
+            ->execute(QStringLiteral("INSERT INTO [rday$] (datatype_site_id, date_time, [value]) "
+                                     "VALUES (1002, #03-11-1999#, 7.5), (1002, #03-12-1999#, 8)"));
+        const QJsonObject after = keep(QStringLiteral("dump"), path);
+        QCOMPARE(after.value("tables").toObject().value("records").toArray(),
+                 (QJsonArray{"A1:E9", "A1:E9"}));
+        QCOMPARE(after.value("names").toObject().value("values").toString(),
+                 QStringLiteral("rday!$C$2:$C$9"));
+        QCOMPARE(after.value("names").toObject().value("head").toString(),
+                 QStringLiteral("'rday'!$A$1:$E$2"));
     }
 
     // However the records changed, one statement after another, the workbook read afresh holds

@@ -149,6 +149,7 @@ QByteArray XlsxSheetPatcher::newCell(int column, int row, const QVariant& value,
                   xmlEscapedText(text) + "</t></is>";
     }
     if (!value.isNull()) {
+        m_rowsGivenValues.insert(row);
         m_result.lastRow = qMax(m_result.lastRow, row);
         m_result.lastColumn = qMax(m_result.lastColumn, column + 1);
     }
@@ -373,6 +374,14 @@ void XlsxSheetPatcher::finishDimension() {
     const int newColumn = qMax(lastColumn, m_result.lastColumn - 1);
     if (newRow == lastRow && newColumn == lastColumn)
         return;
+    // Rows that continue the sheet's last one, not a cell further below.
+    int continued = lastRow;
+    while (m_rowsGivenValues.contains(continued + 1))
+        ++continued;
+    if (continued > lastRow) {
+        m_result.lastRowBefore = lastRow;
+        m_result.lastRowAfter = continued;
+    }
     const QByteArray tag = withXmlAttribute(
         m_dimensionTag, "ref", cellName(firstColumn, firstRow) + ':' + cellName(newColumn, newRow));
     m_out.replace(m_dimensionAt, m_dimensionTag.size(), tag);

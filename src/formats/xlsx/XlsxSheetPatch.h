@@ -56,6 +56,10 @@ struct XlsxSheetPatchResult {
     bool formulaReplaced = false; // a formula was written over
     int lastRow = 0;              // the used range's extent after the change
     int lastColumn = 0;
+    // When rows given values continue the sheet below its dimension: its last row before and the
+    // last of those rows.
+    int lastRowBefore = 0;
+    int lastRowAfter = 0;
 };
 
 // The sheet's XML with the blocks written: every cell whose value already is the wanted one is

@@ -8,6 +8,7 @@
 #include "formats/xlsx/XlsxXmlScan.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace rp {
 
@@ -83,6 +84,7 @@ private:
     qsizetype m_dimensionAt = -1;
     QByteArray m_dimensionTag;
     QHash<int, QPair<int, QByteArray>> m_styleAbove; // column -> row noted, its cell's style
+    QSet<int> m_rowsGivenValues;                     // rows where a new cell holds a value
     bool m_listed = false;
     qsizetype m_dataStart = 0; // just past <sheetData>
     qsizetype m_here = 0;      // where the row being written stands in the sheet as read
