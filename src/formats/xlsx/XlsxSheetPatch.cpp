@@ -1,5 +1,6 @@
 #include "formats/xlsx/XlsxSheetPatch.h"
 
+#include "formats/xlsx/XlsxCellValue.h"
 #include "formats/xlsx/XlsxDates.h"
 #include "formats/xlsx/XlsxPackage.h"
 #include "formats/xlsx/XlsxReader.h"
@@ -18,26 +19,11 @@ constexpr qsizetype maxTextLength = 32767;
 constexpr int maxColumns = 16384;
 
 bool isDate(const QVariant& v) {
-    return v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate;
-}
-
-QDateTime dateOf(const QVariant& v) {
-    return v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC)
-                                          : v.toDateTime();
+    return xlsxValueKind(v) == XlsxValueKind::Date;
 }
 
 bool isNumber(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
+    return xlsxValueKind(v) == XlsxValueKind::Number;
 }
 
 // The same value as the reader would give back: then the cell is left as it is.
@@ -46,8 +32,8 @@ bool sameValue(const QVariant& held, const QVariant& wanted) {
         return held.isNull() == wanted.isNull();
     if (isDate(held) || isDate(wanted))
         return isDate(held) && isDate(wanted) &&
-               std::fabs(serialFromDateTime(dateOf(held)) - serialFromDateTime(dateOf(wanted))) <
-                   0.5 / 86400000.0;
+               std::fabs(serialFromDateTime(xlsxDateTimeOf(held)) -
+                         serialFromDateTime(xlsxDateTimeOf(wanted))) < 0.5 / 86400000.0;
     if (isNumber(held) || isNumber(wanted))
         return isNumber(held) && isNumber(wanted) && held.toDouble() == wanted.toDouble();
     if (held.typeId() == QMetaType::Bool || wanted.typeId() == QMetaType::Bool)
@@ -120,7 +106,7 @@ QByteArray XlsxSheetPatcher::newCell(int column, int row, const QVariant& value,
         if (s.isEmpty())
             return {};
     } else if (isDate(value)) {
-        const QDateTime dt = dateOf(value);
+        const QDateTime dt = xlsxDateTimeOf(value);
         if (s.isEmpty() || !m_context.reader->isDateStyle(s.toInt()))
             s = QByteArray::number(m_context.dateStyle(dt.time() != QTime(0, 0)));
         content = "<v>" + QByteArray::number(serialFromDateTime(dt), 'g', 17) + "</v>";
@@ -253,8 +239,8 @@ bool XlsxSheetPatcher::holds(const XlsxSheetCell& cell, const QVariant& wanted, 
             const bool dateStyle =
                 !cell.style.isNull() && m_context.reader->isDateStyle(cell.style.toInt());
             if (isDate(wanted))
-                return dateStyle &&
-                       std::fabs(number - serialFromDateTime(dateOf(wanted))) < 0.5 / 86400000.0;
+                return dateStyle && std::fabs(number - serialFromDateTime(xlsxDateTimeOf(wanted))) <
+                                        0.5 / 86400000.0;
             if (isNumber(wanted) && !dateStyle)
                 return number == wanted.toDouble();
         }
