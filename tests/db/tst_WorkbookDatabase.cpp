@@ -75,6 +75,21 @@ QList<QVariantList> sheetOf(const QString& path, const QString& sheet) {
     return XlsxReader(path).readSheet(sheet);
 }
 
+bool openpyxlAvailable() {
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+    return python.waitForFinished(30000) && python.exitCode() == 0;
+}
+
+// Runs xlsx_keep.py (make, make-table, dump) on a workbook; dump's JSON.
+QJsonObject keep(const QString& script, const QString& what, const QString& book) {
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {script, what, book});
+    p.waitForFinished(60000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
 // The records of a table as text, in their order.
 QStringList recordsOf(Database& db, const QString& table) {
     const auto rs = db.open(QStringLiteral("SELECT * FROM [%1$]").arg(table), LockType::ReadOnly);
@@ -126,25 +141,16 @@ private slots:
         QFETCH(QStringList, changedCells);
         QFETCH(QString, newValue);
         QFETCH(QString, valuesName);
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-        if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        if (!openpyxlAvailable())
             QSKIP("python3-openpyxl is not installed");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("hdb.xlsx"));
-        const auto keep = [](const QString& what, const QString& book) {
-            QProcess p;
-            p.start(QStringLiteral("/usr/bin/python3"),
-                    {QFINDTESTDATA("xlsx_keep.py"), what, book});
-            p.waitForFinished(60000);
-            return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-        };
-        keep(QStringLiteral("make"), path);
-        const QJsonObject before = keep(QStringLiteral("dump"), path);
+        keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("make"), path);
+        const QJsonObject before =
+            keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("dump"), path);
         QVERIFY(!before.isEmpty());
         openDatabase(connectionFor(path))->execute(statement);
-        const QJsonObject after = keep(QStringLiteral("dump"), path);
+        const QJsonObject after = keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("dump"), path);
         for (const QString& key : before.keys())
             if (key != u"cells" && key != u"names")
                 QCOMPARE(after.value(key), before.value(key));
@@ -247,25 +253,15 @@ private slots:
     // Records appended to a value sheet extend the table over its records and the defined names
     // that reached its last row; a name over other rows stays as it was.
     void appendedRecordsGrowTablesAndNames() {
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-        if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        if (!openpyxlAvailable())
             QSKIP("python3-openpyxl is not installed");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("hdb.xlsx"));
-        const auto keep = [](const QString& what, const QString& book) {
-            QProcess p;
-            p.start(QStringLiteral("/usr/bin/python3"),
-                    {QFINDTESTDATA("xlsx_keep.py"), what, book});
-            p.waitForFinished(60000);
-            return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-        };
-        keep(QStringLiteral("make-table"), path);
+        keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("make-table"), path);
         openDatabase(connectionFor(path))
             ->execute(QStringLiteral("INSERT INTO [rday$] (datatype_site_id, date_time, [value]) "
                                      "VALUES (1002, #03-11-1999#, 7.5), (1002, #03-12-1999#, 8)"));
-        const QJsonObject after = keep(QStringLiteral("dump"), path);
+        const QJsonObject after = keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("dump"), path);
         QCOMPARE(after.value("tables").toObject().value("records").toArray(),
                  (QJsonArray{"A1:E9", "A1:E9"}));
         QCOMPARE(after.value("names").toObject().value("values").toString(),
