@@ -1,7 +1,8 @@
 // A workbook HDB with 100,000 daily values (sheet rday) and a small rsite, made here with the
 // program's own writer: opening it as a database (every sheet read and loaded), reading the value
-// sheet alone, and the write-back one change costs (the changed sheet rewritten in place, the rest
-// copied, and renamed), beside writing the whole workbook anew as every change once did.
+// sheet alone, and the write-back one change costs (the changed record's row rewritten in place,
+// the rest of its sheet and the other parts copied, and renamed), beside writing the whole
+// workbook anew as every change once did.
 
 #include "core/base/JetDate.h"
 #include "core/db/Database.h"

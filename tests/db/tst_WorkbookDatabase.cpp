@@ -75,6 +75,34 @@ QList<QVariantList> sheetOf(const QString& path, const QString& sheet) {
     return XlsxReader(path).readSheet(sheet);
 }
 
+bool openpyxlAvailable() {
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+    return python.waitForFinished(30000) && python.exitCode() == 0;
+}
+
+// Runs xlsx_keep.py (make, make-table, dump) on a workbook; dump's JSON.
+QJsonObject keep(const QString& script, const QString& what, const QString& book) {
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {script, what, book});
+    p.waitForFinished(60000);
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+// The records of a table as text, in their order.
+QStringList recordsOf(Database& db, const QString& table) {
+    const auto rs = db.open(QStringLiteral("SELECT * FROM [%1$]").arg(table), LockType::ReadOnly);
+    QStringList records;
+    for (qsizetype r = 0; r < rs->recordCount(); ++r) {
+        QStringList fields;
+        for (int f = 0; f < rs->fieldCount(); ++f)
+            fields.append(rs->value(r, f).toString());
+        records.append(fields.join(u'|'));
+    }
+    return records;
+}
+
 } // namespace
 
 class TestWorkbookDatabase : public QObject {
@@ -96,41 +124,37 @@ private slots:
     void changeKeepsTheRestOfTheWorkbook_data() {
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QStringList>("changedCells");
-        QTest::addColumn<QString>("newValue"); // of the first changed cell, as openpyxl shows it
+        QTest::addColumn<QString>("newValue");   // of the first changed cell, as openpyxl shows it
+        QTest::addColumn<QString>("valuesName"); // the defined name over column C's records
         QTest::newRow("update") << "UPDATE [rday$] SET [value]=99.25 WHERE date_time=#03-06-1999#"
-                                << QStringList{"C3"} << "99.25";
+                                << QStringList{"C3"} << "99.25"
+                                << "rday!$C$2:$C$7";
         QTest::newRow("insert")
             << "INSERT INTO [rday$] (datatype_site_id, date_time, [value]) VALUES (1002, "
                "#03-11-1999#, 7.5)"
-            << QStringList{"A8", "B8", "C8"} << "1002";
+            << QStringList{"A8", "B8", "C8"} << "1002"
+            << "rday!$C$2:$C$8";
     }
 
     void changeKeepsTheRestOfTheWorkbook() {
         QFETCH(QString, statement);
         QFETCH(QStringList, changedCells);
         QFETCH(QString, newValue);
-        QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
-        if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        QFETCH(QString, valuesName);
+        if (!openpyxlAvailable())
             QSKIP("python3-openpyxl is not installed");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("hdb.xlsx"));
-        const auto keep = [](const QString& what, const QString& book) {
-            QProcess p;
-            p.start(QStringLiteral("/usr/bin/python3"),
-                    {QFINDTESTDATA("xlsx_keep.py"), what, book});
-            p.waitForFinished(60000);
-            return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-        };
-        keep(QStringLiteral("make"), path);
-        const QJsonObject before = keep(QStringLiteral("dump"), path);
+        keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("make"), path);
+        const QJsonObject before =
+            keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("dump"), path);
         QVERIFY(!before.isEmpty());
         openDatabase(connectionFor(path))->execute(statement);
-        const QJsonObject after = keep(QStringLiteral("dump"), path);
+        const QJsonObject after = keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("dump"), path);
         for (const QString& key : before.keys())
-            if (key != u"cells")
+            if (key != u"cells" && key != u"names")
                 QCOMPARE(after.value(key), before.value(key));
+        QCOMPARE(after.value("names").toObject(), (QJsonObject{{"values", valuesName}}));
         QCOMPARE(after.value("cells").toObject().value("notes"),
                  before.value("cells").toObject().value("notes"));
         const QJsonObject was = before.value("cells").toObject().value("rday").toObject();
@@ -224,6 +248,60 @@ private slots:
         const auto rs =
             again->open(QStringLiteral("SELECT COUNT(*) FROM [rday$]"), LockType::ReadOnly);
         QCOMPARE(rs->value(0, 0).toInt(), rdayRows);
+    }
+
+    // Records appended to a value sheet extend the table over its records and the defined names
+    // that reached its last row; a name over other rows stays as it was.
+    void appendedRecordsGrowTablesAndNames() {
+        if (!openpyxlAvailable())
+            QSKIP("python3-openpyxl is not installed");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("hdb.xlsx"));
+        keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("make-table"), path);
+        openDatabase(connectionFor(path))
+            ->execute(QStringLiteral("INSERT INTO [rday$] (datatype_site_id, date_time, [value]) "
+                                     "VALUES (1002, #03-11-1999#, 7.5), (1002, #03-12-1999#, 8)"));
+        const QJsonObject after = keep(QFINDTESTDATA("xlsx_keep.py"), QStringLiteral("dump"), path);
+        QCOMPARE(after.value("tables").toObject().value("records").toArray(),
+                 (QJsonArray{"A1:E9", "A1:E9"}));
+        QCOMPARE(after.value("names").toObject().value("values").toString(),
+                 QStringLiteral("rday!$C$2:$C$9"));
+        QCOMPARE(after.value("names").toObject().value("head").toString(),
+                 QStringLiteral("'rday'!$A$1:$E$2"));
+    }
+
+    // However the records changed, one statement after another, the workbook read afresh holds
+    // them as the database does: only the changed records' rows are written, and what decides
+    // which they are misses nothing.
+    void successiveChangesReadBackAsTheRecords_data() {
+        QTest::addColumn<QStringList>("statements");
+        const QString update = QStringLiteral("UPDATE [rday$] SET value=value+1 WHERE value=1");
+        const QString append = QStringLiteral("INSERT INTO [rday$] (datatype_site_id, date_time, "
+                                              "value) VALUES (1002, #03-09-1999#, 8)");
+        QTest::newRow("update, append, update the appended") << QStringList{
+            update, append, QStringLiteral("UPDATE [rday$] SET source='B' WHERE value=8")};
+        QTest::newRow("last record deleted, one appended") << QStringList{
+            QStringLiteral("DELETE FROM [rday$] WHERE datatype_site_id=1002"), append};
+        QTest::newRow("every record deleted, two appended")
+            << QStringList{QStringLiteral("DELETE FROM [rday$]"), append, append};
+        QTest::newRow("a record in the middle deleted, then an update")
+            << QStringList{QStringLiteral("DELETE FROM [rday$] WHERE value=1"),
+                           QStringLiteral("UPDATE [rday$] SET value=0 WHERE value=3000")};
+        QTest::newRow("a table made and dropped, then an update")
+            << QStringList{QStringLiteral("SELECT * INTO [copy] FROM [rday$]"),
+                           QStringLiteral("DROP TABLE [copy]"), update};
+    }
+
+    void successiveChangesReadBackAsTheRecords() {
+        QFETCH(QStringList, statements);
+        const QString path = newWorkbook();
+        const auto db = openDatabase(connectionFor(path));
+        for (const QString& statement : statements) {
+            db->execute(statement);
+            const auto again = openDatabase(connectionFor(path));
+            QCOMPARE(recordsOf(*again, QStringLiteral("rday")),
+                     recordsOf(*db, QStringLiteral("rday")));
+        }
     }
 
     void readingNeverWrites() {

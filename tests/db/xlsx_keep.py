@@ -4,6 +4,8 @@
 usage: xlsx_keep.py make BOOK.xlsx   a workbook with formats, formulas, a comment, a defined
                                      name, merged cells, a conditional format, a second sheet
                                      and a chart
+       xlsx_keep.py make-table BOOK.xlsx   the same with a table over rday's records and a
+                                     second defined name over its first two rows
        xlsx_keep.py dump BOOK.xlsx   every cell of every sheet and what else the book holds,
                                      as JSON
 """
@@ -17,9 +19,18 @@ from openpyxl.comments import Comment
 from openpyxl.formatting.rule import CellIsRule
 from openpyxl.styles import Font, PatternFill
 from openpyxl.workbook.defined_name import DefinedName
+from openpyxl.worksheet.table import Table
 
 
-def make(path):
+def add_name(book, name, text):
+    defined = DefinedName(name, attr_text=text)
+    if hasattr(book.defined_names, "append"):  # openpyxl before 3.1
+        book.defined_names.append(defined)
+    else:
+        book.defined_names[name] = defined
+
+
+def make(path, table=False):
     book = openpyxl.Workbook()
     sheet = book.active
     sheet.title = "rday"
@@ -41,11 +52,10 @@ def make(path):
     sheet["H5"] = "merged"
     sheet.conditional_formatting.add(
         "C2:C7", CellIsRule(operator="greaterThan", formula=["12"], font=Font(italic=True)))
-    name = DefinedName("values", attr_text="rday!$C$2:$C$7")
-    if hasattr(book.defined_names, "append"):  # openpyxl before 3.1
-        book.defined_names.append(name)
-    else:
-        book.defined_names["values"] = name
+    add_name(book, "values", "rday!$C$2:$C$7")
+    if table:
+        sheet.add_table(Table(displayName="records", ref="A1:E7"))
+        add_name(book, "head", "'rday'!$A$1:$E$2")
     notes = book.create_sheet("notes")
     notes["A1"] = "left alone"
     notes["A2"] = "=rday!C2+1"
@@ -65,7 +75,7 @@ def text(value):
 def dump(path):
     book = openpyxl.load_workbook(path)
     out = {"sheets": book.sheetnames, "cells": {}, "names": {}, "merged": {}, "widths": {},
-           "conditional": {}, "comments": {}, "charts": {}}
+           "conditional": {}, "comments": {}, "charts": {}, "tables": {}}
     names = book.defined_names
     for defined in (names.definedName if hasattr(names, "definedName") else names.values()):
         out["names"][defined.name] = defined.attr_text
@@ -87,8 +97,12 @@ def dump(path):
         out["conditional"][sheet.title] = sorted(str(r.sqref)
                                                  for r in sheet.conditional_formatting)
         out["charts"][sheet.title] = len(sheet._charts)
+        for table in sheet.tables.values():
+            out["tables"][table.displayName] = [table.ref, table.autoFilter.ref
+                                                if table.autoFilter else None]
     print(json.dumps(out, default=str))
 
 
 if __name__ == "__main__":
-    {"make": make, "dump": dump}[sys.argv[1]](sys.argv[2])
+    {"make": make, "make-table": lambda path: make(path, True),
+     "dump": dump}[sys.argv[1]](sys.argv[2])

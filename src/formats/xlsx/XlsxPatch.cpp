@@ -1,6 +1,7 @@
 #include "formats/xlsx/XlsxPatch.h"
 
 #include "formats/xlsx/XlsxPackage.h"
+#include "formats/xlsx/XlsxPatchRanges.h"
 #include "formats/xlsx/XlsxReader.h"
 #include "formats/xlsx/XlsxXmlScan.h"
 
@@ -32,15 +33,6 @@ Error cannotWrite(const QString& target, const QString& part) {
 bool prefixed(const QByteArray& xml, const XmlTag& tag) {
     const qsizetype start = tag.start + (tag.closing ? 2 : 1);
     return xml.sliced(start, tag.name.size()) != tag.name;
-}
-
-bool holdsFormula(QByteArrayView xml) {
-    for (qsizetype at = xml.indexOf("<f"); at >= 0; at = xml.indexOf("<f", at + 2)) {
-        const char c = at + 2 < xml.size() ? xml[at + 2] : '\0';
-        if (c == '>' || c == ' ' || c == '/')
-            return true;
-    }
-    return false;
 }
 
 // Sets the count attribute of the tag at `tag` in `xml` to `count`.
@@ -244,6 +236,25 @@ void XlsxPatch::dropCalculationChain() {
     }
 }
 
+void XlsxPatch::growRanges(const QString& sheetPart, int oldLast, int newLast) {
+    const XlsxPackage& package = m_reader->package();
+    for (const XlsxPackage::Relationship& rel : package.relationships(sheetPart))
+        if (typeIs(rel.type, u"table") && package.has(rel.target)) {
+            const QByteArray grown = tableGrownTo(partBytes(rel.target), oldLast, newLast);
+            if (!grown.isNull())
+                m_changed.insert(rel.target.toLower(), grown);
+        }
+    for (qsizetype i = 0; i < m_reader->sheetNames().size(); ++i) {
+        if (m_reader->sheetPart(i) != sheetPart)
+            continue;
+        const QString workbook = m_reader->workbookPart();
+        const QByteArray grown = definedNamesGrownTo(
+            partBytes(workbook), m_reader->sheetNames().at(i), oldLast, newLast);
+        if (!grown.isNull())
+            m_changed.insert(workbook.toLower(), grown);
+    }
+}
+
 void XlsxPatch::write(const QString& target) {
     bool changed = false;
     bool formulas = false;
@@ -262,6 +273,8 @@ void XlsxPatch::write(const QString& target) {
         changed = true;
         formulaReplaced = formulaReplaced || result.formulaReplaced;
         m_changed.insert(part.toLower(), result.xml);
+        if (result.lastRowAfter > 0)
+            growRanges(part, result.lastRowBefore, result.lastRowAfter);
     }
     if (changed && (formulas || otherSheetsHaveFormulas(patched)))
         markForRecalculation();

@@ -16,7 +16,8 @@ class XlsxReader;
 // compressed (other sheets, charts, pictures, comments, styles, names). Dates that need a date
 // format get one added to the styles; when formulas may depend on a changed cell the workbook is
 // marked to recalculate on opening, and a replaced formula drops the calculation chain (the
-// spreadsheet program rebuilds it).
+// spreadsheet program rebuilds it). Rows appended below a sheet's last row extend the tables and
+// defined names that reached down to it.
 class XlsxPatch {
 public:
     // Throws rp::Error when the workbook cannot be read.
@@ -39,6 +40,8 @@ private:
     bool otherSheetsHaveFormulas(const QStringList& patched) const;
     void markForRecalculation();
     void dropCalculationChain();
+    // Tables and defined names over a sheet's rows down to its last one grow with appended rows.
+    void growRanges(const QString& sheetPart, int oldLast, int newLast);
     void writeZip(const QString& target) const;
 
     QString m_path;

@@ -1,8 +1,10 @@
 #include "formats/xlsx/XlsxSheetPatch.h"
 
+#include "formats/xlsx/XlsxCellValue.h"
 #include "formats/xlsx/XlsxDates.h"
 #include "formats/xlsx/XlsxPackage.h"
 #include "formats/xlsx/XlsxReader.h"
+#include "formats/xlsx/XlsxSheetPatcher.h"
 #include "formats/xlsx/XlsxXmlScan.h"
 
 #include <QDateTime>
@@ -14,48 +16,14 @@ namespace rp {
 namespace {
 
 constexpr qsizetype maxTextLength = 32767;
-constexpr int maxRows = 1048576;
 constexpr int maxColumns = 16384;
 
-struct Wanted {
-    int column = 0;
-    QVariant value;
-};
-
-struct Cell {
-    int column = 0;
-    qsizetype start = 0;
-    qsizetype end = 0;
-    QByteArrayView style;
-    QByteArrayView type;
-    QByteArrayView v;
-    QString inlineText;
-    bool hasInline = false;
-    bool formula = false;
-    bool anchor = false; // holds the range of a shared or array formula
-};
-
 bool isDate(const QVariant& v) {
-    return v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate;
-}
-
-QDateTime dateOf(const QVariant& v) {
-    return v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC)
-                                          : v.toDateTime();
+    return xlsxValueKind(v) == XlsxValueKind::Date;
 }
 
 bool isNumber(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
+    return xlsxValueKind(v) == XlsxValueKind::Number;
 }
 
 // The same value as the reader would give back: then the cell is left as it is.
@@ -64,8 +32,8 @@ bool sameValue(const QVariant& held, const QVariant& wanted) {
         return held.isNull() == wanted.isNull();
     if (isDate(held) || isDate(wanted))
         return isDate(held) && isDate(wanted) &&
-               std::fabs(serialFromDateTime(dateOf(held)) - serialFromDateTime(dateOf(wanted))) <
-                   0.5 / 86400000.0;
+               std::fabs(serialFromDateTime(xlsxDateTimeOf(held)) -
+                         serialFromDateTime(xlsxDateTimeOf(wanted))) < 0.5 / 86400000.0;
     if (isNumber(held) || isNumber(wanted))
         return isNumber(held) && isNumber(wanted) && held.toDouble() == wanted.toDouble();
     if (held.typeId() == QMetaType::Bool || wanted.typeId() == QMetaType::Bool)
@@ -73,55 +41,17 @@ bool sameValue(const QVariant& held, const QVariant& wanted) {
     return held.toString() == wanted.toString();
 }
 
-class SheetPatcher {
-public:
-    SheetPatcher(const QByteArray& xml, const QList<XlsxCellBlock>& blocks,
-                 const XlsxSheetContext& context)
-        : m_xml(xml), m_scan(xml), m_blocks(blocks), m_context(context) {}
+} // namespace
 
-    XlsxSheetPatchResult run();
-
-private:
-    Error damaged(const QString& what) const {
-        return Error(QStringLiteral("The worksheet part \"%1\" of the workbook \"%2\" is damaged: "
-                                    "%3.")
-                         .arg(m_context.part, m_context.reader->package().path(), what));
-    }
-    XmlTag next() { return m_scan.next(QStringLiteral("The part \"%1\"").arg(m_context.part)); }
-    int lastBlockRow() const;
-    QList<Wanted> wantedAt(int row);
-    // The rows after m_done and before `row` that only the blocks fill.
-    void addRowsBefore(int row);
-    void patchRow(const XmlTag& rowTag);
-    Cell readCell(const XmlTag& tag, int row, int& nextColumn);
-    QVariant valueOf(const Cell& cell, int row) const;
-    bool holds(const Cell& cell, const QVariant& wanted, int row) const;
-    QByteArray newCell(int column, int row, const QVariant& value, QByteArrayView style);
-    void noteStyle(int column, int row, QByteArrayView style);
-    QByteArrayView styleAbove(int column) const;
-    void finishDimension();
-
-    const QByteArray& m_xml;
-    XlsxXmlScan m_scan;
-    QList<XlsxCellBlock> m_blocks;
-    const XlsxSheetContext& m_context;
-    XlsxSheetPatchResult m_result;
-    QByteArray m_out;
-    int m_done = 0; // rows up to this one are written
-    qsizetype m_dimensionAt = -1;
-    QByteArray m_dimensionTag;
-    QHash<int, QByteArray> m_styleAbove;
-};
-
-int SheetPatcher::lastBlockRow() const {
+int XlsxSheetPatcher::lastBlockRow() const {
     int last = 0;
     for (const XlsxCellBlock& block : m_blocks)
         last = qMax(last, block.firstRow + block.rowCount - 1);
     return last;
 }
 
-QList<Wanted> SheetPatcher::wantedAt(int row) {
-    QList<Wanted> wanted;
+QList<XlsxSheetWanted> XlsxSheetPatcher::wantedAt(int row) {
+    QList<XlsxSheetWanted> wanted;
     for (XlsxCellBlock& block : m_blocks) {
         if (row < block.firstRow)
             continue;
@@ -146,23 +76,27 @@ QList<Wanted> SheetPatcher::wantedAt(int row) {
     return wanted;
 }
 
-void SheetPatcher::noteStyle(int column, int row, QByteArrayView style) {
+void XlsxSheetPatcher::noteStyle(int column, int row, QByteArrayView style) {
     for (const XlsxCellBlock& block : m_blocks)
         if (column >= block.firstColumn && column < block.firstColumn + block.columnCount &&
-            row >= block.styleFromRow) {
-            if (style.isNull())
-                m_styleAbove.remove(column);
-            else
-                m_styleAbove.insert(column, style.toByteArray());
-        }
+            row >= block.styleFromRow)
+            m_styleAbove.insert(column, {row, style.toByteArray()});
 }
 
-QByteArrayView SheetPatcher::styleAbove(int column) const {
+QByteArray XlsxSheetPatcher::styleAbove(int column, int row) const {
     const auto found = m_styleAbove.constFind(column);
-    return found == m_styleAbove.constEnd() ? QByteArrayView() : QByteArrayView(*found);
+    const int noted = found == m_styleAbove.constEnd() ? 0 : found->first;
+    // Rows passed over unread may hold a nearer cell of the column.
+    if (m_listed && noted < row - 1) {
+        QByteArray style;
+        if (styleInRowsBetween(column, noted, style))
+            return style;
+    }
+    return noted > 0 ? found->second : QByteArray();
 }
 
-QByteArray SheetPatcher::newCell(int column, int row, const QVariant& value, QByteArrayView style) {
+QByteArray XlsxSheetPatcher::newCell(int column, int row, const QVariant& value,
+                                     QByteArrayView style) {
     m_result.changed = true;
     QByteArray s = style.toByteArray();
     QByteArray type;
@@ -172,7 +106,7 @@ QByteArray SheetPatcher::newCell(int column, int row, const QVariant& value, QBy
         if (s.isEmpty())
             return {};
     } else if (isDate(value)) {
-        const QDateTime dt = dateOf(value);
+        const QDateTime dt = xlsxDateTimeOf(value);
         if (s.isEmpty() || !m_context.reader->isDateStyle(s.toInt()))
             s = QByteArray::number(m_context.dateStyle(dt.time() != QTime(0, 0)));
         content = "<v>" + QByteArray::number(serialFromDateTime(dt), 'g', 17) + "</v>";
@@ -201,6 +135,7 @@ QByteArray SheetPatcher::newCell(int column, int row, const QVariant& value, QBy
                   xmlEscapedText(text) + "</t></is>";
     }
     if (!value.isNull()) {
+        m_rowsGivenValues.insert(row);
         m_result.lastRow = qMax(m_result.lastRow, row);
         m_result.lastColumn = qMax(m_result.lastColumn, column + 1);
     }
@@ -214,17 +149,17 @@ QByteArray SheetPatcher::newCell(int column, int row, const QVariant& value, QBy
     return cell + '>' + content + "</c>";
 }
 
-void SheetPatcher::addRowsBefore(int row) {
+void XlsxSheetPatcher::addRowsBefore(int row) {
     int from = m_done + 1;
     const int to = qMin(row - 1, lastBlockRow());
     for (const XlsxCellBlock& block : m_blocks)
         from = qMax(from, qMin(block.firstRow, row)); // rows above every block need nothing
     for (int r = from; r <= to; ++r) {
         QByteArray cells;
-        for (const Wanted& w : wantedAt(r)) {
+        for (const XlsxSheetWanted& w : wantedAt(r)) {
             if (w.value.isNull())
                 continue;
-            const QByteArray style = styleAbove(w.column).toByteArray();
+            const QByteArray style = styleAbove(w.column, r);
             cells += newCell(w.column, r, w.value, style);
             noteStyle(w.column, r, style);
         }
@@ -234,8 +169,8 @@ void SheetPatcher::addRowsBefore(int row) {
     m_done = qMax(m_done, row - 1);
 }
 
-Cell SheetPatcher::readCell(const XmlTag& tag, int row, int& nextColumn) {
-    Cell cell;
+XlsxSheetCell XlsxSheetPatcher::readCell(const XmlTag& tag, int row, int& nextColumn) {
+    XlsxSheetCell cell;
     cell.start = tag.start;
     const QByteArrayView startTag = QByteArrayView(m_xml).sliced(tag.start, tag.end - tag.start);
     const QByteArrayView ref = xmlAttribute(startTag, "r");
@@ -287,7 +222,7 @@ Cell SheetPatcher::readCell(const XmlTag& tag, int row, int& nextColumn) {
     throw damaged(QStringLiteral("a cell does not end"));
 }
 
-QVariant SheetPatcher::valueOf(const Cell& cell, int row) const {
+QVariant XlsxSheetPatcher::valueOf(const XlsxSheetCell& cell, int row) const {
     return m_context.reader->cellValue(
         QString::fromLatin1(cell.type), cell.style.isNull() ? -1 : cell.style.toInt(),
         xmlText(cell.v), cell.inlineText, cell.hasInline, m_context.part,
@@ -295,7 +230,7 @@ QVariant SheetPatcher::valueOf(const Cell& cell, int row) const {
 }
 
 // Number cells, nearly all of a value sheet, are compared without making their value.
-bool SheetPatcher::holds(const Cell& cell, const QVariant& wanted, int row) const {
+bool XlsxSheetPatcher::holds(const XlsxSheetCell& cell, const QVariant& wanted, int row) const {
     if ((cell.type.isEmpty() || cell.type == "n") && !cell.v.isEmpty() && !wanted.isNull() &&
         !m_context.reader->date1904()) {
         bool ok = false;
@@ -304,8 +239,8 @@ bool SheetPatcher::holds(const Cell& cell, const QVariant& wanted, int row) cons
             const bool dateStyle =
                 !cell.style.isNull() && m_context.reader->isDateStyle(cell.style.toInt());
             if (isDate(wanted))
-                return dateStyle &&
-                       std::fabs(number - serialFromDateTime(dateOf(wanted))) < 0.5 / 86400000.0;
+                return dateStyle && std::fabs(number - serialFromDateTime(xlsxDateTimeOf(wanted))) <
+                                        0.5 / 86400000.0;
             if (isNumber(wanted) && !dateStyle)
                 return number == wanted.toDouble();
         }
@@ -313,18 +248,19 @@ bool SheetPatcher::holds(const Cell& cell, const QVariant& wanted, int row) cons
     return sameValue(valueOf(cell, row), wanted);
 }
 
-void SheetPatcher::patchRow(const XmlTag& rowTag) {
+void XlsxSheetPatcher::patchRow(const XmlTag& rowTag) {
     const QByteArrayView startTag =
         QByteArrayView(m_xml).sliced(rowTag.start, rowTag.end - rowTag.start);
     const QByteArrayView r = xmlAttribute(startTag, "r");
     bool ok = true;
     const int row = r.isNull() ? m_done + 1 : r.toInt(&ok);
-    if (!ok || row <= m_done || row > maxRows)
+    if (!ok || row <= m_done || row > maxSheetRows)
         throw damaged(QStringLiteral("its rows are not numbered in order"));
+    m_here = rowTag.start;
     addRowsBefore(row);
     m_done = row;
 
-    QList<Cell> cells;
+    QList<XlsxSheetCell> cells;
     qsizetype rowEnd = rowTag.end;
     qsizetype tail = rowTag.end; // where what follows the last cell begins
     if (!rowTag.empty) {
@@ -342,22 +278,22 @@ void SheetPatcher::patchRow(const XmlTag& rowTag) {
             }
         }
     }
-    const QList<Wanted> wanted = wantedAt(row);
+    const QList<XlsxSheetWanted> wanted = wantedAt(row);
 
     // Which cells change, and the new ones in column order.
     QByteArray body;
     bool changed = false;
     bool added = false;
     qsizetype w = 0;
-    const auto addWanted = [&](const Wanted& want) {
+    const auto addWanted = [&](const XlsxSheetWanted& want) {
         if (want.value.isNull())
             return;
-        const QByteArray style = styleAbove(want.column).toByteArray();
+        const QByteArray style = styleAbove(want.column, row);
         body += newCell(want.column, row, want.value, style);
         noteStyle(want.column, row, style);
         changed = added = true;
     };
-    for (const Cell& cell : cells) {
+    for (const XlsxSheetCell& cell : cells) {
         while (w < wanted.size() && wanted.at(w).column < cell.column)
             addWanted(wanted.at(w++));
         const QByteArrayView bytes =
@@ -408,7 +344,7 @@ void SheetPatcher::patchRow(const XmlTag& rowTag) {
     m_out += QByteArrayView(m_xml).sliced(tail, rowEnd - tail);
 }
 
-void SheetPatcher::finishDimension() {
+void XlsxSheetPatcher::finishDimension() {
     if (m_dimensionAt < 0 || m_result.lastRow == 0)
         return;
     const QByteArrayView ref = xmlAttribute(m_dimensionTag, "ref");
@@ -424,12 +360,36 @@ void SheetPatcher::finishDimension() {
     const int newColumn = qMax(lastColumn, m_result.lastColumn - 1);
     if (newRow == lastRow && newColumn == lastColumn)
         return;
+    // Rows that continue the sheet's last one, not a cell further below.
+    int continued = lastRow;
+    while (m_rowsGivenValues.contains(continued + 1))
+        ++continued;
+    if (continued > lastRow) {
+        m_result.lastRowBefore = lastRow;
+        m_result.lastRowAfter = continued;
+    }
     const QByteArray tag = withXmlAttribute(
         m_dimensionTag, "ref", cellName(firstColumn, firstRow) + ':' + cellName(newColumn, newRow));
     m_out.replace(m_dimensionAt, m_dimensionTag.size(), tag);
 }
 
-XlsxSheetPatchResult SheetPatcher::run() {
+void XlsxSheetPatcher::patchEveryRow(qsizetype& copied) {
+    for (XmlTag inner = next();; inner = next()) {
+        if (!inner.found())
+            throw damaged(QStringLiteral("its sheetData does not end"));
+        if (inner.name == "row" && !inner.closing) {
+            patchRow(inner);
+        } else if (inner.name == "sheetData" && inner.closing) {
+            m_here = inner.start;
+            addRowsBefore(lastBlockRow() + 1);
+            m_out += QByteArrayView(m_xml).sliced(inner.start, inner.end - inner.start);
+            copied = inner.end;
+            return;
+        }
+    }
+}
+
+XlsxSheetPatchResult XlsxSheetPatcher::run() {
     m_out.reserve(m_xml.size() + m_xml.size() / 8);
     qsizetype copied = 0;
     XmlTag tag;
@@ -463,19 +423,13 @@ XlsxSheetPatchResult SheetPatcher::run() {
             m_out += "</sheetData>";
         }
         copied = tag.end;
+    } else if (everyBlockListsRows()) {
+        m_listed = true;
+        m_dataStart = tag.end;
+        copied = tag.end;
+        patchListedRows(copied);
     } else {
-        for (XmlTag inner = next();; inner = next()) {
-            if (!inner.found())
-                throw damaged(QStringLiteral("its sheetData does not end"));
-            if (inner.name == "row" && !inner.closing) {
-                patchRow(inner);
-            } else if (inner.name == "sheetData" && inner.closing) {
-                addRowsBefore(lastBlockRow() + 1);
-                m_out += QByteArrayView(m_xml).sliced(inner.start, inner.end - inner.start);
-                copied = inner.end;
-                break;
-            }
-        }
+        patchEveryRow(copied);
     }
     m_out += QByteArrayView(m_xml).sliced(copied);
     finishDimension();
@@ -483,11 +437,17 @@ XlsxSheetPatchResult SheetPatcher::run() {
     return m_result;
 }
 
-} // namespace
-
 XlsxSheetPatchResult patchSheetXml(const QByteArray& xml, const QList<XlsxCellBlock>& blocks,
                                    const XlsxSheetContext& context) {
-    return SheetPatcher(xml, blocks, context).run();
+    try {
+        return XlsxSheetPatcher(xml, blocks, context).run();
+    } catch (const XlsxSheetPatcher::RowsUnnumbered&) {
+        // A row without its number: its place is found by reading every row.
+        QList<XlsxCellBlock> every = blocks;
+        for (XlsxCellBlock& block : every)
+            block.onlyRows.reset();
+        return XlsxSheetPatcher(xml, every, context).run();
+    }
 }
 
 } // namespace rp

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <optional>
 
 namespace rp {
 
@@ -26,6 +27,11 @@ struct XlsxCellBlock {
     // A new cell takes the style of the nearest cell above it in its column, from this row on.
     int styleFromRow = 1;
     std::function<void(int row, QVariantList& values)> values;
+    // When set, only these rows (ascending) and every row from everyRowFrom on (when above 0)
+    // can differ from what the sheet holds: the others are copied without being read, and
+    // values() may be asked for the rows of the block in any order.
+    std::optional<QList<int>> onlyRows;
+    int everyRowFrom = 0;
 };
 
 // A change the editor does not make in place, so that it is made another way: a written cell
@@ -50,6 +56,10 @@ struct XlsxSheetPatchResult {
     bool formulaReplaced = false; // a formula was written over
     int lastRow = 0;              // the used range's extent after the change
     int lastColumn = 0;
+    // When rows given values continue the sheet below its dimension: its last row before and the
+    // last of those rows.
+    int lastRowBefore = 0;
+    int lastRowAfter = 0;
 };
 
 // The sheet's XML with the blocks written: every cell whose value already is the wanted one is

@@ -1,6 +1,7 @@
 #include "formats/xlsx/XlsxTableWriter.h"
 
 #include "core/base/Error.h"
+#include "formats/xlsx/XlsxCellValue.h"
 #include "formats/xlsx/XlsxDates.h"
 
 #include <QDateTime>
@@ -84,14 +85,11 @@ void XlsxTableWriter::writeSheet(const QString& name, const QStringList& columns
         for (qsizetype c = 0; c < values.size(); ++c) {
             const QVariant& v = values.at(c);
             const lxw_col_t col = lxw_col_t(c);
-            if (v.isNull())
-                continue;
-            switch (v.typeId()) {
-            case QMetaType::QDateTime:
-            case QMetaType::QDate: {
-                const QDateTime dt = v.typeId() == QMetaType::QDate
-                                         ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC)
-                                         : v.toDateTime();
+            switch (xlsxValueKind(v)) {
+            case XlsxValueKind::Empty:
+                break;
+            case XlsxValueKind::Date: {
+                const QDateTime dt = xlsxDateTimeOf(v);
                 const bool midnight = dt.time() == QTime(0, 0);
                 check(worksheet_write_number(sheet, row, col, serialFromDateTime(dt),
                                              midnight ? m_dateFormat : m_dateTimeFormat),
@@ -102,18 +100,13 @@ void XlsxTableWriter::writeSheet(const QString& name, const QStringList& columns
                 }
                 break;
             }
-            case QMetaType::Bool:
+            case XlsxValueKind::Bool:
                 check(worksheet_write_boolean(sheet, row, col, v.toBool(), nullptr), row);
                 break;
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Double:
-            case QMetaType::Float:
+            case XlsxValueKind::Number:
                 check(worksheet_write_number(sheet, row, col, v.toDouble(), nullptr), row);
                 break;
-            default: {
+            case XlsxValueKind::Text: {
                 const QString text = v.toString();
                 if (text.size() > maxTextLength)
                     throw Error(QStringLiteral("A text in row %1 of the worksheet \"%2\" is longer "

@@ -47,6 +47,9 @@ QString decodeCellEscapes(QString text);
 // spreadsheet's own escape, which a literal "_x" is then protected from).
 QByteArray xmlEscapedText(const QString& text);
 
+// True when the XML holds an unprefixed <f> element (a cell formula).
+bool holdsFormula(QByteArrayView xml);
+
 // "AB12" -> column 27 (from 0) and row 12 (from 1); false when it is no cell reference.
 bool parseCellName(QByteArrayView name, int& column, int& row);
 QByteArray cellName(int column, int row);

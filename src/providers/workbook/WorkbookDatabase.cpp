@@ -25,7 +25,7 @@ bool isLegacyWorkbook(const QString& path) {
 
 WorkbookDatabase::WorkbookDatabase(const QString& path)
     : SqliteDatabase(QStringLiteral(":memory:"), OpenMode::CreateNew), m_file(path),
-      m_legacy(isLegacyWorkbook(path)) {
+      m_legacy(isLegacyWorkbook(path)), m_changes(std::make_unique<WorkbookChanges>(handle())) {
     if (path.trimmed().isEmpty())
         throw Error(QStringLiteral("The connection string names no workbook; write DBQ=FILE."));
     load(path);
@@ -54,10 +54,13 @@ void WorkbookDatabase::load(const QString& path) {
         names = xlsx->sheetNames();
         sheet = [&](qsizetype i) { return xlsx->readSheet(i); };
     }
+    QSet<QString> packed;
     SqliteDatabase::beginTransaction();
     try {
         for (qsizetype i = 0; i < names.size(); ++i) {
             const WorkbookTable table = workbookTable(names.at(i), sheet(i));
+            if (table.packed)
+                packed.insert(table.name.toLower());
             m_sheets.append(table.name);
             if (!table.columns.isEmpty())
                 m_readColumns.insert(table.name.toLower(), table.columns);
@@ -92,6 +95,7 @@ void WorkbookDatabase::load(const QString& path) {
         SqliteDatabase::rollback();
         throw;
     }
+    m_changes->matched(packed);
 }
 
 WorkbookDatabase::Mark WorkbookDatabase::mark() {
@@ -226,65 +230,12 @@ void WorkbookDatabase::save() {
         }
         writeTo(newFile);
     });
+    // Either way the file now holds the records in order, from row 2 of their sheets.
+    QSet<QString> packed;
+    for (const QString& table : SqliteDatabase::tables())
+        packed.insert(table.toLower());
+    m_changes->matched(packed);
 }
-
-namespace {
-
-// The rows of a table as the workbook holds them: dates as date-times, booleans as booleans.
-class TableRows {
-public:
-    TableRows(sqlite3* db, const QString& select) : m_select(db, select) {
-        sqlite3_stmt* stmt = m_select.get();
-        for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-            m_columns.append(QString::fromUtf8(sqlite3_column_name(stmt, c)));
-            const QString decl = QString::fromUtf8(sqlite3_column_decltype(stmt, c));
-            // A table made by CREATE TABLE … AS SELECT declares its dates as NUM: the name tells.
-            m_dates.push_back(
-                isDateColumn(decl, m_columns.last()) ||
-                m_columns.last().contains(QLatin1String("date"), Qt::CaseInsensitive));
-            m_bools.push_back(decl.contains(QLatin1String("BOOL"), Qt::CaseInsensitive));
-        }
-    }
-    const QStringList& columns() const { return m_columns; }
-    bool next(QVariantList& row);
-
-private:
-    SqliteStatement m_select;
-    QStringList m_columns;
-    std::vector<bool> m_dates, m_bools;
-};
-
-bool TableRows::next(QVariantList& row) {
-    if (!m_select.step())
-        return false;
-    sqlite3_stmt* stmt = m_select.get();
-    row.clear();
-    for (int c = 0; c < int(m_columns.size()); ++c) {
-        switch (sqlite3_column_type(stmt, c)) {
-        case SQLITE_INTEGER: {
-            const qint64 v = sqlite3_column_int64(stmt, c);
-            row.append(m_bools[size_t(c)] ? QVariant(v != 0) : QVariant(qlonglong(v)));
-            break;
-        }
-        case SQLITE_FLOAT:
-            row.append(sqlite3_column_double(stmt, c));
-            break;
-        case SQLITE_NULL:
-            row.append(QVariant());
-            break;
-        default: {
-            const QString text =
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                                  sqlite3_column_bytes(stmt, c));
-            const auto date = m_dates[size_t(c)] ? parseIsoDateTime(text) : std::nullopt;
-            row.append(date ? QVariant(*date) : QVariant(text));
-        }
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 bool WorkbookDatabase::sameTablesAsRead() {
     const QStringList tables = SqliteDatabase::tables();
@@ -294,7 +245,7 @@ bool WorkbookDatabase::sameTablesAsRead() {
         const auto read = m_readColumns.constFind(table.toLower());
         if (read == m_readColumns.constEnd())
             return false;
-        TableRows rows(
+        WorkbookTableRows rows(
             handle(),
             QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(dialect().quoteIdentifier(table)));
         if (rows.columns() != *read)
@@ -305,21 +256,32 @@ bool WorkbookDatabase::sameTablesAsRead() {
 
 void WorkbookDatabase::writeInPlace(const QString& newFile) {
     XlsxPatch patch(m_file.path());
-    std::vector<std::unique_ptr<TableRows>> tables;
+    std::vector<std::unique_ptr<WorkbookTableRows>> tables;
     for (const QString& table : SqliteDatabase::tables()) {
         const QString name = dialect().quoteIdentifier(table);
         SqliteStatement count(handle(), QStringLiteral("SELECT COUNT(*) FROM %1").arg(name));
         count.step();
-        auto& rows = tables.emplace_back(std::make_unique<TableRows>(
-            handle(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(name)));
         // Row 1 names the columns, which are as they were read; the records follow in order.
         XlsxCellBlock block;
-        block.columnCount = int(rows->columns().size());
         block.firstRow = 2;
         block.rowCount = int(sqlite3_column_int64(count.get(), 0));
         block.clearBelow = true;
         block.styleFromRow = 2;
-        block.values = [&rows = *rows](int, QVariantList& values) { rows.next(values); };
+        const std::optional<WorkbookRowsToWrite> listed = m_changes->rowsToWrite(table);
+        if (listed) {
+            auto& rows = tables.emplace_back(std::make_unique<WorkbookTableRows>(
+                handle(), QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(name)));
+            block.values = [&rows = *rows](int row, QVariantList& values) {
+                rows.at(row - 1, values);
+            };
+            block.onlyRows = listed->rows;
+            block.everyRowFrom = listed->everyRowFrom;
+        } else {
+            auto& rows = tables.emplace_back(std::make_unique<WorkbookTableRows>(
+                handle(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(name)));
+            block.values = [&rows = *rows](int, QVariantList& values) { rows.next(values); };
+        }
+        block.columnCount = int(tables.back()->columns().size());
         patch.setCells(table, block);
     }
     patch.write(newFile);
@@ -344,8 +306,8 @@ void WorkbookDatabase::writeTo(const QString& newFile) {
             writer.addSheet(name, {}, QList<QVariantList>());
             continue;
         }
-        TableRows rows(handle(),
-                       QStringLiteral("SELECT * FROM %1").arg(dialect().quoteIdentifier(name)));
+        WorkbookTableRows rows(
+            handle(), QStringLiteral("SELECT * FROM %1").arg(dialect().quoteIdentifier(name)));
         writer.addSheet(name, rows.columns(),
                         [&rows](QVariantList& row) { return rows.next(row); });
     }

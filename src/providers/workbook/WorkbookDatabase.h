@@ -2,6 +2,7 @@
 
 #include "providers/sqlite/SqliteDatabase.h"
 #include "providers/workbook/WorkbookFile.h"
+#include "providers/workbook/WorkbookRows.h"
 
 #include <QHash>
 #include <QStringList>
@@ -62,7 +63,8 @@ private:
     void writeTo(const QString& newFile);
     // True when every table is a sheet read with these very columns: only cells change then.
     bool sameTablesAsRead();
-    // Writes the records into the sheets of the workbook as it is, keeping all else.
+    // Writes the records into the sheets of the workbook as it is, keeping all else; only the
+    // rows of changed records when m_changes knows them.
     void writeInPlace(const QString& newFile);
 
     WorkbookFile m_file;
@@ -70,6 +72,7 @@ private:
     QStringList m_sheets;                      // in workbook order, the tables written first
     QStringList m_emptySheets;                 // sheets without a header row: kept as they are
     QHash<QString, QStringList> m_readColumns; // lower-cased table name -> columns as read
+    std::unique_ptr<WorkbookChanges> m_changes;
     bool m_inTransaction = false;
     Mark m_transactionMark;
 };

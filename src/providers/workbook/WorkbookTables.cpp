@@ -70,6 +70,7 @@ WorkbookTable workbookTable(const QString& name, const QList<QVariantList>& shee
             any = any || !v.isNull();
         if (!any)
             continue;
+        table.packed = table.packed && table.rows.size() == r - 1;
         qsizetype used = row.size();
         while (used > 0 && row.at(used - 1).isNull())
             --used;

@@ -17,6 +17,8 @@ struct WorkbookTable {
     // numbers, "BOOLEAN", "TEXT", or "" (mixed numbers and texts: each cell keeps its own type).
     QStringList types;
     QList<QVariantList> rows; // each as long as columns; numbers in INTEGER columns as qlonglong
+    // Record i stands in sheet row i + 2: no empty row lies between the header and a record.
+    bool packed = true;
 };
 
 // Makes the table of a sheet. Header cells that are empty become F1, F2 … (by position) as the
