@@ -5,10 +5,6 @@
 #include "gui/graph/ChartView.h"
 #include "gui/graph/GraphWindow.h"
 
-#include <QDate>
-#include <QFile>
-#include <QLocale>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -47,40 +43,6 @@ public:
         std::fprintf(stderr, "rivelpost-cli chart: %s\n", qPrintable(text));
     }
 };
-
-// Unit values on the day of the first record, that day rounded from its time: the label spacing
-// of sub-daily charts.
-int valuesPerDay(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line1 = file.readLine();
-    file.readLine();
-    if (line1.isEmpty() || (line1[0] != '4' && line1[0] != '7'))
-        return 0;
-    const QLocale c = QLocale::c();
-    const auto dateOf = [&](const QByteArray& line) {
-        return c.toDateTime(QString::fromLatin1(line.left(17)),
-                            QStringLiteral("dd MMM yyyy hh:mm"));
-    };
-    const QDateTime first = dateOf(file.readLine());
-    if (!first.isValid())
-        return 0;
-    const int minutes = first.time().hour() * 60 + first.time().minute();
-    QDate day = first.date();
-    if (minutes > 720 || (minutes == 720 && day.toJulianDay() % 2 == 0))
-        day = day.addDays(1);
-    file.seek(0);
-    file.readLine();
-    file.readLine();
-    int count = 0;
-    while (!file.atEnd()) {
-        const QDateTime t = dateOf(file.readLine());
-        if (t.isValid() && t.date() == day)
-            ++count;
-    }
-    return std::min(count, 32767);
-}
 
 } // namespace
 
@@ -139,7 +101,7 @@ int runChartCommand(const QStringList& args) {
     window.resize(width, height);
     try {
         for (qsizetype i = 0; i < files.size(); ++i)
-            window.loadSeriesFile(files[i], i > 0, valuesPerDay(files[i]));
+            window.loadSeriesFile(files[i], i > 0, -1); // unit label spacing from the file
         if (options.contains(QStringLiteral("--cumulative")))
             window.runOption(ChartOption::Cumulative);
         if (options.contains(QStringLiteral("--bar")))

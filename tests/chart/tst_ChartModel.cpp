@@ -32,6 +32,7 @@ class tst_ChartModel : public QObject {
 private slots:
     void oneSeries();
     void addShorterSeries();
+    void addShorterSeriesKeepsLaterLabels();
     void addLongerSeries();
     void labelSpacing_data();
     void labelSpacing();
@@ -92,6 +93,31 @@ void tst_ChartModel::addShorterSeries() {
     QCOMPARE(model.firstSeriesScale().upper, 400.0);
 }
 
+void tst_ChartModel::addShorterSeriesKeepsLaterLabels() {
+    ChartModel model;
+    QStringList unit;
+    for (int i = 0; i < 300; ++i)
+        unit << QStringLiteral("%1 Mar 1999 %2:%3 1")
+                    .arg(1 + i / 96, 2, 10, QLatin1Char('0'))
+                    .arg(i / 4 % 24, 2, 10, QLatin1Char('0'))
+                    .arg(i % 4 * 15, 2, 10, QLatin1Char('0'));
+    unit[150].replace(12, 5, QStringLiteral("7h15m"));
+    unit[250].replace(12, 5, QStringLiteral("9h30m"));
+    load(model, rp::test::seriesText("4 1 A", "UNIT VALUES B", unit));
+    load(model,
+         rp::test::seriesText("4 2 C", "UNIT VALUES D",
+                              {"31 Dec 1998 23:00 1", "01 Jan 1999 11:00 2", "01 Jan 1999 12:00 3",
+                               "01 Jan 1999 13:00 4"}),
+         true);
+    QCOMPARE(model.rowCount(), 300);
+    const QStringList expected{
+        "0=31 Dec 1998 23:00",   "1=01 Jan 1999 11:00",   "3=01 Jan 1999 13:00",
+        "4=01 Mar 1999 01:00",   "95=01 Mar 1999 23:45",  "96=02 Mar 1999",
+        "150=02 Mar 1999 7h15m", "250=03 Mar 1999 9h30m", "299=04 Mar 1999 02:45"};
+    for (const QString& label : expected)
+        QCOMPARE(model.rowLabel(label.section('=', 0, 0).toInt()), label.section('=', 1));
+}
+
 void tst_ChartModel::addLongerSeries() {
     ChartModel model;
     load(model, dailySeries("100 GAUGE", "FLOW, CFS", ramp(10), QDate(2000, 1, 1)));
@@ -122,6 +148,52 @@ void tst_ChartModel::labelSpacing_data() {
                     .arg(i);
     QTest::newRow("unit 96 a day")
         << rp::test::seriesText("4 1 A", "UNIT VALUES B", unit) << 96 << 96;
+
+    // A negative count has the values on the first value's rounded day counted from the file.
+    const auto unitFrom = [](const QString& code, const QString& first, int minutes, int lines,
+                             const QString& month = QStringLiteral("Mar")) {
+        QStringList text;
+        QDateTime start = QDateTime::fromString(first, QStringLiteral("yyyy-MM-dd hh:mm"));
+        start.setTimeSpec(Qt::UTC);
+        for (int i = 0; i < lines; ++i) {
+            const QDateTime t = start.addSecs(qint64(i) * minutes * 60);
+            text << QStringLiteral("%1 %2 %3 %4 %5")
+                        .arg(t.date().day(), 2, 10, QLatin1Char('0'))
+                        .arg(month)
+                        .arg(t.date().year())
+                        .arg(t.time().toString(QStringLiteral("hh:mm")))
+                        .arg(i);
+        }
+        return rp::test::seriesText(code + " 1 A", "UNIT VALUES B", text);
+    };
+    QTest::newRow("counted: from midnight")
+        << unitFrom("4", "1999-03-05 00:00", 15, 200) << -1 << 96;
+    QTest::newRow("counted: hourly unit values")
+        << unitFrom("4", "1999-03-05 00:00", 60, 60) << -1 << 24;
+    QTest::newRow("counted: before noon, the first day")
+        << unitFrom("4", "1999-03-05 11:45", 15, 200) << -1 << 49;
+    QTest::newRow("counted: after noon, the next day")
+        << unitFrom("4", "1999-03-05 12:15", 15, 200) << -1 << 96;
+    // 5 Mar 1999 is day 36224 from 30 Dec 1899: noon stays on it; 6 Mar moves on.
+    QTest::newRow("counted: noon of an even day stays")
+        << unitFrom("4", "1999-03-05 12:00", 15, 200) << -1 << 48;
+    QTest::newRow("counted: noon of an odd day moves on")
+        << unitFrom("4", "1999-03-06 12:00", 15, 200) << -1 << 96;
+    QTest::newRow("counted: shifted unit values")
+        << unitFrom("7", "1999-03-05 00:00", 30, 100) << -1 << 48;
+    QTest::newRow("counted: month in capitals")
+        << unitFrom("4", "1999-03-05 00:00", 15, 200, QStringLiteral("MAR")) << -1 << 96;
+    QTest::newRow("counted: a first line without a date counts none")
+        << rp::test::seriesText("4 1 A", "UNIT VALUES B",
+                                {"05 Mrz 1999 00:00 1", "05 Mar 1999 00:15 2"})
+        << -1 << 0;
+    QTest::newRow("counted: only dated lines of the day")
+        << rp::test::seriesText("4 1 A", "UNIT VALUES B",
+                                {"05 Mar 1999 00:00 1", "05 Mar 1999 25:00 2",
+                                 "31 Feb 1999 00:00 3", "05 Mar 1999 23:45 4",
+                                 "06 Mar 1999 00:00 5"})
+        << -1 << 2;
+    QTest::newRow("counted: hourly files keep 24") << rp::test::hourlySeries(100) << -1 << 24;
 }
 
 void tst_ChartModel::labelSpacing() {

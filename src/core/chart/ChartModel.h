@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/chart/AxisScale.h"
+#include "core/chart/RowLabels.h"
 
 #include <QColor>
 #include <QString>
@@ -40,8 +41,9 @@ struct ValueAxisState {
 class ChartModel {
 public:
     // Fills the chart from a series file: a new chart, or a further column when `addSeries` is
-    // set and a chart is shown. `valuesPerDay` spaces the labels of unit series. Throws rp::Error
-    // naming the file and line for unreadable input; the chart keeps what was set before.
+    // set and a chart is shown. `valuesPerDay` spaces the labels of unit series; a negative one
+    // has them counted from the file (UnitDayCount). Throws rp::Error naming the file and line
+    // for unreadable input; the chart keeps what was set before.
     void loadSeriesFile(const QString& path, bool addSeries, int valuesPerDay);
     void loadSeries(QIODevice& in, const QString& name, bool addSeries, int valuesPerDay);
 
@@ -90,8 +92,6 @@ private:
         std::vector<double> values;
         std::vector<std::uint8_t> nulls;
     };
-    // The date field's day, month and year, then the time of a sub-daily row not at midnight.
-    using Label = std::array<char, 17>;
 
     Column& columnForLoad(bool add);
     void readValues(QIODevice& in, const QString& name, Column& column, int width);
@@ -99,7 +99,7 @@ private:
     void setLabelSpacing(int code, int lines, int valuesPerDay);
 
     std::vector<Column> m_columns;
-    std::vector<Label> m_labels;
+    RowLabels m_labels;
     int m_rowCount = 0;
     bool m_cumulative = false;
     bool m_subDaily = false;

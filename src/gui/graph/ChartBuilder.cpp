@@ -32,12 +32,12 @@ QColor columnColor(int column) {
     return colors[column % int(std::size(colors))];
 }
 
-// Values as drawn: stacked columns sum the columns before them row by row.
-std::vector<std::vector<double>> drawnValues(const ChartModel& model, bool stacked) {
+// Values as stacked: each column summed with the columns before it row by row.
+std::vector<std::vector<double>> stackedValues(const ChartModel& model) {
     std::vector<std::vector<double>> values;
     for (int c = 0; c < model.seriesCount(); ++c) {
         values.push_back(model.values(c));
-        if (stacked && c > 0) {
+        if (c > 0) {
             const auto& below = values[c - 1];
             for (size_t r = 0; r < values[c].size(); ++r)
                 values[c][r] = (model.isNull(int(r), c) ? 0 : values[c][r]) + below[r];
@@ -167,14 +167,18 @@ void ChartBuilder::build(QChart& chart, const ChartModel& model, const ChartOpti
     chart.legend()->setAlignment(Qt::AlignRight);
 
     const bool stacked = options.stacked();
-    const auto values = drawnValues(model, stacked);
+    // Plain columns are drawn from the model itself: a long series is not copied for each drawing.
+    const auto sums = stacked ? stackedValues(model) : std::vector<std::vector<double>>{};
+    const auto values = [&](int c) -> const std::vector<double>& {
+        return stacked ? sums[c] : model.values(c);
+    };
     const int first = std::max(0, int(std::floor(rows.first)));
     const int last = std::min(model.rowCount() - 1, int(std::ceil(rows.last)));
     double low = 0, high = -1;
     for (int c = 0; c < model.seriesCount(); ++c)
         for (int r = first; r <= last; ++r)
             if (!model.isNull(r, c)) {
-                const double v = values[c][r];
+                const double v = values(c)[r];
                 if (high < low)
                     low = high = v;
                 low = std::min(low, v);
@@ -184,10 +188,10 @@ void ChartBuilder::build(QChart& chart, const ChartModel& model, const ChartOpti
         low = high = -1;
         for (int c = 0; c < model.seriesCount(); ++c)
             for (int r = first; r <= last; ++r)
-                if (!model.isNull(r, c) && values[c][r] > 0) {
-                    if (low <= 0 || values[c][r] < low)
-                        low = values[c][r];
-                    high = std::max(high, values[c][r]);
+                if (!model.isNull(r, c) && values(c)[r] > 0) {
+                    if (low <= 0 || values(c)[r] < low)
+                        low = values(c)[r];
+                    high = std::max(high, values(c)[r]);
                 }
     }
 
@@ -243,10 +247,10 @@ void ChartBuilder::build(QChart& chart, const ChartModel& model, const ChartOpti
     }
 
     for (int c = 0; c < model.seriesCount(); ++c) {
-        const auto segments = reduceForDisplay(values[c], model.nulls(c), first, last, pixels);
+        const auto segments = reduceForDisplay(values(c), model.nulls(c), first, last, pixels);
         std::vector<SeriesSegment> lowerSegments;
         if (family != ChartFamily::Line && stacked && c > 0)
-            lowerSegments = reduceForDisplay(values[c - 1], model.nulls(c), first, last, pixels);
+            lowerSegments = reduceForDisplay(values(c - 1), model.nulls(c), first, last, pixels);
         bool inLegend = false;
         for (size_t i = 0; i < segments.size(); ++i) {
             QAbstractSeries* series = nullptr;

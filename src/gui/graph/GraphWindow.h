@@ -62,8 +62,8 @@ public:
     ~GraphWindow() override;
 
     // GRAPH: draws the series file as a new chart, or adds it as a further series when asked and
-    // a chart is shown; `valuesPerDay` spaces the labels of unit series. Throws rp::Error; the
-    // chart keeps what it showed.
+    // a chart is shown; `valuesPerDay` spaces the labels of unit series (negative: counted from
+    // the file). Throws rp::Error; the chart keeps what it showed.
     void loadSeriesFile(const QString& path, bool addSeries, int valuesPerDay = 0);
     // Toggles the cumulative display.
     void totalit();
