@@ -2,8 +2,10 @@
 // RIVELPOST_BENCH_HDB, key 1001, 2010-01-01 to 2020-01-02): from the click until the grid's
 // model gives the first screen of rows, and scrolling from there to the last row. The model
 // reads the record set in place, so GO should stay within 1.5 times the sqlite3 command's export
-// of the same rows (anchor a).
+// of the same rows (anchor a). GO on the 100-year series (key 1002, 3,506,400 rows) should stay
+// within 1.5 times a bare sqlite3_step loop over its rows (BM_RawSqliteStep100Years).
 
+#include "BenchHdb.h"
 #include "app/mainwindow/MainWindow.h"
 #include "core/base/UserDialogs.h"
 #include "core/db/RecordSet.h"
@@ -18,8 +20,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-
 namespace {
 
 class CollectingDialogs : public rp::UserDialogs {
@@ -28,17 +28,28 @@ public:
     QStringList messages;
 };
 
-// A main window on the benchmark HDB showing the unit series once.
+// A unit series of the benchmark HDB as the main window finds it.
+struct UnitSeries {
+    const char* site;
+    const char* from;
+    const char* to;
+    qsizetype rows;
+};
+const UnitSeries tenYears{"11532500", "01-Jan-2010", "01-Jan-2020", 350640};
+const UnitSeries hundredYears{rp::bench::centurySite, "01-Jan-1920", "31-Dec-2019",
+                              rp::bench::centuryRows};
+
+// A main window on the benchmark HDB showing a unit series once.
 struct Session {
     QTemporaryDir folder;
     CollectingDialogs dialogs;
     std::unique_ptr<rp::MainWindow> window;
     QString error;
 
-    Session() {
-        const QString hdb = QString::fromLocal8Bit(std::getenv("RIVELPOST_BENCH_HDB"));
+    // hdb is empty when the benchmark was skipped.
+    Session(const QString& hdb, const UnitSeries& series) {
         if (hdb.isEmpty()) {
-            error = QStringLiteral("RIVELPOST_BENCH_HDB does not name the benchmark HDB");
+            error = QStringLiteral("no benchmark HDB");
             return;
         }
         rp::AppPaths::setProgramFolder(folder.path());
@@ -54,19 +65,19 @@ struct Session {
         window = std::make_unique<rp::MainWindow>(services);
         window->resize(1200, 800);
         window->startUp();
-        window->setDateTexts(QStringLiteral("01-Jan-2010"), QStringLiteral("01-Jan-2020"));
+        window->setDateTexts(QLatin1String(series.from), QLatin1String(series.to));
         window->setTimeStep(rp::TimeStep::Unit);
-        // The site of 1001 in the site list, its parameter list, then GO.
+        // The series' site in the site list, its parameter list, then GO.
         QTableView* grid = window->dataGrid();
         for (int r = 0; r < grid->model()->rowCount(); ++r)
-            if (grid->model()->index(r, 0).data().toString() == QLatin1String("11532500"))
+            if (grid->model()->index(r, 0).data().toString() == QLatin1String(series.site))
                 grid->setCurrentIndex(grid->model()->index(r, 0));
         window->parametersAllCommand();
         grid->setCurrentIndex(grid->model()->index(0, 0));
         window->goCommand();
         if (!dialogs.messages.isEmpty())
             error = dialogs.messages.join(QLatin1Char('\n'));
-        else if (!window->recordSet() || window->recordSet()->recordCount() != 350640)
+        else if (!window->recordSet() || window->recordSet()->recordCount() != series.rows)
             error = QStringLiteral("The unit series did not arrive whole.");
     }
     ~Session() { rp::AppPaths::setProgramFolder({}); }
@@ -84,10 +95,11 @@ double readVisibleRows(QTableView* grid) {
     return length;
 }
 
-void BM_GoFirstRows(benchmark::State& state) {
-    Session session;
+void goFirstRows(benchmark::State& state, const QString& hdb, const UnitSeries& series) {
+    Session session(hdb, series);
     if (!session.error.isEmpty()) {
-        state.SkipWithError(qPrintable(session.error));
+        if (!hdb.isEmpty())
+            state.SkipWithError(qPrintable(session.error));
         return;
     }
     QPushButton* go = session.window->findChild<QPushButton*>(QStringLiteral("Getbutton"));
@@ -95,15 +107,28 @@ void BM_GoFirstRows(benchmark::State& state) {
         go->click();
         benchmark::DoNotOptimize(readVisibleRows(session.window->dataGrid()));
     }
-    state.counters["rows"] = double(session.window->recordSet()->recordCount());
+    const rp::RecordSet* records = session.window->recordSet();
+    state.counters["rows"] = double(records->recordCount());
+    state.counters["bytes_per_row"] =
+        double(records->memoryBytes()) / double(records->recordCount());
     if (!session.dialogs.messages.isEmpty())
         state.SkipWithError(qPrintable(session.dialogs.messages.join(QLatin1Char('\n'))));
 }
 
+void BM_GoFirstRows(benchmark::State& state) {
+    goFirstRows(state, rp::bench::benchHdb(state), tenYears);
+}
+
+void BM_GoFirstRows100Years(benchmark::State& state) {
+    goFirstRows(state, rp::bench::centuryBenchHdb(state), hundredYears);
+}
+
 void BM_ScrollToLastRow(benchmark::State& state) {
-    Session session;
+    const QString hdb = rp::bench::benchHdb(state);
+    Session session(hdb, tenYears);
     if (!session.error.isEmpty()) {
-        state.SkipWithError(qPrintable(session.error));
+        if (!hdb.isEmpty())
+            state.SkipWithError(qPrintable(session.error));
         return;
     }
     QTableView* grid = session.window->dataGrid();
@@ -119,4 +144,5 @@ void BM_ScrollToLastRow(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_GoFirstRows)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GoFirstRows100Years)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScrollToLastRow)->Unit(benchmark::kMillisecond)->UseRealTime();

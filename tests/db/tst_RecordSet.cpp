@@ -4,6 +4,7 @@
 #include "core/base/JetDate.h"
 #include "core/base/ValueText.h"
 #include "core/db/Database.h"
+#include "core/db/RecordColumn.h"
 #include "core/db/RecordSetBuilder.h"
 
 #include <QTest>
@@ -570,10 +571,78 @@ private slots:
     }
 
     void valueRowsAreCompact() {
-        // int, date-time, real, int: the unit-value layout.
+        // int, date-time, real, int: the unit-value layout. The key and source are the same in
+        // every row and the types too: a row needs its date and value only.
         auto rs = seriesSet(100000, nullptr, LockType::ReadOnly);
         const double perRow = double(rs->memoryBytes()) / double(rs->recordCount());
-        QVERIFY2(perRow < 48.0, qPrintable(QString::number(perRow)));
+        QVERIFY2(perRow < 17.0, qPrintable(QString::number(perRow)));
+    }
+
+    // A column holds a value or type shared by all its cells once, until a cell differs.
+    void columnCellsKeepTheirValues_data() {
+        QTest::addColumn<QVariantList>("cells");
+        QTest::addColumn<int>("setRow"); // -1: no change
+        QTest::addColumn<QVariant>("setTo");
+        QTest::addColumn<int>("dropped"); // removeLast this often, then append the cells again
+        const QVariant null;
+        const QVariant five(qlonglong(5));
+        const QVariant six(qlonglong(6));
+        const QVariant text(QStringLiteral("a"));
+        // The integer whose bits are those of the real 1.0.
+        const QVariant oneBits(qlonglong(4607182418800017408LL));
+        const QVariantList same{five, five, five};
+        QTest::newRow("one value") << same << -1 << null << 0;
+        QTest::newRow("differs last") << QVariantList{five, five, six} << -1 << null << 0;
+        QTest::newRow("differs first") << QVariantList{six, five, five} << -1 << null << 0;
+        QTest::newRow("null inside") << QVariantList{five, null, five} << -1 << null << 0;
+        QTest::newRow("null first") << QVariantList{null, five, five} << -1 << null << 0;
+        QTest::newRow("same bits, other type")
+            << QVariantList{oneBits, QVariant(1.0), oneBits} << -1 << null << 0;
+        QTest::newRow("texts") << QVariantList{text, text, QVariant(QStringLiteral("b"))} << -1
+                               << null << 0;
+        QTest::newRow("set to another") << same << 1 << six << 0;
+        QTest::newRow("set to the same") << same << 2 << five << 0;
+        QTest::newRow("set to null") << same << 0 << null << 0;
+        QTest::newRow("set to a text") << same << 2 << text << 0;
+        QTest::newRow("set to a real of the same bits")
+            << QVariantList{oneBits, oneBits} << 1 << QVariant(1.0) << 0;
+        QTest::newRow("dropped and appended") << QVariantList{five, six} << -1 << null << 1;
+        QTest::newRow("emptied and appended") << QVariantList{six, five} << -1 << null << 2;
+        QTest::newRow("set after dropping") << same << 0 << six << 3;
+    }
+    void columnCellsKeepTheirValues() {
+        QFETCH(QVariantList, cells);
+        QFETCH(int, setRow);
+        QFETCH(QVariant, setTo);
+        QFETCH(int, dropped);
+        RecordColumn column(QStringLiteral("x"), FieldType::Null);
+        QVariantList expected;
+        const auto append = [&] {
+            for (const QVariant& v : cells) {
+                column.append(v);
+                expected.append(v);
+            }
+        };
+        append();
+        for (int i = 0; i < dropped; ++i) {
+            column.removeLast();
+            expected.removeLast();
+        }
+        if (dropped > 0)
+            append();
+        if (setRow >= 0) {
+            column.set(setRow, setTo);
+            expected[setRow] = setTo;
+        }
+        QCOMPARE(column.size(), expected.size());
+        for (qsizetype row = 0; row < expected.size(); ++row) {
+            const QVariant got = column.value(row);
+            QCOMPARE(got.isValid(), expected[row].isValid());
+            if (got.isValid()) {
+                QCOMPARE(got.typeId(), expected[row].typeId());
+                QCOMPARE(got, expected[row]);
+            }
+        }
     }
 };
 

@@ -3,6 +3,8 @@
 #include "core/base/JetDate.h"
 #include "core/base/ValueText.h"
 
+#include <algorithm>
+
 namespace rp {
 
 QDateTime dateTimeFromMSecs(qint64 msecs) {
@@ -18,8 +20,25 @@ RecordColumn::RecordColumn(const QString& name, FieldType declaredType)
     : m_name(name), m_type(declaredType) {}
 
 void RecordColumn::reserve(qsizetype rows) {
-    m_payload.reserve(size_t(rows));
-    m_tags.reserve(size_t(rows));
+    m_reserved = rows;
+    if (!m_onePayload)
+        m_payload.reserve(size_t(rows));
+    if (!m_oneTag)
+        m_tags.reserve(size_t(rows));
+}
+
+void RecordColumn::splitTags() {
+    m_tags.reserve(size_t(std::max(m_reserved, m_size + 1)));
+    for (qsizetype i = 0; i < m_size; ++i)
+        m_tags.push_back(m_tag);
+    m_oneTag = false;
+}
+
+void RecordColumn::splitPayloads() {
+    m_payload.reserve(size_t(std::max(m_reserved, m_size + 1)));
+    for (qsizetype i = 0; i < m_size; ++i)
+        m_payload.push_back(m_payload0);
+    m_onePayload = false;
 }
 
 void RecordColumn::appendText(const QString& text) {
@@ -87,13 +106,15 @@ void RecordColumn::append(const QVariant& value) {
     }
     FieldType type;
     const Payload p = encode(value, type);
-    m_payload.push_back(p);
-    m_tags.push_back(quint8(type));
+    push(quint8(type), p);
 }
 
 void RecordColumn::removeLast() {
-    m_payload.pop_back();
-    m_tags.pop_back();
+    if (!m_onePayload)
+        m_payload.pop_back();
+    if (!m_oneTag)
+        m_tags.pop_back();
+    --m_size;
 }
 
 void RecordColumn::finish() {
@@ -103,16 +124,16 @@ void RecordColumn::finish() {
     m_payload.shrink_to_fit();
     m_texts.shrink_to_fit();
     if (m_type == FieldType::Null) {
-        for (size_t i = 0; i < m_tags.size(); ++i)
-            if (FieldType(m_tags[i]) != FieldType::Null) {
-                m_type = FieldType(m_tags[i]);
+        for (qsizetype i = 0; i < m_size; ++i)
+            if (typeAt(i) != FieldType::Null) {
+                m_type = typeAt(i);
                 break;
             }
     }
 }
 
 QVariant RecordColumn::value(qsizetype row) const {
-    const Payload p = m_payload[size_t(row)];
+    const Payload p = payloadAt(row);
     switch (typeAt(row)) {
     case FieldType::Null:
         return {};
@@ -131,7 +152,7 @@ QVariant RecordColumn::value(qsizetype row) const {
 }
 
 QString RecordColumn::displayText(qsizetype row) const {
-    const Payload p = m_payload[size_t(row)];
+    const Payload p = payloadAt(row);
     switch (typeAt(row)) {
     case FieldType::Null:
         return {};
@@ -150,7 +171,7 @@ QString RecordColumn::displayText(qsizetype row) const {
 }
 
 void RecordColumn::appendDisplayText(QByteArray& latin1, qsizetype row) const {
-    const Payload p = m_payload[size_t(row)];
+    const Payload p = payloadAt(row);
     switch (typeAt(row)) {
     case FieldType::Null:
         return;
@@ -167,8 +188,17 @@ void RecordColumn::appendDisplayText(QByteArray& latin1, qsizetype row) const {
 
 void RecordColumn::set(qsizetype row, const QVariant& value) {
     FieldType type;
-    m_payload[size_t(row)] = encode(value, type);
-    m_tags[size_t(row)] = quint8(type);
+    Payload p = encode(value, type);
+    if (type == FieldType::Null)
+        p = m_payload0;
+    if (m_onePayload && !samePayload(p, m_payload0))
+        splitPayloads();
+    if (!m_onePayload)
+        m_payload[size_t(row)] = p;
+    if (m_oneTag && quint8(type) != m_tag)
+        splitTags();
+    if (!m_oneTag)
+        m_tags[size_t(row)] = quint8(type);
     if (m_type == FieldType::Null)
         m_type = type;
 }
