@@ -250,6 +250,10 @@ void PostgresDatabase::rollback() {
     takeBack(QStringLiteral("ROLLBACK"));
 }
 
+void PostgresDatabase::lockUntilTransactionEnds(const QString& name) {
+    run(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"), {name});
+}
+
 void PostgresDatabase::takeBack(const QString& sql) {
     // Never cancelled: a Cancel that stopped the work must not also stop its undoing.
     Progress progress = std::exchange(m_progress, {});
