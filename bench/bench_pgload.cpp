@@ -22,6 +22,7 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QFile>
 #include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
@@ -253,6 +254,22 @@ double percentile(std::vector<double> values, double p) {
     return values[std::min(i, values.size() - 1)];
 }
 
+// Busy and all jiffies of the whole machine so far, from /proc/stat (zeros where there is none).
+std::pair<double, double> machineJiffies() {
+    QFile stat(QStringLiteral("/proc/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {0, 0};
+    const QList<QByteArray> fields = stat.readLine().simplified().split(' ');
+    double all = 0;
+    double idle = 0;
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+        all += fields[i].toDouble();
+        if (i == 4 || i == 5) // idle, iowait
+            idle += fields[i].toDouble();
+    }
+    return {all - idle, all};
+}
+
 double singleClientGo(const QString& connection) {
     const auto db = rp::openDatabase(connection);
     std::vector<double> seconds;
@@ -374,9 +391,11 @@ void BM_PostgresManyUsers(benchmark::State& state) {
     Results results;
     double single = 0;
     double clientCpu = 0;
+    double machineBusy = 0;
     for (auto _ : state) {
         single = singleClientGo(connection);
         const std::clock_t cpuStart = std::clock();
+        const auto jiffiesStart = machineJiffies();
         const auto until = Clock::now() + std::chrono::seconds(seconds);
         std::vector<std::thread> threads;
         for (int id = 0; id < clientCount; ++id)
@@ -393,6 +412,9 @@ void BM_PostgresManyUsers(benchmark::State& state) {
         for (std::thread& t : threads)
             t.join();
         clientCpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const auto jiffiesEnd = machineJiffies();
+        const double all = jiffiesEnd.second - jiffiesStart.second;
+        machineBusy = all > 0 ? (jiffiesEnd.first - jiffiesStart.first) / all : 0;
     }
     const auto db = rp::openDatabase(connection);
     const qint64 lost = lostEdits(*db, results.edits) + lostWriteBacks(*db, results.writeBacks);
@@ -407,12 +429,14 @@ void BM_PostgresManyUsers(benchmark::State& state) {
     std::fprintf(stderr,
                  "%d clients, %d s: %lld cycles (%.1f/s), GO median %.2f ms, p95 %.2f ms, alone "
                  "%.2f ms; %zu edits, %zu refused (%lld wrongly); %zu write-backs, %lld refused; "
-                 "%lld errors; %lld lost; the clients used %.2f cores\n",
+                 "%lld errors; %lld lost; the clients used %.2f cores, the machine was %.0f%% busy "
+                 "(%u cores)\n",
                  clientCount, seconds, static_cast<long long>(results.cycles),
                  double(results.cycles) / seconds, median * 1e3, p95 * 1e3, single * 1e3,
                  results.edits.size(), results.refusedEdits.size(), static_cast<long long>(wrong),
                  results.writeBacks.size(), static_cast<long long>(results.writeBackRefusals),
-                 static_cast<long long>(errors), static_cast<long long>(lost), clientCpu / seconds);
+                 static_cast<long long>(errors), static_cast<long long>(lost), clientCpu / seconds,
+                 machineBusy * 100, std::thread::hardware_concurrency());
     state.counters["clients"] = clientCount;
     state.counters["cycles_per_second"] = double(results.cycles) / seconds;
     state.counters["go_single_s"] = single;
@@ -422,6 +446,7 @@ void BM_PostgresManyUsers(benchmark::State& state) {
     state.counters["edit_refusals"] = double(results.refusedEdits.size());
     state.counters["wrong_refusals"] = double(wrong);
     state.counters["client_cores"] = clientCpu / seconds;
+    state.counters["machine_busy"] = machineBusy;
     state.counters["writebacks"] = double(results.writeBacks.size());
     state.counters["writeback_refusals"] = double(results.writeBackRefusals);
     state.counters["errors"] = double(errors);
