@@ -72,15 +72,21 @@ std::shared_ptr<rp::Database> benchHdb(QString& error) {
     }
 }
 
+// The benchmark HDB, or nothing when the benchmark was skipped for want of it.
+std::shared_ptr<rp::Database> benchHdbOrSkip(benchmark::State& state) {
+    QString error;
+    auto db = benchHdb(error);
+    if (!db)
+        state.SkipWithError(error.toStdString().c_str());
+    return db;
+}
+
 // Only loads rp_bench when it is missing: bench/run runs it before the anchors, one of which reads
 // the unit series from there.
 void BM_PostgresBenchHdb(benchmark::State& state) {
-    QString error;
-    const auto db = benchHdb(error);
-    if (!db) {
-        state.SkipWithError(error.toStdString().c_str());
+    const auto db = benchHdbOrSkip(state);
+    if (!db)
         return;
-    }
     for (auto _ : state)
         benchmark::DoNotOptimize(db.get());
     state.counters["rows"] = double(seriesRows * seriesCount);
@@ -88,12 +94,9 @@ void BM_PostgresBenchHdb(benchmark::State& state) {
 BENCHMARK(BM_PostgresBenchHdb)->Iterations(1)->Repetitions(1);
 
 void BM_PostgresGo(benchmark::State& state) {
-    QString error;
-    const auto db = benchHdb(error);
-    if (!db) {
-        state.SkipWithError(error.toStdString().c_str());
+    const auto db = benchHdbOrSkip(state);
+    if (!db)
         return;
-    }
     const QString sql =
         rp::retrievalStatement(rp::TimeStep::Unit, QStringLiteral("1001"),
                                QStringLiteral("01-Jan-2010"), QStringLiteral("02-Jan-2020"));
@@ -111,12 +114,9 @@ BENCHMARK(BM_PostgresGo)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 // Saving one edited value of the unit series through the record set GO filled, as the grid does.
 void BM_PostgresSaveOneUnitValue(benchmark::State& state) {
-    QString error;
-    const auto db = benchHdb(error);
-    if (!db) {
-        state.SkipWithError(error.toStdString().c_str());
+    const auto db = benchHdbOrSkip(state);
+    if (!db)
         return;
-    }
     const auto set = db->open(rp::retrievalStatement(rp::TimeStep::Unit, QStringLiteral("1001"),
                                                      QStringLiteral("01-Jan-2010"),
                                                      QStringLiteral("02-Jan-2020")),
@@ -137,12 +137,9 @@ void BM_PostgresSaveOneUnitValue(benchmark::State& state) {
 BENCHMARK(BM_PostgresSaveOneUnitValue)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 void BM_PostgresParametersWithData(benchmark::State& state) {
-    QString error;
-    const auto db = benchHdb(error);
-    if (!db) {
-        state.SkipWithError(error.toStdString().c_str());
+    const auto db = benchHdbOrSkip(state);
+    if (!db)
         return;
-    }
     const QString sql = rp::parameterListWithDataStatement(QStringLiteral("7"), rp::TimeStep::Unit,
                                                            QStringLiteral("01-Jun-2015"),
                                                            QStringLiteral("30-Jun-2015"));
