@@ -6,9 +6,11 @@
 #include "core/writeback/AggregateSinkFactory.h"
 #include "core/writeback/DatabaseAggregateSink.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <thread>
 #include <unistd.h>
 
 using namespace rp;
@@ -75,6 +77,8 @@ private slots:
     void untrustedSeriesWritesNothing();
     void partOfAYearKeepsTheStoredValue_data() { test::addBackendRows(); }
     void partOfAYearKeepsTheStoredValue();
+    void twoUsersWriteTheSameSeries_data();
+    void twoUsersWriteTheSameSeries();
 
 private:
     void use(test::BackendHdb& hdb) {
@@ -559,6 +563,50 @@ void tst_WriteBack::partOfAYearKeepsTheStoredValue() {
     for (const char* named : {"October 2000", "2000", "2002"})
         QVERIFY2(note.contains(QLatin1String(named)), qPrintable(note));
     QVERIFY2(!note.contains(QLatin1String("2001")), qPrintable(note));
+}
+
+void tst_WriteBack::twoUsersWriteTheSameSeries_data() {
+    test::addBackendColumn();
+    QTest::newRow("PostgreSQL") << QStringLiteral("PostgreSQL");
+}
+
+// Two users write back the same series at the same moment, each through a connection of its own:
+// the one that comes second replaces what the first wrote instead of failing on it.
+void tst_WriteBack::twoUsersWriteTheSameSeries() {
+    RP_BACKEND_HDB(hdb);
+    use(hdb);
+    insert(QStringLiteral("rmonth"), QStringLiteral("3/01/2005"), 1, 1);
+    // A third user holds the March row, so both write-backs are under way when it lets go.
+    const auto holder = hdb.openAnother();
+    holder->beginTransaction();
+    holder->executeNative(QStringLiteral("SELECT * FROM rmonth FOR UPDATE"));
+    const QByteArray text = wholeYear("01 MAR 2005 40\r\n02 MAR 2005 60\r\n01 MAY 2005 10\r\n");
+    QString failures[2];
+    std::thread users[2];
+    for (int i = 0; i < 2; ++i)
+        users[i] = std::thread([&, i] {
+            try {
+                report(text);
+            } catch (const Error& e) {
+                failures[i] = e.message();
+            }
+        });
+    QElapsedTimer waited;
+    waited.start();
+    // Asked outside the holder's transaction, which would see the same answer each time.
+    while (test::firstColumn(*m_db, QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE "
+                                                   "wait_event_type = 'Lock' AND datname = "
+                                                   "current_database()")) != QLatin1String("2") &&
+           waited.elapsed() < 20000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    holder->rollback();
+    for (std::thread& user : users)
+        user.join();
+    QCOMPARE(failures[0], QString());
+    QCOMPARE(failures[1], QString());
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("rmonth")),
+             (QStringList{"3/1/2005 198 5", "5/1/2005 20 5"}));
+    QCOMPARE(rowsOf(*m_db, QStringLiteral("ryear")), QStringList{"1/1/2005 218.185 5"});
 }
 
 QTEST_GUILESS_MAIN(tst_WriteBack)

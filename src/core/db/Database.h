@@ -54,6 +54,9 @@ public:
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
+    // Inside a transaction: until it ends, another connection that asks for the same name waits
+    // here. Backends that let one writer in at a time need nothing of it.
+    virtual void lockUntilTransactionEnds(const QString& name) { (void)name; }
 
     // How saved record-set edits reach the database: one row by its key. Each throws rp::Error
     // when the database refuses, or when not exactly one row matched the key.

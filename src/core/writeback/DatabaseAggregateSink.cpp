@@ -145,6 +145,9 @@ QString DatabaseAggregateSink::finish() {
                     nothingWritten());
     QStringList skipped;
     inTransaction(*m_db, QStringLiteral("The monthly and yearly values were not written"), [&] {
+        // A write-back of the same parameter by another user waits for this one to end: its
+        // deletes then find the rows written here instead of failing on them with a duplicate.
+        m_db->lockUntilTransactionEnds(QStringLiteral("rivelpost write-back %1").arg(m_parameter));
         for (const Pending& row : rows) {
             if (!covers(row) && isStored(row)) {
                 skipped.append(row.month == 0 ? QString::number(row.year)

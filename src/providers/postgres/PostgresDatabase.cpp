@@ -250,6 +250,10 @@ void PostgresDatabase::rollback() {
     takeBack(QStringLiteral("ROLLBACK"));
 }
 
+void PostgresDatabase::lockUntilTransactionEnds(const QString& name) {
+    run(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext($1))"), {name});
+}
+
 void PostgresDatabase::takeBack(const QString& sql) {
     // Never cancelled: a Cancel that stopped the work must not also stop its undoing.
     Progress progress = std::exchange(m_progress, {});
@@ -291,12 +295,14 @@ QString PostgresDatabase::editableTable(const QString& sourceTable, pg_result* r
 RowChangeSql PostgresDatabase::rowSql() const {
     RowChangeSql sql{*m_dialect, [](qsizetype n) { return QStringLiteral("$%1").arg(n); }};
     // A date-time was read to the millisecond: the stored value matches at that precision, so
-    // microseconds the server keeps do not make every save fail.
+    // microseconds the server keeps do not make every save fail. The range around it, which the
+    // truncation implies, lets the key's index find the row instead of a scan of the series.
     sql.keyTerm = [](const QString& column, const QVariant& value, QVariantList& parameters) {
         if (value.typeId() != QMetaType::QDateTime)
             return QString();
         parameters.append(value);
-        return QStringLiteral("date_trunc('milliseconds', %1) = $%2")
+        return QStringLiteral("date_trunc('milliseconds', %1) = $%2 AND %1 >= $%2 AND %1 < $%2 + "
+                              "interval '1 millisecond'")
             .arg(column)
             .arg(parameters.size());
     };

@@ -43,6 +43,8 @@ public:
     void beginTransaction() override;
     void commit() override;
     void rollback() override;
+    // An advisory lock of the transaction, by the name's hash.
+    void lockUntilTransactionEnds(const QString& name) override;
 
     void insertRow(const QString& table, const QStringList& columns,
                    const QVariantList& values) override;
