@@ -69,16 +69,6 @@ bool isCompoundWord(const JetToken& t) {
            t.isWord(QLatin1StringView("INTERSECT"));
 }
 
-bool isAggregate(const JetToken& t) {
-    static const char* const names[] = {"Count", "Sum",   "Avg",         "Min",    "Max",
-                                        "First", "Last",  "StDev",       "StDevP", "Var",
-                                        "VarP",  "Total", "group_concat"};
-    for (const char* n : names)
-        if (t.isWord(QLatin1StringView(n)))
-            return true;
-    return false;
-}
-
 QString tableNameAsWritten(const JetToken& t) {
     if (t.kind == Kind::Word)
         return t.text;
@@ -153,6 +143,16 @@ QString topLimit(const JetStatement& st, int from, int order, int last, const QS
 }
 
 } // namespace
+
+bool isAggregate(const JetToken& t) {
+    static const char* const names[] = {"Count", "Sum",   "Avg",         "Min",    "Max",
+                                        "First", "Last",  "StDev",       "StDevP", "Var",
+                                        "VarP",  "Total", "group_concat"};
+    for (const char* n : names)
+        if (t.isWord(QLatin1StringView(n)))
+            return true;
+    return false;
+}
 
 void rewriteConcatenation(JetStatement& st, bool castOperands) {
     for (int i = 0; i < st.size(); ++i) {

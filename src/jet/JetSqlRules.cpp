@@ -65,6 +65,8 @@ QString likePattern(const QString& jet, bool allowEscape, bool* escaped) {
     return out;
 }
 
+} // namespace
+
 // Is token i in the FROM clause of its SELECT (after FROM, before the next clause)?
 bool inFromClause(const JetStatement& st, int i) {
     const int d = st.depth(i);
@@ -81,8 +83,6 @@ bool inFromClause(const JetStatement& st, int i) {
     }
     return false;
 }
-
-} // namespace
 
 bool isClauseWord(const JetToken& token) {
     if (token.kind != Kind::Word)

@@ -31,6 +31,8 @@ class tst_JetConformance : public QObject {
 private slots:
     void accessAnswers_data();
     void accessAnswers();
+    void textColumnsIgnoreCase_data();
+    void textColumnsIgnoreCase();
     void unnamedColumns_data();
     void unnamedColumns();
     void makeTable_data() { test::addBackendRows(); }
@@ -200,6 +202,75 @@ void tst_JetConformance::accessAnswers() {
     }
 }
 
+// Option Compare Database: a query compares, groups, sorts and makes distinct its texts
+// ignoring case ("GROUP BY clause", "ORDER BY clause", "ALL, DISTINCT, DISTINCTROW, TOP
+// predicates", "Comparison operators"). Site 11 spells site 7's name and state in other case.
+void tst_JetConformance::textColumnsIgnoreCase_data() {
+    test::addBackendColumn();
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("expected");
+    const struct {
+        const char* name;
+        const char* sql;
+        const char* expected;
+    } cases[] = {
+        {"GROUP BY", "SELECT Count(*) FROM rsite GROUP BY site_name ORDER BY Count(*) DESC", "3|1"},
+        {"GROUP BY, the column in an expression",
+         "SELECT Count(*), UCase(site_name) FROM rsite GROUP BY site_name ORDER BY Count(*)",
+         "1|3"},
+        {"GROUP BY a qualified column",
+         "SELECT Count(*) FROM rsite AS r GROUP BY r.state, r.site_name ORDER BY 1", "1|3"},
+        {"HAVING a grouped text", "SELECT Count(*) FROM rsite GROUP BY state HAVING state = 'ca'",
+         "3"},
+        {"HAVING Like a grouped text",
+         "SELECT Count(*) FROM rsite GROUP BY site_name HAVING site_name LIKE 'kern*'", "3"},
+        {"DISTINCT", "SELECT Count(*) FROM (SELECT DISTINCT site_name FROM rsite) AS t", "2"},
+        {"DISTINCT of two columns",
+         "SELECT Count(*) FROM (SELECT DISTINCT [state], site_name AS s FROM rsite) AS t", "2"},
+        {"ORDER BY", "SELECT datatype_site_id FROM rsite ORDER BY state, datatype_site_id",
+         "1001|1002|3001|2001"},
+        {"ORDER BY DESC, qualified",
+         "SELECT r.datatype_site_id FROM rsite AS r ORDER BY r.state DESC, r.datatype_site_id",
+         "2001|1001|1002|3001"},
+        {"TOP ties on a text",
+         "SELECT Count(*) FROM (SELECT TOP 1 site_id FROM rsite ORDER BY "
+         "state) AS t",
+         "3"},
+        {"join on a text",
+         "SELECT Count(*) FROM rsite AS a INNER JOIN rsite AS b ON a.site_name = b.site_name "
+         "WHERE a.datatype_site_id < b.datatype_site_id",
+         "3"},
+        {"columns compared",
+         "SELECT Count(*) FROM rsite AS a, rsite AS b WHERE a.state = b.state AND a.site_id <> "
+         "b.site_id",
+         "4"},
+        {"columns compared with <",
+         "SELECT Count(*) FROM rsite AS a, rsite AS b WHERE a.state < "
+         "b.state",
+         "3"},
+    };
+    for (const char* backend : {"SQLite", "PostgreSQL"})
+        for (const auto& c : cases)
+            QTest::addRow("%s: %s", backend, c.name)
+                << QString::fromLatin1(backend) << QString::fromLatin1(c.sql)
+                << QString::fromLatin1(c.expected);
+}
+
+void tst_JetConformance::textColumnsIgnoreCase() {
+    RP_BACKEND_HDB(hdb);
+    QFETCH(QString, sql);
+    QFETCH(QString, expected);
+    hdb.fillSmall();
+    try {
+        hdb.db()->executeNative(QStringLiteral(
+            "INSERT INTO rsite VALUES (11, '6', 'Kern R nr Kernville', 'ca', 3, 3001, "
+            "'Discharge', 'cfs', 19)"));
+        QCOMPARE(firstColumn(*hdb.db(), sql), expected);
+    } catch (const Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+}
+
 void tst_JetConformance::unnamedColumns_data() {
     test::addBackendColumn();
     QTest::addColumn<QString>("sql");
@@ -217,6 +288,10 @@ void tst_JetConformance::unnamedColumns_data() {
         {"qualified names and stars", "SELECT r.site_name, r.* FROM rsite AS r WHERE site_id = 9",
          "site_name"},
         {"a value", "SELECT TOP 1 'x', [state] FROM rsite ORDER BY site_id", "Expr1000|state"},
+        {"distinct texts", "SELECT DISTINCT site_name, [state], site_id FROM rsite",
+         "site_name|state|site_id"},
+        {"grouped texts", "SELECT site_name, Count(*) AS n FROM rsite GROUP BY site_name",
+         "site_name|n"},
     };
     for (const char* backend : {"SQLite", "PostgreSQL"})
         for (const auto& c : cases)
