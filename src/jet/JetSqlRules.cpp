@@ -128,6 +128,20 @@ QString stringLiteralValue(const JetToken& token) {
     return value;
 }
 
+bool isName(const JetToken& token) {
+    return (token.kind == Kind::Word && !isClauseWord(token)) || token.kind == Kind::Bracketed ||
+           token.kind == Kind::BackQuoted;
+}
+
+QString nameAsWritten(const JetToken& token) {
+    if (token.kind == Kind::Word)
+        return token.text;
+    QString name = token.kind == Kind::BackQuoted ? stringLiteralValue(token) : token.inner();
+    if (token.kind == Kind::Bracketed && name.endsWith(QLatin1Char('$')))
+        name.chop(1);
+    return name;
+}
+
 void checkSingleStatement(JetStatement& st) {
     bool seen = false;
     for (int i = 0; i < st.size(); ++i) {

@@ -13,22 +13,8 @@ namespace {
 
 using Kind = JetToken::Kind;
 
-bool isName(const JetToken& t) {
-    return (t.kind == Kind::Word && !isClauseWord(t)) || t.kind == Kind::Bracketed ||
-           t.kind == Kind::BackQuoted;
-}
-
-QString writtenName(const JetToken& t) {
-    if (t.kind == Kind::Word)
-        return t.text;
-    QString name = t.kind == Kind::BackQuoted ? stringLiteralValue(t) : t.inner();
-    if (t.kind == Kind::Bracketed && name.endsWith(QLatin1Char('$')))
-        name.chop(1);
-    return name;
-}
-
 QString nameOf(const JetToken& t) {
-    return writtenName(t).toLower();
+    return nameAsWritten(t).toLower();
 }
 
 bool isOneOf(const JetToken& t, std::initializer_list<const char*> words) {
@@ -55,7 +41,7 @@ QSet<QString> textColumnNames(const JetStatement& st, const ColumnKindsLookup& l
         const JetToken& p = st.token(prev);
         if (isOneOf(p, {"FROM", "JOIN", "UPDATE", "INTO"}) ||
             (p.kind == Kind::Comma && inFromClause(st, i)))
-            tables.insert(writtenName(st.token(i)));
+            tables.insert(nameAsWritten(st.token(i)));
     }
     QSet<QString> text;
     QSet<QString> other;
@@ -241,7 +227,7 @@ void collateTextColumns(JetStatement& st, const SqlDialect& dialect,
             const bool aliased = after >= 0 && st.token(after).isWord(QLatin1StringView("AS"));
             st.insertAfter(r.last, aliased ? collate
                                            : collate + QStringLiteral(" AS ") +
-                                                 dialect.quoteIdentifier(writtenName(t)));
+                                                 dialect.quoteIdentifier(nameAsWritten(t)));
         } else if (comparedAlone(st, r, grouped)) {
             st.insertBefore(r.first, QStringLiteral("("));
             st.insertAfter(r.last, collate + QLatin1Char(')'));

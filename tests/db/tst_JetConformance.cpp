@@ -227,6 +227,8 @@ void tst_JetConformance::textColumnsIgnoreCase_data() {
         {"DISTINCT", "SELECT Count(*) FROM (SELECT DISTINCT site_name FROM rsite) AS t", "2"},
         {"DISTINCT of two columns",
          "SELECT Count(*) FROM (SELECT DISTINCT [state], site_name AS s FROM rsite) AS t", "2"},
+        {"DISTINCT, ordered",
+         "SELECT Count(*) FROM (SELECT DISTINCT state FROM rsite ORDER BY state) AS t", "2"},
         {"ORDER BY", "SELECT datatype_site_id FROM rsite ORDER BY state, datatype_site_id",
          "1001|1002|3001|2001"},
         {"ORDER BY DESC, qualified",
