@@ -8,7 +8,8 @@
 
 namespace rp {
 
-JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& dialect) {
+JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& dialect,
+                                      const ColumnKindsLookup& columns) {
     JetStatement st(tokenizeJetSql(jetSql));
     checkSingleStatement(st);
     translateTokens(st, dialect);
@@ -20,6 +21,7 @@ JetSql::Translation JetSql::translate(const QString& jetSql, const SqlDialect& d
     rewriteArithmetic(st);
     rewriteSwitchAndChoose(st, dialect);
     rewriteTextComparisons(st, dialect);
+    collateTextColumns(st, dialect, columns);
     rewriteDivision(st, dialect);
     rewriteMakeTable(st);
     rewriteConcatenation(st, dialect.castsConcatenationOperands());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jet/JetSqlTextColumns.h"
 #include "jet/SqlDialect.h"
 
 #include <QString>
@@ -23,7 +24,9 @@ public:
     // Throws rp::Error naming the problem: an unterminated # or [ or string, a date literal that
     // is not a date, a statement that is empty or only a comment, characters after the end of
     // the statement.
-    static Translation translate(const QString& jetSql, const SqlDialect& dialect);
+    // `columns` tells which columns of a table hold text, for comparing them ignoring case.
+    static Translation translate(const QString& jetSql, const SqlDialect& dialect,
+                                 const ColumnKindsLookup& columns = {});
 };
 
 } // namespace rp

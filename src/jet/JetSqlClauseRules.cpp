@@ -69,30 +69,6 @@ bool isCompoundWord(const JetToken& t) {
            t.isWord(QLatin1StringView("INTERSECT"));
 }
 
-bool isAggregate(const JetToken& t) {
-    static const char* const names[] = {"Count", "Sum",   "Avg",         "Min",    "Max",
-                                        "First", "Last",  "StDev",       "StDevP", "Var",
-                                        "VarP",  "Total", "group_concat"};
-    for (const char* n : names)
-        if (t.isWord(QLatin1StringView(n)))
-            return true;
-    return false;
-}
-
-QString tableNameAsWritten(const JetToken& t) {
-    if (t.kind == Kind::Word)
-        return t.text;
-    QString name = t.kind == Kind::BackQuoted ? stringLiteralValue(t) : t.inner();
-    if (t.kind == Kind::Bracketed && name.endsWith(QLatin1Char('$')))
-        name.chop(1);
-    return name;
-}
-
-bool isName(const JetToken& t) {
-    return (t.kind == Kind::Word && !isClauseWord(t)) || t.kind == Kind::Bracketed ||
-           t.kind == Kind::BackQuoted;
-}
-
 // ORDER BY 2: ranks cannot be counted over a column position.
 bool ordersByPosition(const JetStatement& st, int order, int last) {
     if (order < 0)
@@ -120,11 +96,11 @@ QString aliasedSelectList(const JetStatement& st, int select, int from, int orde
             return {};
         const int name = st.nextSignificant(k);
         if (st.token(k).isWord(QLatin1StringView("AS")) && name >= 0 && isName(st.token(name)))
-            aliases.append(tableNameAsWritten(st.token(name)));
+            aliases.append(nameAsWritten(st.token(name)));
     }
     for (int k = st.nextSignificant(order); k >= 0 && k <= last; k = st.nextSignificant(k))
         if (isName(st.token(k)) &&
-            aliases.contains(tableNameAsWritten(st.token(k)), Qt::CaseInsensitive))
+            aliases.contains(nameAsWritten(st.token(k)), Qt::CaseInsensitive))
             return st.text(st.nextSignificant(select), from).trimmed();
     return {};
 }
@@ -153,6 +129,16 @@ QString topLimit(const JetStatement& st, int from, int order, int last, const QS
 }
 
 } // namespace
+
+bool isAggregate(const JetToken& t) {
+    static const char* const names[] = {"Count", "Sum",   "Avg",         "Min",    "Max",
+                                        "First", "Last",  "StDev",       "StDevP", "Var",
+                                        "VarP",  "Total", "group_concat"};
+    for (const char* n : names)
+        if (t.isWord(QLatin1StringView(n)))
+            return true;
+    return false;
+}
 
 void rewriteConcatenation(JetStatement& st, bool castOperands) {
     for (int i = 0; i < st.size(); ++i) {
@@ -290,7 +276,7 @@ QString plainSelectTable(const JetStatement& st) {
          st.token(top[k]).inner().compare(QLatin1StringView("MSysObjects"), Qt::CaseInsensitive) ==
              0))
         return {};
-    const QString table = tableNameAsWritten(st.token(top[k]));
+    const QString table = nameAsWritten(st.token(top[k]));
     ++k;
     // An optional alias.
     if (k < top.size() && st.token(top[k]).isWord(QLatin1StringView("AS")))

@@ -14,6 +14,9 @@ namespace rp {
 void rewriteConcatenation(JetStatement& st, bool castOperands = false);
 class SqlDialect;
 
+// Count, Sum, First and the other aggregate functions' names.
+bool isAggregate(const JetToken& t);
+
 // SELECT TOP n [PERCENT] … becomes SELECT … LIMIT …, at the end of that SELECT, counting the
 // rows tied with the last one on the ORDER BY.
 void rewriteTop(JetStatement& st, const SqlDialect* dialect = nullptr);

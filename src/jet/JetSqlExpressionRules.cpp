@@ -158,29 +158,6 @@ bool isTextLiteral(const JetStatement& st, int i) {
     return i >= 0 && (st.token(i).kind == Kind::String || st.token(i).kind == Kind::JetString);
 }
 
-bool isComparison(const JetStatement& st, int i) {
-    static const char* const ops[] = {"=", "<>", "<", ">", "<=", ">=", "!="};
-    if (i < 0)
-        return false;
-    for (const char* op : ops)
-        if (st.token(i).isOperator(QLatin1StringView(op)))
-            return true;
-    return false;
-}
-
-// UPDATE … SET a = 'x': an assignment, not a comparison.
-bool inSetClause(const JetStatement& st, int i) {
-    for (int k = st.previousSignificant(i); k >= 0; k = st.previousSignificant(k)) {
-        if (st.depth(k) != st.depth(i))
-            continue;
-        if (st.token(k).isWord(QLatin1StringView("SET")))
-            return true;
-        if (isClauseWord(st.token(k)) && !st.token(k).isWord(QLatin1StringView("AND")))
-            return false;
-    }
-    return false;
-}
-
 // Case matters only for letters (and the marks that sort between upper and lower case):
 // digits, blanks and the marks of dates and numbers compare alike either way, and a key or
 // date compared with such a text keeps its index.
@@ -251,6 +228,29 @@ void nameColumn(JetStatement& st, int first, int last, int& number) {
 }
 
 } // namespace
+
+bool isComparison(const JetStatement& st, int i) {
+    static const char* const ops[] = {"=", "<>", "<", ">", "<=", ">=", "!="};
+    if (i < 0)
+        return false;
+    for (const char* op : ops)
+        if (st.token(i).isOperator(QLatin1StringView(op)))
+            return true;
+    return false;
+}
+
+// UPDATE … SET a = 'x': an assignment, not a comparison.
+bool inSetClause(const JetStatement& st, int i) {
+    for (int k = st.previousSignificant(i); k >= 0; k = st.previousSignificant(k)) {
+        if (st.depth(k) != st.depth(i))
+            continue;
+        if (st.token(k).isWord(QLatin1StringView("SET")))
+            return true;
+        if (isClauseWord(st.token(k)) && !st.token(k).isWord(QLatin1StringView("AND")))
+            return false;
+    }
+    return false;
+}
 
 void nameComputedColumns(JetStatement& st) {
     const int select = st.firstSignificant();

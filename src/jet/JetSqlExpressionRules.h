@@ -6,6 +6,11 @@ namespace rp {
 
 class SqlDialect;
 
+// Whether token i is a comparison operator: =, <>, <, >, <=, >=.
+bool isComparison(const JetStatement& st, int i);
+// Whether token i is in the SET clause of an UPDATE, where = assigns.
+bool inSetClause(const JetStatement& st, int i);
+
 // Rules that give Jet's operators their meaning where the backends' own differ: they become
 // calls of the functions every backend of the Jet functions provides, with Jet's precedence.
 

@@ -65,6 +65,8 @@ QString likePattern(const QString& jet, bool allowEscape, bool* escaped) {
     return out;
 }
 
+} // namespace
+
 // Is token i in the FROM clause of its SELECT (after FROM, before the next clause)?
 bool inFromClause(const JetStatement& st, int i) {
     const int d = st.depth(i);
@@ -81,8 +83,6 @@ bool inFromClause(const JetStatement& st, int i) {
     }
     return false;
 }
-
-} // namespace
 
 bool isClauseWord(const JetToken& token) {
     if (token.kind != Kind::Word)
@@ -126,6 +126,20 @@ QString stringLiteralValue(const JetToken& token) {
     const QString quote = token.text.left(1);
     value.replace(quote + quote, quote);
     return value;
+}
+
+bool isName(const JetToken& token) {
+    return (token.kind == Kind::Word && !isClauseWord(token)) || token.kind == Kind::Bracketed ||
+           token.kind == Kind::BackQuoted;
+}
+
+QString nameAsWritten(const JetToken& token) {
+    if (token.kind == Kind::Word)
+        return token.text;
+    QString name = token.kind == Kind::BackQuoted ? stringLiteralValue(token) : token.inner();
+    if (token.kind == Kind::Bracketed && name.endsWith(QLatin1Char('$')))
+        name.chop(1);
+    return name;
 }
 
 void checkSingleStatement(JetStatement& st) {

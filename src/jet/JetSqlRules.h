@@ -21,6 +21,12 @@ bool isLiteralOrQuotedName(const JetToken& token);
 QString sqlStringLiteral(const QString& value);
 // The value of a '…' or "…" literal.
 QString stringLiteralValue(const JetToken& token);
+// A plain name that is not a clause word, a [name] or a `name`.
+bool isName(const JetToken& token);
+// A name as written, without its brackets or quotes and the '$' of a [sheet$].
+QString nameAsWritten(const JetToken& token);
+// Whether token i is in the FROM clause of its SELECT.
+bool inFromClause(const JetStatement& st, int i);
 
 // Rejects an empty statement and characters after the first top-level ';', and drops the
 // blanks and comments after that ';'.

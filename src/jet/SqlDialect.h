@@ -35,6 +35,11 @@ public:
     }
     // The collation that compares texts ignoring case, as Jet compares them.
     virtual QString caseInsensitiveCollation() const { return QStringLiteral("NOCASE"); }
+    // The collation texts are kept in, for a value that leaves a case-insensitive comparison.
+    virtual QString defaultCollation() const { return QStringLiteral("BINARY"); }
+    // Whether a query grouped by a collated column must name that column with the collation
+    // wherever it shows it (the server matches grouped expressions as written).
+    virtual bool collatesGroupedColumnsEverywhere() const { return false; }
     // The operator matching a text against a regular expression ("(?i)^…$"), or not matching.
     virtual QString regexOperator(bool negated) const {
         return negated ? QStringLiteral("NOT REGEXP") : QStringLiteral("REGEXP");

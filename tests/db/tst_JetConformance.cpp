@@ -31,11 +31,13 @@ class tst_JetConformance : public QObject {
 private slots:
     void accessAnswers_data();
     void accessAnswers();
+    void textColumnsIgnoreCase_data();
+    void textColumnsIgnoreCase();
     void unnamedColumns_data();
     void unnamedColumns();
     void makeTable_data() { test::addBackendRows(); }
     void makeTable();
-    void keyLookupUsesThePrimaryKey_data() { test::addBackendRows(); }
+    void keyLookupUsesThePrimaryKey_data();
     void keyLookupUsesThePrimaryKey();
     void olderHdbGetsTheNewFunctions_data() { test::addBackendRows(); }
     void olderHdbGetsTheNewFunctions();
@@ -200,6 +202,77 @@ void tst_JetConformance::accessAnswers() {
     }
 }
 
+// Option Compare Database: a query compares, groups, sorts and makes distinct its texts
+// ignoring case ("GROUP BY clause", "ORDER BY clause", "ALL, DISTINCT, DISTINCTROW, TOP
+// predicates", "Comparison operators"). Site 11 spells site 7's name and state in other case.
+void tst_JetConformance::textColumnsIgnoreCase_data() {
+    test::addBackendColumn();
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("expected");
+    const struct {
+        const char* name;
+        const char* sql;
+        const char* expected;
+    } cases[] = {
+        {"GROUP BY", "SELECT Count(*) FROM rsite GROUP BY site_name ORDER BY Count(*) DESC", "3|1"},
+        {"GROUP BY, the column in an expression",
+         "SELECT Count(*), UCase(site_name) FROM rsite GROUP BY site_name ORDER BY Count(*)",
+         "1|3"},
+        {"GROUP BY a qualified column",
+         "SELECT Count(*) FROM rsite AS r GROUP BY r.state, r.site_name ORDER BY 1", "1|3"},
+        {"HAVING a grouped text", "SELECT Count(*) FROM rsite GROUP BY state HAVING state = 'ca'",
+         "3"},
+        {"HAVING Like a grouped text",
+         "SELECT Count(*) FROM rsite GROUP BY site_name HAVING site_name LIKE 'kern*'", "3"},
+        {"DISTINCT", "SELECT Count(*) FROM (SELECT DISTINCT site_name FROM rsite) AS t", "2"},
+        {"DISTINCT of two columns",
+         "SELECT Count(*) FROM (SELECT DISTINCT [state], site_name AS s FROM rsite) AS t", "2"},
+        {"DISTINCT, ordered",
+         "SELECT Count(*) FROM (SELECT DISTINCT state FROM rsite ORDER BY state) AS t", "2"},
+        {"ORDER BY", "SELECT datatype_site_id FROM rsite ORDER BY state, datatype_site_id",
+         "1001|1002|3001|2001"},
+        {"ORDER BY DESC, qualified",
+         "SELECT r.datatype_site_id FROM rsite AS r ORDER BY r.state DESC, r.datatype_site_id",
+         "2001|1001|1002|3001"},
+        {"TOP ties on a text",
+         "SELECT Count(*) FROM (SELECT TOP 1 site_id FROM rsite ORDER BY "
+         "state) AS t",
+         "3"},
+        {"join on a text",
+         "SELECT Count(*) FROM rsite AS a INNER JOIN rsite AS b ON a.site_name = b.site_name "
+         "WHERE a.datatype_site_id < b.datatype_site_id",
+         "3"},
+        {"columns compared",
+         "SELECT Count(*) FROM rsite AS a, rsite AS b WHERE a.state = b.state AND a.site_id <> "
+         "b.site_id",
+         "4"},
+        {"columns compared with <",
+         "SELECT Count(*) FROM rsite AS a, rsite AS b WHERE a.state < "
+         "b.state",
+         "3"},
+    };
+    for (const char* backend : {"SQLite", "PostgreSQL"})
+        for (const auto& c : cases)
+            QTest::addRow("%s: %s", backend, c.name)
+                << QString::fromLatin1(backend) << QString::fromLatin1(c.sql)
+                << QString::fromLatin1(c.expected);
+}
+
+void tst_JetConformance::textColumnsIgnoreCase() {
+    RP_BACKEND_HDB(hdb);
+    QFETCH(QString, sql);
+    QFETCH(QString, expected);
+    hdb.fillSmall();
+    try {
+        hdb.db()->executeNative(QStringLiteral(
+            "INSERT INTO rsite VALUES (11, '6', 'Kern R nr Kernville', 'ca', 3, 3001, "
+            "'Discharge', 'cfs', 19)"));
+        QCOMPARE(firstColumn(*hdb.db(), sql), expected);
+    } catch (const Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+}
+
 void tst_JetConformance::unnamedColumns_data() {
     test::addBackendColumn();
     QTest::addColumn<QString>("sql");
@@ -217,6 +290,10 @@ void tst_JetConformance::unnamedColumns_data() {
         {"qualified names and stars", "SELECT r.site_name, r.* FROM rsite AS r WHERE site_id = 9",
          "site_name"},
         {"a value", "SELECT TOP 1 'x', [state] FROM rsite ORDER BY site_id", "Expr1000|state"},
+        {"distinct texts", "SELECT DISTINCT site_name, [state], site_id FROM rsite",
+         "site_name|state|site_id"},
+        {"grouped texts", "SELECT site_name, Count(*) AS n FROM rsite GROUP BY site_name",
+         "site_name|n"},
     };
     for (const char* backend : {"SQLite", "PostgreSQL"})
         for (const auto& c : cases)
@@ -271,31 +348,47 @@ void tst_JetConformance::olderHdbGetsTheNewFunctions() {
     }
 }
 
-// The lookup GO makes must stay a search on the key, not a scan.
-void tst_JetConformance::keyLookupUsesThePrimaryKey() {
-    RP_BACKEND_HDB(hdb);
-    hdb.fillSmall();
+// The lookups GO and the parameter list make must stay searches on the key, not scans, also
+// where their text columns compare ignoring case.
+void tst_JetConformance::keyLookupUsesThePrimaryKey_data() {
+    test::addBackendColumn();
+    QTest::addColumn<QString>("sql");
     const QString go =
         retrievalStatement(TimeStep::Day, QStringLiteral("1001"), QStringLiteral("05-Mar-1999"),
                            QStringLiteral("07-Mar-1999"));
+    const QString withData = parameterListWithDataStatement(QStringLiteral("7"), TimeStep::Day,
+                                                            QStringLiteral("05-Mar-1999"),
+                                                            QStringLiteral("07-Mar-1999"));
+    for (const char* backend : {"SQLite", "PostgreSQL"}) {
+        QTest::addRow("%s: GO", backend) << QString::fromLatin1(backend) << go;
+        QTest::addRow("%s: parameters with data", backend)
+            << QString::fromLatin1(backend) << withData;
+    }
+}
+
+void tst_JetConformance::keyLookupUsesThePrimaryKey() {
+    RP_BACKEND_HDB(hdb);
+    QFETCH(QString, sql);
+    hdb.fillSmall();
     try {
         QString plan;
         if (hdb.backend() == QLatin1String("SQLite")) {
             const auto set =
-                hdb.db()->open(QStringLiteral("EXPLAIN QUERY PLAN ") + go, LockType::ReadOnly);
+                hdb.db()->open(QStringLiteral("EXPLAIN QUERY PLAN ") + sql, LockType::ReadOnly);
             for (qsizetype r = 0; r < set->recordCount(); ++r)
                 plan += set->displayText(r, 3) + QLatin1Char('\n');
             QVERIFY2(plan.contains(QLatin1String("SEARCH")) &&
-                         plan.contains(QLatin1String("datatype_site_id=?")),
+                         plan.contains(QLatin1String("datatype_site_id=?")) &&
+                         !plan.contains(QLatin1String("SCAN b")),
                      qPrintable(plan));
         } else {
             // A small table is scanned when scanning is allowed; ask whether the key can serve.
             hdb.db()->executeNative(QStringLiteral("SET enable_seqscan = off"));
-            const auto set = hdb.db()->open(QStringLiteral("EXPLAIN ") + go, LockType::ReadOnly);
+            const auto set = hdb.db()->open(QStringLiteral("EXPLAIN ") + sql, LockType::ReadOnly);
             for (qsizetype r = 0; r < set->recordCount(); ++r)
                 plan += set->displayText(r, 0) + QLatin1Char('\n');
             QVERIFY2(plan.contains(QLatin1String("Index")) &&
-                         plan.contains(QLatin1String("datatype_site_id = 1001")),
+                         !plan.contains(QLatin1String("Seq Scan")),
                      qPrintable(plan));
         }
     } catch (const Error& e) {

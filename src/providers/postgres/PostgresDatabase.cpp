@@ -126,6 +126,24 @@ Error PostgresDatabase::serverError(const QString& what) const {
     return Error(message);
 }
 
+ColumnKinds PostgresDatabase::columnKinds(const QString& table) {
+    const QString key = table.toLower();
+    if (auto known = m_columnKinds.constFind(key); known != m_columnKinds.cend())
+        return *known;
+    // The string category: text, varchar, char and the like.
+    const PgResult result =
+        run(QStringLiteral("SELECT a.attname, t.typcategory = 'S' FROM pg_attribute a JOIN "
+                           "pg_type t ON t.oid = a.atttypid WHERE a.attrelid = to_regclass($1) "
+                           "AND a.attnum > 0 AND NOT a.attisdropped"),
+            {dialect().quoteIdentifier(table)});
+    ColumnKinds kinds;
+    for (int r = 0; r < PQntuples(result.get()); ++r)
+        kinds.insert(QString::fromUtf8(PQgetvalue(result.get(), r, 0)).toLower(),
+                     PQgetvalue(result.get(), r, 1)[0] == 't');
+    m_columnKinds.insert(key, kinds);
+    return kinds;
+}
+
 PgResult PostgresDatabase::run(const QString& sql, const QVariantList& parameters) {
     const QByteArray text = sql.toUtf8();
     std::vector<std::optional<QByteArray>> values;
@@ -154,11 +172,14 @@ PgResult PostgresDatabase::run(const QString& sql, const QVariantList& parameter
 }
 
 std::unique_ptr<RecordSet> PostgresDatabase::open(const QString& jetSql, LockType lock) {
-    const JetSql::Translation translation = JetSql::translate(jetSql, dialect());
+    const JetSql::Translation translation =
+        JetSql::translate(jetSql, dialect(), [this](const QString& t) { return columnKinds(t); });
     PgResult result = run(translation.sql);
     RecordSet::Builder builder;
-    if (PQresultStatus(result.get()) != PGRES_TUPLES_OK || PQnfields(result.get()) == 0)
+    if (PQresultStatus(result.get()) != PGRES_TUPLES_OK || PQnfields(result.get()) == 0) {
+        m_columnKinds.clear();
         return builder.build(); // an action statement
+    }
     builder.setLockType(lock);
     if (lock == LockType::Optimistic) {
         builder.setBaseTable(editableTable(translation.sourceTable, result.get()));
@@ -168,12 +189,15 @@ std::unique_ptr<RecordSet> PostgresDatabase::open(const QString& jetSql, LockTyp
 }
 
 qint64 PostgresDatabase::execute(const QString& jetSql) {
-    const JetSql::Translation translation = JetSql::translate(jetSql, dialect());
+    m_columnKinds.clear();
+    const JetSql::Translation translation =
+        JetSql::translate(jetSql, dialect(), [this](const QString& t) { return columnKinds(t); });
     PgResult result = run(translation.sql);
     return QByteArray(PQcmdTuples(result.get())).toLongLong();
 }
 
 void PostgresDatabase::executeNative(const QString& sql) {
+    m_columnKinds.clear();
     // PQexec, unlike a parameterised run, takes several statements at once (schema scripts).
     PgResult result;
     if (!m_progress) {

@@ -3,6 +3,7 @@
 #include "core/base/Error.h"
 #include "core/db/Database.h"
 #include "core/db/RowChangeSql.h"
+#include "jet/JetSqlTextColumns.h"
 #include "providers/postgres/PostgresResult.h"
 #include "providers/postgres/PostgresSettings.h"
 
@@ -62,6 +63,8 @@ public:
 
 private:
     void refreshJetFunctions();
+    // Which columns of a table hold text; remembered until a statement may change the schema.
+    ColumnKinds columnKinds(const QString& table);
     // The table every column of a result comes from under its own name, when that is the table
     // the statement reads; empty otherwise.
     QString editableTable(const QString& sourceTable, pg_result* result);
@@ -84,6 +87,7 @@ private:
     pg_conn* m_conn = nullptr;
     std::unique_ptr<SqlDialect> m_dialect;
     Progress m_progress;
+    QHash<QString, ColumnKinds> m_columnKinds;
 };
 
 } // namespace rp

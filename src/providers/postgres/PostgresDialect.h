@@ -22,6 +22,8 @@ public:
     }
     // Created with the HDB's Jet functions: ICU's comparison at the strength that ignores case.
     QString caseInsensitiveCollation() const override { return QStringLiteral("jet_nocase"); }
+    QString defaultCollation() const override { return QStringLiteral("\"default\""); }
+    bool collatesGroupedColumnsEverywhere() const override { return true; }
     QString likeOperator() const override { return QStringLiteral("ILIKE"); }
     QString regexOperator(bool negated) const override {
         return negated ? QStringLiteral("!~") : QStringLiteral("~");

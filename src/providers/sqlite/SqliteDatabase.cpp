@@ -113,7 +113,8 @@ const SqlDialect& SqliteDatabase::dialect() const {
 }
 
 std::unique_ptr<RecordSet> SqliteDatabase::open(const QString& jetSql, LockType lock) {
-    const JetSql::Translation translation = JetSql::translate(jetSql, dialect());
+    const JetSql::Translation translation =
+        JetSql::translate(jetSql, dialect(), [this](const QString& t) { return columnKinds(t); });
     SqliteStatement statement(m_handle, translation.sql);
     RecordSet::Builder builder;
     if (statement.columnCount() == 0) {
@@ -130,7 +131,8 @@ std::unique_ptr<RecordSet> SqliteDatabase::open(const QString& jetSql, LockType 
 }
 
 qint64 SqliteDatabase::execute(const QString& jetSql) {
-    const JetSql::Translation translation = JetSql::translate(jetSql, dialect());
+    const JetSql::Translation translation =
+        JetSql::translate(jetSql, dialect(), [this](const QString& t) { return columnKinds(t); });
     SqliteStatement statement(m_handle, translation.sql);
     return statement.run();
 }
@@ -163,6 +165,38 @@ void SqliteDatabase::commit() {
 }
 void SqliteDatabase::rollback() {
     executeNative(QStringLiteral("ROLLBACK"));
+}
+
+ColumnKinds SqliteDatabase::columnKinds(const QString& table) {
+    SqliteStatement version(m_handle, QStringLiteral("PRAGMA schema_version"));
+    const qint64 schema = version.step() ? sqlite3_column_int64(version.get(), 0) : -1;
+    if (schema != m_columnKindsSchema) {
+        m_columnKinds.clear();
+        m_columnKindsSchema = schema;
+    }
+    const QString key = table.toLower();
+    if (auto known = m_columnKinds.constFind(key); known != m_columnKinds.cend())
+        return *known;
+    SqliteStatement info(m_handle, QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+    info.bind(1, table);
+    ColumnKinds kinds;
+    while (info.step()) {
+        const QString name =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
+        const QString type =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1)))
+                .toUpper();
+        // SQLite's text affinity; a date kept as text (by its type or name) is a date.
+        const bool text =
+            !type.contains(QLatin1String("INT")) &&
+            (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB")) ||
+             type.contains(QLatin1String("TEXT"))) &&
+            !type.contains(QLatin1String("DATE")) && !type.contains(QLatin1String("TIME")) &&
+            !name.contains(QLatin1String("date"), Qt::CaseInsensitive);
+        kinds.insert(name.toLower(), text);
+    }
+    m_columnKinds.insert(key, kinds);
+    return kinds;
 }
 
 QString SqliteDatabase::tableNamed(const QString& name) {

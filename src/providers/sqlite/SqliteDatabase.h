@@ -2,6 +2,7 @@
 
 #include "core/db/Database.h"
 #include "core/db/RowChangeSql.h"
+#include "jet/JetSqlTextColumns.h"
 #include "providers/sqlite/SqliteProgress.h"
 
 #include <QSqlDatabase>
@@ -55,6 +56,8 @@ public:
     void setProgress(Progress progress) override;
 
 private:
+    // Which columns of a table hold text (dates kept as text do not), while the schema stays.
+    ColumnKinds columnKinds(const QString& table);
     // The table as the schema names it, when the name is a table; empty otherwise.
     QString tableNamed(const QString& name);
     // The one table every column of a prepared query comes from, unchanged; empty otherwise.
@@ -70,6 +73,8 @@ private:
     sqlite3* m_handle = nullptr;
     std::unique_ptr<SqlDialect> m_dialect;
     SqliteProgress m_progress;
+    QHash<QString, ColumnKinds> m_columnKinds;
+    qint64 m_columnKindsSchema = -1;
 };
 
 } // namespace rp
