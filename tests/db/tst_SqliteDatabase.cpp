@@ -44,9 +44,9 @@ private slots:
         };
         const QDateTime from(QDate(1000, 1, 1), QTime(0, 0), Qt::UTC);
         for (qint64 ms = 0; from.addMSecs(ms).date().year() <= 9999; ms += 7'919'993'777LL) {
-            for (Qt::TimeSpec spec : {Qt::UTC, Qt::LocalTime}) {
+            for (const auto zone : {Qt::UTC, Qt::LocalTime}) {
                 const QDateTime utc = from.addMSecs(ms);
-                const QDateTime t(utc.date(), utc.time(), spec);
+                const QDateTime t(utc.date(), utc.time(), zone);
                 QCOMPARE(rp::sqliteDateTimeText(t), reference(t));
             }
         }

@@ -274,7 +274,7 @@ TimeStep stepFromSpacing(const QList<Value>& values, bool instantaneous) {
     qint64 previous = 0;
     for (qsizetype i = 0; i < values.size(); ++i) {
         const QDateTime& t = values[i].time;
-        // The readers' times are UTC-spec wall clocks: the time of day is the milliseconds' rest.
+        // The readers' wall clocks are held as UTC: the time of day is the milliseconds' rest.
         const qint64 ms = t.toMSecsSinceEpoch();
         const qint64 ofDay = t.timeSpec() == Qt::UTC ? ((ms % kDayMs) + kDayMs) % kDayMs
                                                      : t.time().msecsSinceStartOfDay();

@@ -1,5 +1,6 @@
 #include "providers/sqlite/SqliteStatement.h"
 
+#include "core/base/CivilDays.h"
 #include "core/base/Error.h"
 #include "core/base/JetDate.h"
 
@@ -38,22 +39,12 @@ int dateTimeChars(const QDateTime& dateTime, char* out) {
         return 0;
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
     if (dateTime.timeSpec() == Qt::UTC) {
-        // Straight from the milliseconds (days to civil date, H. Hinnant's algorithm): a load
-        // formats one per row.
+        // Straight from the milliseconds: a load formats one per row.
         const qint64 ms = dateTime.toMSecsSinceEpoch();
-        qint64 days = ms / 86400000;
-        qint64 rest = ms % 86400000;
-        if (rest < 0)
-            rest += 86400000, --days;
-        days += 719468;
-        const qint64 era = (days >= 0 ? days : days - 146096) / 146097;
-        const qint64 doe = days - era * 146097;
-        const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-        const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-        const qint64 mp = (5 * doy + 2) / 153;
-        day = int(doy - (153 * mp + 2) / 5 + 1);
-        month = int(mp < 10 ? mp + 3 : mp - 9);
-        year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
+        const qint64 days = floorDays(ms);
+        const qint64 rest = ms - days * msecsPerDay;
+        const CivilDate date = civilFromDays(days);
+        year = date.year, month = date.month, day = date.day;
         hour = int(rest / 3600000);
         minute = int(rest / 60000 % 60);
         second = int(rest / 1000 % 60);
