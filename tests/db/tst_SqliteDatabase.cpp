@@ -209,14 +209,22 @@ private slots:
     }
 
     void appendRowsIsAllOrNothing_data() {
+        QTest::addColumn<int>("rows");
         QTest::addColumn<int>("badRow"); // 0: none
         QTest::addColumn<QString>("fault");
-        QTest::newRow("all good") << 0 << "";
-        QTest::newRow("duplicate key") << 3 << "duplicate";
-        QTest::newRow("short row") << 2 << "short";
-        QTest::newRow("producer fails") << 3 << "throw";
+        QTest::newRow("all good") << 4 << 0 << "";
+        QTest::newRow("duplicate key") << 4 << 3 << "duplicate";
+        QTest::newRow("short row") << 4 << 2 << "short";
+        QTest::newRow("producer fails") << 4 << 3 << "throw";
+        // Many rows go in several to a statement; a fault in any of them undoes all.
+        QTest::newRow("many, all good") << 523 << 0 << "";
+        QTest::newRow("many, duplicate in a later statement") << 523 << 350 << "duplicate";
+        QTest::newRow("many, duplicate among the last") << 523 << 522 << "duplicate";
+        QTest::newRow("many, short row") << 523 << 201 << "short";
+        QTest::newRow("many, producer fails") << 523 << 519 << "throw";
     }
     void appendRowsIsAllOrNothing() {
+        QFETCH(int, rows);
         QFETCH(int, badRow);
         QFETCH(QString, fault);
         SmallHdb hdb;
@@ -225,9 +233,9 @@ private slots:
         int n = 0;
         auto next = [&](QVariantList& row) {
             ++n;
-            if (n > 4)
+            if (n > rows)
                 return false;
-            QDateTime t = at(2000, 1, 1, n);
+            QDateTime t = at(2000, 1, 1).addSecs(3600 * n);
             if (n == badRow && fault == QLatin1String("duplicate"))
                 t = at(2000, 1, 1, 1);
             if (n == badRow && fault == QLatin1String("throw"))
@@ -239,11 +247,19 @@ private slots:
         };
         const QStringList columns{"datatype_site_id", "date_time", "value", "source"};
         if (badRow == 0) {
-            QCOMPARE(db.appendRows(QStringLiteral("rhour"), columns, next), 4);
+            QCOMPARE(db.appendRows(QStringLiteral("rhour"), columns, next), rows);
             // Stored as ISO text (a computed date alone would be shown as a date).
             QCOMPARE(scalar(db, QStringLiteral("SELECT '[' & max(date_time) & ']' AS raw FROM "
                                                "rhour WHERE datatype_site_id=3001")),
-                     QStringLiteral("[2000-01-01 04:00:00]"));
+                     QLatin1Char('[') +
+                         at(2000, 1, 1).addSecs(3600 * rows).toString("yyyy-MM-dd HH:mm:ss") +
+                         QLatin1Char(']'));
+            // Each row's value beside its own date: 0.5 for each hour after midnight.
+            QCOMPARE(scalar(db, QStringLiteral("SELECT count(*) FROM rhour WHERE "
+                                               "datatype_site_id=3001 AND value * 2 = "
+                                               "round((julianday(date_time) - "
+                                               "julianday('2000-01-01')) * 24)")),
+                     QString::number(rows));
         } else {
             QVERIFY_THROWS_EXCEPTION(Error, db.appendRows(QStringLiteral("rhour"), columns, next));
             QCOMPARE(scalar(db, QStringLiteral("SELECT count(*) FROM rhour")), before);

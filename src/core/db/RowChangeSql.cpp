@@ -48,14 +48,24 @@ QString RowChangeSql::columnList(const QStringList& columns) const {
 QString RowChangeSql::insert(const QString& table, const QStringList& columns,
                              qsizetype valueCount) const {
     checkPairs(valueCount, columns.size(), true);
-    const QString into = QStringLiteral("INSERT INTO ") + dialect.quoteIdentifier(table);
     if (columns.isEmpty())
-        return into + QStringLiteral(" DEFAULT VALUES");
-    QStringList marks;
-    for (qsizetype i = 1; i <= columns.size(); ++i)
-        marks.append(mark(i));
-    return into + QStringLiteral(" (%1) VALUES (%2)")
-                      .arg(columnList(columns), marks.join(QStringLiteral(", ")));
+        return QStringLiteral("INSERT INTO ") + dialect.quoteIdentifier(table) +
+               QStringLiteral(" DEFAULT VALUES");
+    return insertRows(table, columns, 1);
+}
+
+QString RowChangeSql::insertRows(const QString& table, const QStringList& columns,
+                                 qsizetype rowCount) const {
+    checkPairs(columns.size(), columns.size(), false);
+    QStringList rows;
+    for (qsizetype row = 0; row < rowCount; ++row) {
+        QStringList marks;
+        for (qsizetype i = 1; i <= columns.size(); ++i)
+            marks.append(mark(row * columns.size() + i));
+        rows.append(u'(' + marks.join(QStringLiteral(", ")) + u')');
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+        .arg(dialect.quoteIdentifier(table), columnList(columns), rows.join(QStringLiteral(", ")));
 }
 
 QString RowChangeSql::update(const QString& table, const QStringList& keyColumns,

@@ -23,6 +23,9 @@ struct RowChangeSql {
 
     // INSERT of `valueCount` values into the columns (DEFAULT VALUES for none).
     QString insert(const QString& table, const QStringList& columns, qsizetype valueCount) const;
+    // One INSERT of `rowCount` rows of values into the (not empty) columns, the parameters row
+    // after row.
+    QString insertRows(const QString& table, const QStringList& columns, qsizetype rowCount) const;
     // UPDATE of the columns to `parameters` (the new values; the key's are appended).
     QString update(const QString& table, const QStringList& keyColumns,
                    const QVariantList& keyValues, const QStringList& columns,
