@@ -272,6 +272,9 @@ TimeStep stepFromSpacing(const QList<Value>& values, bool instantaneous) {
     int alignment = 60;
     constexpr qint64 kDayMs = 86400000;
     qint64 previous = 0;
+    // Spacings come in long runs of one: counted per run, not per value.
+    qint64 runSpacing = 0;
+    qsizetype runLength = 0;
     for (qsizetype i = 0; i < values.size(); ++i) {
         const QDateTime& t = values[i].time;
         // The readers' wall clocks are held as UTC: the time of day is the milliseconds' rest.
@@ -286,10 +289,19 @@ TimeStep stepFromSpacing(const QList<Value>& values, bool instantaneous) {
             alignment = std::gcd(alignment, minute == 0 ? 60 : minute);
         }
         allFirstOfMonth = allFirstOfMonth && t.date().day() == 1;
-        if (i > 0)
-            ++counts[(ms - previous) / 1000 / 60];
+        if (i > 0) {
+            const qint64 spacing = (ms - previous) / 1000 / 60;
+            if (runLength > 0 && spacing != runSpacing) {
+                counts[runSpacing] += runLength;
+                runLength = 0;
+            }
+            runSpacing = spacing;
+            ++runLength;
+        }
         previous = ms;
     }
+    if (runLength > 0)
+        counts[runSpacing] += runLength;
     qint64 mode = 0;
     qsizetype best = 0;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)

@@ -129,8 +129,14 @@ void SqliteStatement::bind(int index, const QVariant& value) {
         rc = sqlite3_bind_null(m_stmt, index);
     } else {
         switch (value.typeId()) {
+        // The types a bulk load binds by the hundred thousand are read straight from the variant.
         case QMetaType::Int:
+            rc = sqlite3_bind_int64(m_stmt, index, *static_cast<const int*>(value.constData()));
+            break;
         case QMetaType::LongLong:
+            rc = sqlite3_bind_int64(m_stmt, index,
+                                    *static_cast<const qlonglong*>(value.constData()));
+            break;
         case QMetaType::UInt:
         case QMetaType::Short:
         case QMetaType::UShort:
@@ -143,6 +149,8 @@ void SqliteStatement::bind(int index, const QVariant& value) {
                      : sqlite3_bind_int64(m_stmt, index, value.toLongLong());
             break;
         case QMetaType::Double:
+            rc = sqlite3_bind_double(m_stmt, index, *static_cast<const double*>(value.constData()));
+            break;
         case QMetaType::Float:
             rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
             break;
