@@ -3,6 +3,7 @@
 // byte, and the workbook still applies.
 #include "SpreadsheetCheck.h"
 #include "UpdateFixtures.h"
+#include "core/base/Error.h"
 #include "core/export/ApplyUpdate.h"
 #include "core/export/ExportSession.h"
 
@@ -185,6 +186,9 @@ class tst_UpdateInPlace : public QObject {
 private slots:
     void keepsTheUsersWorkbook_data();
     void keepsTheUsersWorkbook();
+    void saveAfterUpdateKeepsTheWorkbook();
+    void refusedWorkbookIsWrittenWhole();
+    void stoppedUpdateLeavesTheWorkbook();
 };
 
 void tst_UpdateInPlace::keepsTheUsersWorkbook_data() {
@@ -247,6 +251,97 @@ void tst_UpdateInPlace::keepsTheUsersWorkbook() {
     QCOMPARE(hdb.rows().value(QStringLiteral("1999-03-02")), QStringLiteral("20/5"));
     if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
         QSKIP("LibreOffice (soffice) is not installed: the result was not opened in it");
+}
+
+// SAVE while the update workbook is in use: the series onto its next sheet, in place.
+void tst_UpdateInPlace::saveAfterUpdateKeepsTheWorkbook() {
+    RP_REQUIRE_OPENPYXL();
+    DailyHdb hdb;
+    const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
+    QVERIFY(bookScript({QStringLiteral("make"), book}).isEmpty());
+    ExportSession session(hdb.dir.path(), {});
+    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+    const QJsonObject was = bookScript({QStringLiteral("dump"), book});
+    session.exportFile(hdb.seriesFile(), false, 0);
+    QCOMPARE(session.sheetName(), QStringLiteral("Sheet2"));
+    QCOMPARE(session.workbookPath(), book);
+    const QJsonObject is = bookScript({QStringLiteral("dump"), book});
+    QVERIFY(!was.isEmpty() && !is.isEmpty());
+    for (const char* key : {"sheets", "hidden", "names", "merged", "widths", "comments"})
+        QCOMPARE(is.value(QLatin1String(key)), was.value(QLatin1String(key)));
+    const QJsonObject cells = is.value("cells").toObject();
+    QCOMPARE(cells.value("Sheet1"), was.value("cells").toObject().value("Sheet1"));
+    const QJsonObject two = cells.value("Sheet2").toObject();
+    QCOMPARE(two.value("A1").toArray().at(0).toString(),
+             QStringLiteral("2 1011 KERN R NR KERNVILLE"));
+    QCOMPARE(two.value("B15").toArray().at(0).toDouble(), 5.0);
+    QCOMPARE(two.value("C3"), was.value("cells").toObject().value("Sheet2").toObject().value("C3"));
+    // The series' chart beside the sheet's own; Sheet1's charts as the update left them.
+    const QJsonObject charts = is.value("charts").toObject();
+    QCOMPARE(charts.value("Sheet1"), was.value("charts").toObject().value("Sheet1"));
+    const QJsonArray twoCharts = charts.value("Sheet2").toArray();
+    QCOMPARE(twoCharts.size(), 2);
+    QCOMPARE(twoCharts.at(0), was.value("charts").toObject().value("Sheet2").toArray().at(0));
+    QVERIFY(twoCharts.at(1).toArray().at(1).toString().endsWith(u"Sheet2!$B$11:$B$15"));
+}
+
+// A workbook whose styles the in-place change cannot edit is written whole, as its values, and
+// the update is right all the same.
+void tst_UpdateInPlace::refusedWorkbookIsWrittenWhole() {
+    RP_REQUIRE_OPENPYXL();
+    DailyHdb hdb;
+    const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
+    QVERIFY(bookScript({QStringLiteral("make-prefixed"), book}).isEmpty());
+    ExportSession session(hdb.dir.path(), {});
+    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+    const QJsonObject read = readWorkbookCells(book);
+    QCOMPARE(cellOf(read, "Sheet1", "A1").value("value").toString(),
+             QStringLiteral("2 1011 KERN R NR KERNVILLE"));
+    QCOMPARE(cellOf(read, "Sheet1", "F2").value("colour").toString(), QStringLiteral("FFFFFFFF"));
+    QCOMPARE(cellOf(read, "Sheet1", "D4").value("value").toString(), QStringLiteral("my notes"));
+    QVERIFY(planUpdate(*hdb.db, readUpdateSheet(book, QStringLiteral("Sheet1"))).changes.empty());
+}
+
+// Stopped at any of its progress reports, an update leaves the workbook's bytes, the folder and
+// the session as they were.
+void tst_UpdateInPlace::stoppedUpdateLeavesTheWorkbook() {
+    RP_REQUIRE_OPENPYXL();
+    DailyHdb hdb;
+    const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
+    QVERIFY(bookScript({QStringLiteral("make"), book}).isEmpty());
+    QFile file(book);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const QString series = hdb.seriesFile();
+    const QStringList folder = QDir(hdb.dir.path()).entryList(QDir::Files | QDir::Hidden);
+    int reports = 0;
+    {
+        QTemporaryDir copy;
+        QVERIFY(QFile::copy(book, copy.filePath(QStringLiteral("DBedit.xlsx"))));
+        ExportSession session(copy.path(), {});
+        session.exportUpdate(series, 0, hdb.connection, [&](qint64, qint64) {
+            ++reports;
+            return true;
+        });
+    }
+    QVERIFY(reports > 2);
+    for (int stopAt = 1; stopAt <= reports; ++stopAt) {
+        ExportSession session(hdb.dir.path(), {});
+        int report = 0;
+        try {
+            session.exportUpdate(series, 0, hdb.connection,
+                                 [&](qint64, qint64) { return ++report < stopAt; });
+            QFAIL(qPrintable(QStringLiteral("not stopped at report %1").arg(stopAt)));
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains(u"cancelled"), qPrintable(e.message()));
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(file.readAll() == bytes, qPrintable(QString::number(stopAt)));
+        file.close();
+        QCOMPARE(QDir(hdb.dir.path()).entryList(QDir::Files | QDir::Hidden), folder);
+        QCOMPARE(session.xlfcount(), 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_UpdateInPlace)

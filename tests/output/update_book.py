@@ -4,6 +4,8 @@
 usage: update_book.py make BOOK.xlsx   Sheet1 with formats, formulas, a comment, a defined name,
                                        merged cells, two charts and a picture; Sheet2 with a
                                        formula and a chart; Sheet3 and a sheet "notes"
+       update_book.py make-prefixed BOOK.xlsx   the same with its styles part written with a
+                                       namespace prefix (x:styleSheet)
        update_book.py dump BOOK.xlsx   every cell of every sheet, names, merges, widths,
                                        comments and the charts openpyxl reads, as JSON
        update_book.py parts BOOK.xlsx SHEET   the sheet's part, rels part, drawing, drawing rels
@@ -154,6 +156,18 @@ def make(path):
     add_picture_last(path)
 
 
+def make_prefixed(path):
+    make(path)
+    with zipfile.ZipFile(path) as zf:
+        entries = {name: zf.read(name) for name in zf.namelist()}
+    styles = entries["xl/styles.xml"].decode()
+    styles = re.sub(r"<(/?)(?![?!])(\w+)", r"<\1x:\2", styles)
+    entries["xl/styles.xml"] = styles.replace(" xmlns=", " xmlns:x=", 1).encode()
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as out:
+        for name, data in entries.items():
+            out.writestr(name, data)
+
+
 def text(value):
     if isinstance(value, (datetime.datetime, datetime.date)):
         return value.isoformat()
@@ -199,5 +213,6 @@ def dump(path):
 
 
 if __name__ == "__main__":
-    {"make": lambda: make(sys.argv[2]), "dump": lambda: dump(sys.argv[2]),
+    {"make": lambda: make(sys.argv[2]), "make-prefixed": lambda: make_prefixed(sys.argv[2]),
+     "dump": lambda: dump(sys.argv[2]),
      "parts": lambda: parts(sys.argv[2], sys.argv[3])}[sys.argv[1]]()

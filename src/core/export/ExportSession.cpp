@@ -67,7 +67,8 @@ QString ExportSession::nextSheet(bool update) {
 
 SpreadsheetSheet& ExportSession::heldSheet(const QString& name) {
     if (m_inPlace) {
-        // A SAVE export into the update workbook: the workbook is read and written whole.
+        // A table into the update workbook, or one that cannot be changed in place: the workbook
+        // is read and written whole.
         m_sheets = readWorkbookSheets(m_path);
         m_inPlace = false;
     }
@@ -106,10 +107,22 @@ void ExportSession::exportFile(const QString& path, bool isReport, int valuesPer
     SpreadsheetSheet content = exportSheet(
         path, isReport, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
     keepingStateOnFailure([&] {
-        SpreadsheetSheet& sheet = heldSheet(nextSheet(false));
+        const QString name = nextSheet(false);
+        const Progress writing =
+            progressStage(progress, exportReadingSteps, exportSteps, exportSteps);
+        if (m_inPlace && content.series && content.cells.empty()) {
+            try {
+                saveSeriesInPlace(m_path, name, *content.series, writing);
+                noteWritten();
+                return;
+            } catch (const XlsxPatchRefused&) {
+                // Written whole instead, as its values.
+            }
+        }
+        SpreadsheetSheet& sheet = heldSheet(name);
         content.name = sheet.name;
         sheet = std::move(content);
-        save(progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
+        save(writing);
     });
     show();
 }

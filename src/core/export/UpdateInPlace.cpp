@@ -64,11 +64,36 @@ QString writeChartBook(const QTemporaryDir& scratch, const QString& sheetName,
     return path;
 }
 
-} // namespace
+// F2 the connection string in white, and the hidden sheet the exported values. The blocks ask
+// for their values while the patch is written, from what the references name.
+void keepConnectionAndValues(XlsxPatch& patch, const QString& sheetName,
+                             const SeriesColumns& series, const QString& connection,
+                             ProgressSteps& steps) {
+    XlsxCellBlock connectionCell;
+    connectionCell.firstColumn = connectionCellColumn;
+    connectionCell.firstRow = connectionCellRow + 1;
+    connectionCell.rowCount = 1;
+    connectionCell.style = patch.whiteTextStyle();
+    connectionCell.values = [&connection](int, QVariantList& values) {
+        values = {textCell(connectionWithoutPassword(connection))};
+    };
+    patch.setCells(sheetName, connectionCell);
 
-void updateWorkbookInPlace(const QString& path, const QString& sheetName,
-                           const SeriesColumns& series, const QString& connection,
-                           const Progress& progress) {
+    XlsxCellBlock exported;
+    exported.columnCount = 2;
+    exported.rowCount = int(series.size());
+    exported.clearBelow = true;
+    exported.values = [&series, &steps](int row, QVariantList& values) {
+        steps.step();
+        values = {series.dates[size_t(row - 1)], valueAt(series, row - 1)};
+    };
+    patch.setCells(exportedValuesSheetName(sheetName), exported);
+}
+
+// The series' columns on the sheet, and with `connection` (an update) F2, the hidden sheet and
+// the sheet's last chart replaced; without (a SAVE export) the chart added to the others.
+void writeSeriesInPlace(const QString& path, const QString& sheetName, const SeriesColumns& series,
+                        const QString* connection, const Progress& progress) {
     checkSeriesFitsSheet(series.size());
     QTemporaryDir scratch;
     if (!scratch.isValid())
@@ -81,13 +106,16 @@ void updateWorkbookInPlace(const QString& path, const QString& sheetName,
     const QString kept = exportedValuesSheetName(sheetName);
     if (!patch.hasSheet(sheetName))
         patch.addSheet(sheetName, false);
-    if (!patch.hasSheet(kept))
+    if (connection && !patch.hasSheet(kept))
         patch.addSheet(kept, true);
-    patch.replaceLastChart(sheetName, chartBook);
+    if (connection)
+        patch.removeLastChart(sheetName);
+    if (!chartBook.isEmpty())
+        patch.addChart(sheetName, chartBook);
 
     const QString cancelled = exportCancelledMessage();
     ProgressSteps steps(progressStage(progress, chartSteps, allSteps - 1, allSteps),
-                        2 * series.size(), cancelled);
+                        (connection ? 2 : 1) * series.size(), cancelled);
     const int firstRow = seriesFirstRow + 1;
     XlsxCellBlock columns;
     columns.columnCount = 2;
@@ -105,26 +133,8 @@ void updateWorkbookInPlace(const QString& path, const QString& sheetName,
         values = {dateAt(series, i), valueAt(series, i)};
     };
     patch.setCells(sheetName, columns);
-
-    XlsxCellBlock connectionCell;
-    connectionCell.firstColumn = connectionCellColumn;
-    connectionCell.firstRow = connectionCellRow + 1;
-    connectionCell.rowCount = 1;
-    connectionCell.style = patch.whiteTextStyle();
-    connectionCell.values = [&](int, QVariantList& values) {
-        values = {textCell(connectionWithoutPassword(connection))};
-    };
-    patch.setCells(sheetName, connectionCell);
-
-    XlsxCellBlock exported;
-    exported.columnCount = 2;
-    exported.rowCount = int(series.size());
-    exported.clearBelow = true;
-    exported.values = [&](int row, QVariantList& values) {
-        steps.step();
-        values = {series.dates[size_t(row - 1)], valueAt(series, row - 1)};
-    };
-    patch.setCells(kept, exported);
+    if (connection)
+        keepConnectionAndValues(patch, sheetName, series, *connection, steps);
 
     SaveFile out(path);
     // Owner-only before a byte is written: F2 names a database.
@@ -136,6 +146,19 @@ void updateWorkbookInPlace(const QString& path, const QString& sheetName,
     if (progress && !progress(allSteps, allSteps))
         throw Error(cancelled);
     out.commit();
+}
+
+} // namespace
+
+void updateWorkbookInPlace(const QString& path, const QString& sheetName,
+                           const SeriesColumns& series, const QString& connection,
+                           const Progress& progress) {
+    writeSeriesInPlace(path, sheetName, series, &connection, progress);
+}
+
+void saveSeriesInPlace(const QString& path, const QString& sheetName, const SeriesColumns& series,
+                       const Progress& progress) {
+    writeSeriesInPlace(path, sheetName, series, nullptr, progress);
 }
 
 } // namespace rp

@@ -18,4 +18,10 @@ void updateWorkbookInPlace(const QString& path, const QString& sheetName,
                            const SeriesColumns& series, const QString& connection,
                            const Progress& progress = {});
 
+// A SAVE export of a series into the workbook in use when that is the user's own (the update
+// workbook): the sheet (added when missing) gets columns A and B emptied and filled and the
+// series' chart beside its others; everything else stays. Throws as updateWorkbookInPlace.
+void saveSeriesInPlace(const QString& path, const QString& sheetName, const SeriesColumns& series,
+                       const Progress& progress = {});
+
 } // namespace rp

@@ -129,89 +129,89 @@ QByteArray transplanted(QByteArray anchor, const QString& id, int shapeId) {
 
 } // namespace
 
-void XlsxPatch::replaceLastChart(const QString& sheet, const QString& chartBook) {
-    const QString sheetPart = sheetPartOf(sheet);
-    QByteArray sheetXml = partBytes(sheetPart);
-    // The sheet's drawing, when it has one.
-    QString drawing;
-    {
-        XlsxXmlScan scan(sheetXml);
-        for (XmlTag tag = scan.next(sheetPart); tag.found(); tag = scan.next(sheetPart))
-            if (tag.name == "drawing" && !tag.closing) {
-                const QString id = xmlText(relationshipIdOf(tagBytes(sheetXml, tag)));
-                const QString rels = XlsxPackage::relsPartOf(sheetPart);
-                if (partExists(rels))
-                    for (const RelsEntry& entry : relsEntries(partBytes(rels), sheetPart))
-                        if (entry.id == id && typeIs(entry.type, u"drawing"))
-                            drawing = entry.target;
-                break;
-            }
-    }
-    if (!drawing.isEmpty() && !partExists(drawing))
-        throw Error(QStringLiteral("The workbook \"%1\" is damaged: the drawing \"%2\" is "
-                                   "missing.")
-                        .arg(m_path, drawing));
-
-    if (!drawing.isEmpty()) {
-        QByteArray xml = partBytes(drawing);
-        const DrawingLayout layout = drawingLayout(xml, drawing);
-        for (qsizetype i = layout.objects.size() - 1; i >= 0; --i) {
-            const DrawingObject& object = layout.objects.at(i);
-            if (object.chartId.isEmpty())
-                continue;
-            xml.remove(object.start, object.end - object.start);
-            setPart(drawing, xml);
-            const QString rels = XlsxPackage::relsPartOf(drawing);
-            if (!partExists(rels))
-                break;
-            for (const RelsEntry& entry : relsEntries(partBytes(rels), drawing))
-                if (entry.id == object.chartId) {
-                    removeRelationship(drawing, entry.id);
-                    if (!entry.target.isEmpty() && partExists(entry.target)) {
-                        // The chart's own style and colour parts go with it.
-                        const QString own = XlsxPackage::relsPartOf(entry.target);
-                        if (partExists(own))
-                            for (const RelsEntry& part : relsEntries(partBytes(own), entry.target))
-                                if ((typeIs(part.type, u"chartStyle") ||
-                                     typeIs(part.type, u"chartColorStyle")) &&
-                                    partExists(part.target))
-                                    removePart(part.target);
-                        removePart(entry.target);
-                    }
+QString XlsxPatch::drawingOf(const QString& sheetPart) const {
+    const QByteArray xml = partBytes(sheetPart);
+    XlsxXmlScan scan(xml);
+    for (XmlTag tag = scan.next(sheetPart); tag.found(); tag = scan.next(sheetPart)) {
+        if (tag.name != "drawing" || tag.closing)
+            continue;
+        const QString id = xmlText(relationshipIdOf(tagBytes(xml, tag)));
+        const QString rels = XlsxPackage::relsPartOf(sheetPart);
+        if (partExists(rels))
+            for (const RelsEntry& entry : relsEntries(partBytes(rels), sheetPart))
+                if (entry.id == id && typeIs(entry.type, u"drawing")) {
+                    if (!partExists(entry.target))
+                        break;
+                    return entry.target;
                 }
-            break;
-        }
+        throw Error(QStringLiteral("The workbook \"%1\" is damaged: the drawing of the worksheet "
+                                   "part \"%2\" is missing.")
+                        .arg(m_path, sheetPart));
     }
-    if (chartBook.isEmpty())
-        return;
+    return {};
+}
 
+void XlsxPatch::removeLastChart(const QString& sheet) {
+    const QString drawing = drawingOf(sheetPartOf(sheet));
+    if (drawing.isEmpty())
+        return;
+    QByteArray xml = partBytes(drawing);
+    const DrawingLayout layout = drawingLayout(xml, drawing);
+    for (qsizetype i = layout.objects.size() - 1; i >= 0; --i) {
+        const DrawingObject& object = layout.objects.at(i);
+        if (object.chartId.isEmpty())
+            continue;
+        xml.remove(object.start, object.end - object.start);
+        setPart(drawing, xml);
+        const QString rels = XlsxPackage::relsPartOf(drawing);
+        if (!partExists(rels))
+            return;
+        for (const RelsEntry& entry : relsEntries(partBytes(rels), drawing)) {
+            if (entry.id != object.chartId)
+                continue;
+            removeRelationship(drawing, entry.id);
+            if (entry.target.isEmpty() || !partExists(entry.target))
+                return;
+            // The chart's own style and colour parts go with it.
+            const QString own = XlsxPackage::relsPartOf(entry.target);
+            if (partExists(own))
+                for (const RelsEntry& part : relsEntries(partBytes(own), entry.target))
+                    if ((typeIs(part.type, u"chartStyle") ||
+                         typeIs(part.type, u"chartColorStyle")) &&
+                        partExists(part.target))
+                        removePart(part.target);
+            removePart(entry.target);
+            return;
+        }
+        return;
+    }
+}
+
+void XlsxPatch::addChart(const QString& sheet, const QString& chartBook) {
+    const QString sheetPart = sheetPartOf(sheet);
+    QString drawing = drawingOf(sheetPart);
     const NewChart made = newChartOf(chartBook);
     const QString chartPart = freePartName("xl/charts/chart%1.xml");
     addPart(chartPart, made.chart, chartType);
-    if (!drawing.isEmpty()) {
-        QByteArray xml = partBytes(drawing);
-        const DrawingLayout layout = drawingLayout(xml, drawing);
-        const QString id = addRelationship(drawing, "chart", chartPart);
-        xml.insert(layout.rootEnd, transplanted(made.anchor, id, layout.highestShapeId + 1));
-        setPart(drawing, xml);
-        return;
+    if (drawing.isEmpty()) {
+        // A sheet without drawing gets one.
+        drawing = freePartName("xl/drawings/drawing%1.xml");
+        addPart(drawing,
+                "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<xdr:wsDr" +
+                    QByteArray(drawingNamespaces) + "></xdr:wsDr>",
+                drawingType);
+        const QString id = addRelationship(sheetPart, "drawing", drawing);
+        QByteArray sheetXml = partBytes(sheetPart);
+        sheetXml.insert(drawingPlace(sheetXml, sheetPart), "<drawing xmlns:r=\"" +
+                                                               QByteArray(relationshipsNamespace) +
+                                                               "\" r:id=\"" + id.toUtf8() + "\"/>");
+        setPart(sheetPart, sheetXml);
     }
-    // A sheet without drawing gets one.
-    drawing = freePartName("xl/drawings/drawing%1.xml");
-    addPart(drawing,
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<xdr:wsDr" +
-                QByteArray(drawingNamespaces) + "></xdr:wsDr>",
-            drawingType);
     QByteArray xml = partBytes(drawing);
     const DrawingLayout layout = drawingLayout(xml, drawing);
     const QString id = addRelationship(drawing, "chart", chartPart);
-    xml.insert(layout.rootEnd, transplanted(made.anchor, id, 2));
+    xml.insert(layout.rootEnd, transplanted(made.anchor, id, layout.highestShapeId + 1));
     setPart(drawing, xml);
-    const QString sheetId = addRelationship(sheetPart, "drawing", drawing);
-    sheetXml.insert(drawingPlace(sheetXml, sheetPart),
-                    "<drawing xmlns:r=\"" + QByteArray(relationshipsNamespace) + "\" r:id=\"" +
-                        sheetId.toUtf8() + "\"/>");
-    setPart(sheetPart, sheetXml);
 }
 
 } // namespace rp

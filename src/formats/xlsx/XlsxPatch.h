@@ -37,11 +37,12 @@ public:
     void addSheet(const QString& sheet, bool hidden);
     // A cell style that shows its text in white, added to the workbook on demand.
     int whiteTextStyle();
-    // Removes the sheet's last chart (its drawing keeps every other picture and chart) and, when
-    // `chartBook` is given, puts the chart of that workbook's first drawing in its place: a
-    // workbook the program wrote with a sheet of the same name, so that the chart's ranges
-    // are right as they are. Throws rp::Error, or XlsxPatchRefused for a drawing it cannot edit.
-    void replaceLastChart(const QString& sheet, const QString& chartBook);
+    // Removes the sheet's last chart; its drawing keeps every other picture and chart.
+    void removeLastChart(const QString& sheet);
+    // Adds the chart of the first drawing of `chartBook` to the sheet, after its other pictures
+    // and charts: a workbook the program wrote with a sheet of the same name, so that the chart's
+    // ranges are right as they are. Throws rp::Error.
+    void addChart(const QString& sheet, const QString& chartBook);
     // Writes the changed workbook as the new file `target` (the original stays as it is).
     // Throws rp::Error, or XlsxPatchRefused for a change that cannot be made in place.
     void write(const QString& target);
@@ -60,6 +61,8 @@ private:
     QString addRelationship(const QString& sourcePart, const char* type, const QString& target);
     void removeRelationship(const QString& sourcePart, const QString& id);
     QString sheetPartOf(const QString& sheet) const;
+    // The sheet's drawing part; empty when it has none.
+    QString drawingOf(const QString& sheetPart) const;
     int dateStyle(const QByteArray& format);
     bool otherSheetsHaveFormulas(const QStringList& patched) const;
     void markForRecalculation();
