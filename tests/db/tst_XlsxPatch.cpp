@@ -34,21 +34,6 @@ QByteArray runKeepScript(const QString& what, const QString& path) {
     return python.readAllStandardOutput();
 }
 
-// Every entry of the zip, still packed, by name.
-QMap<QString, QByteArray> rawEntries(const QString& path) {
-    QMap<QString, QByteArray> entries;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        return entries;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        int method = 0, level = 0;
-        if (file.open(QIODevice::ReadOnly, &method, &level, true))
-            entries.insert(zip.getCurrentFileName(), file.readAll());
-    }
-    return entries;
-}
-
 QByteArray entry(const QString& path, const QString& name) {
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip) || !zip.setCurrentFile(name))

@@ -1,6 +1,7 @@
 // UPDATE into an update workbook of the user's own, made by openpyxl or by LibreOffice: only the
 // update sheet's columns A and B, F2 and its last chart change; everything else stays byte for
 // byte, and the workbook still applies.
+#include "../db/XlsxFixtures.h"
 #include "SpreadsheetCheck.h"
 #include "UpdateFixtures.h"
 #include "core/base/Error.h"
@@ -10,8 +11,6 @@
 #include <QJsonArray>
 #include <QStandardPaths>
 #include <QtTest>
-#include <quazip.h>
-#include <quazipfile.h>
 
 using namespace rp;
 using namespace rp::test;
@@ -27,21 +26,6 @@ QJsonObject bookScript(const QStringList& arguments) {
         return {};
     }
     return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-}
-
-// Every entry of the zip, still packed, by name.
-QMap<QString, QByteArray> rawEntries(const QString& path) {
-    QMap<QString, QByteArray> entries;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        return entries;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        int method = 0, level = 0;
-        if (file.open(QIODevice::ReadOnly, &method, &level, true))
-            entries.insert(zip.getCurrentFileName(), file.readAll());
-    }
-    return entries;
 }
 
 // LibreOffice run headless on `arguments`, with a profile of its own in `dir`.

@@ -12,8 +12,8 @@ usage: update_book.py make BOOK.xlsx   Sheet1 with formats, formulas, a comment,
                                        and the chart parts in drawing order, as JSON
 """
 import base64
-import datetime
 import json
+import os
 import posixpath
 import re
 import sys
@@ -23,19 +23,13 @@ import openpyxl
 from openpyxl.chart import LineChart, Reference
 from openpyxl.comments import Comment
 from openpyxl.styles import Font, PatternFill
-from openpyxl.workbook.defined_name import DefinedName
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "db"))
+from xlsx_keep import add_name, text  # noqa: E402  (the in-place change tests' own helpers)
 
 PNG = base64.b64decode(
     "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==")
 REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
-
-
-def add_name(book, name, text):
-    defined = DefinedName(name, attr_text=text)
-    if hasattr(book.defined_names, "append"):  # openpyxl before 3.1
-        book.defined_names.append(defined)
-    else:
-        book.defined_names[name] = defined
 
 
 def chart(sheet, title, column, first, last, anchor):
@@ -166,12 +160,6 @@ def make_prefixed(path):
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as out:
         for name, data in entries.items():
             out.writestr(name, data)
-
-
-def text(value):
-    if isinstance(value, (datetime.datetime, datetime.date)):
-        return value.isoformat()
-    return value
 
 
 def title_of(made):
