@@ -295,6 +295,29 @@ private slots:
         QCOMPARE(rows, (QList<QVariantList>{{1.0}, {}, {QVariant(), 3.0}, {QVariant(), 4.0}}));
     }
 
+    // A workbook counting its dates from 1904 gets its dates in that count.
+    void datesInA1904Workbook() {
+        QTemporaryDir dir;
+        const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+        HandMadeWorkbook made;
+        made.workbookPr = "date1904=\"1\"";
+        made.cellXfs = "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/>";
+        made.sheets = {
+            {QStringLiteral("rday"), "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c></row>"}};
+        QVERIFY(writeZip(book, made.parts()));
+        XlsxPatch patch(book);
+        XlsxCellBlock block;
+        block.rowCount = 2;
+        block.values = [](int row, QVariantList& values) {
+            values = {row == 1 ? at(2001, 1, 2) : at(1999, 3, 5, 6)};
+        };
+        patch.setCells(QStringLiteral("rday"), block);
+        const QString result = dir.filePath(QStringLiteral("result.xlsx"));
+        patch.write(result);
+        const QList<QVariantList> rows = XlsxReader(result).readSheet(0);
+        QCOMPARE(rows, (QList<QVariantList>{{at(2001, 1, 2)}, {at(1999, 3, 5, 6)}}));
+    }
+
     // Writing only the rows a change lists gives the very bytes that comparing every row does,
     // with the rows between copied unread.
     void listedRowsAsEveryRow_data() {

@@ -171,6 +171,7 @@ private slots:
     void keepsTheUsersWorkbook_data();
     void keepsTheUsersWorkbook();
     void saveAfterUpdateKeepsTheWorkbook();
+    void refusedWorkbookIsWrittenWhole_data();
     void refusedWorkbookIsWrittenWhole();
     void stoppedUpdateLeavesTheWorkbook();
 };
@@ -269,20 +270,35 @@ void tst_UpdateInPlace::saveAfterUpdateKeepsTheWorkbook() {
     QVERIFY(twoCharts.at(1).toArray().at(1).toString().endsWith(u"Sheet2!$B$11:$B$15"));
 }
 
-// A workbook whose styles the in-place change cannot edit is written whole, as its values, and
-// the update is right all the same.
+// A workbook the in-place change cannot edit is written whole, as its values, and the update is
+// right all the same.
+void tst_UpdateInPlace::refusedWorkbookIsWrittenWhole_data() {
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<QString>("kept"); // a cell that stays, sheet!cell=value
+    QTest::newRow("styles written with a prefix")
+        << QStringLiteral("make-prefixed") << QStringLiteral("Sheet1!D4=my notes");
+    QTest::newRow("a chart sheet named Sheet1")
+        << QStringLiteral("make-chartsheet") << QStringLiteral("data!A2=2");
+}
+
 void tst_UpdateInPlace::refusedWorkbookIsWrittenWhole() {
+    QFETCH(QString, make);
+    QFETCH(QString, kept);
     RP_REQUIRE_OPENPYXL();
     DailyHdb hdb;
     const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
-    QVERIFY(bookScript({QStringLiteral("make-prefixed"), book}).isEmpty());
+    QVERIFY(bookScript({make, book}).isEmpty());
     ExportSession session(hdb.dir.path(), {});
     session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
     const QJsonObject read = readWorkbookCells(book);
+    QCOMPARE(texts(read.value("sheets")).count(QStringLiteral("Sheet1")), 1);
     QCOMPARE(cellOf(read, "Sheet1", "A1").value("value").toString(),
              QStringLiteral("2 1011 KERN R NR KERNVILLE"));
     QCOMPARE(cellOf(read, "Sheet1", "F2").value("colour").toString(), QStringLiteral("FFFFFFFF"));
-    QCOMPARE(cellOf(read, "Sheet1", "D4").value("value").toString(), QStringLiteral("my notes"));
+    const QString sheet = kept.section(u'!', 0, 0);
+    const QString cell = kept.section(u'!', 1).section(u'=', 0, 0);
+    QCOMPARE(cellOf(read, sheet, cell).value("value").toVariant().toString(),
+             kept.section(u'=', 1));
     QVERIFY(planUpdate(*hdb.db, readUpdateSheet(book, QStringLiteral("Sheet1"))).changes.empty());
 }
 

@@ -6,6 +6,8 @@ usage: update_book.py make BOOK.xlsx   Sheet1 with formats, formulas, a comment,
                                        formula and a chart; Sheet3 and a sheet "notes"
        update_book.py make-prefixed BOOK.xlsx   the same with its styles part written with a
                                        namespace prefix (x:styleSheet)
+       update_book.py make-chartsheet BOOK.xlsx   a chart sheet named Sheet1 before a sheet
+                                       "data"
        update_book.py dump BOOK.xlsx   every cell of every sheet, names, merges, widths,
                                        comments and the charts openpyxl reads, as JSON
        update_book.py parts BOOK.xlsx SHEET   the sheet's part, rels part, drawing, drawing rels
@@ -162,6 +164,18 @@ def make_prefixed(path):
             out.writestr(name, data)
 
 
+def make_chartsheet(path):
+    book = openpyxl.Workbook()
+    data = book.active
+    data.title = "data"
+    data["A1"] = 1
+    data["A2"] = 2
+    made = LineChart()
+    made.add_data(Reference(data, min_col=1, min_row=1, max_row=2))
+    book.create_chartsheet("Sheet1", 0).add_chart(made)
+    book.save(path)
+
+
 def title_of(made):
     try:
         return "".join(run.t for p in made.title.tx.rich.p for run in (p.r or []))
@@ -202,5 +216,6 @@ def dump(path):
 
 if __name__ == "__main__":
     {"make": lambda: make(sys.argv[2]), "make-prefixed": lambda: make_prefixed(sys.argv[2]),
+     "make-chartsheet": lambda: make_chartsheet(sys.argv[2]),
      "dump": lambda: dump(sys.argv[2]),
      "parts": lambda: parts(sys.argv[2], sys.argv[3])}[sys.argv[1]]()

@@ -187,9 +187,15 @@ void XlsxPatch::addSheet(const QString& sheet, bool hidden) {
     XmlTag sheetsEnd;
     int highestId = 0;
     for (XmlTag tag = scan.next(workbook); tag.found(); tag = scan.next(workbook)) {
-        if (tag.name == "sheet" && !tag.closing)
-            highestId = qMax(highestId, xmlAttribute(tagBytes(xml, tag), "sheetId").toInt());
-        else if (tag.name == "sheets" && tag.closing)
+        if (tag.name == "sheet" && !tag.closing) {
+            const QByteArrayView t = tagBytes(xml, tag);
+            highestId = qMax(highestId, xmlAttribute(t, "sheetId").toInt());
+            // A chart sheet of that name: two sheets must not share one.
+            if (xmlText(xmlAttribute(t, "name")).compare(sheet, Qt::CaseInsensitive) == 0)
+                throw XlsxPatchRefused(
+                    QStringLiteral("The workbook \"%1\" has a sheet \"%2\" that is no worksheet.")
+                        .arg(m_path, sheet));
+        } else if (tag.name == "sheets" && tag.closing)
             sheetsEnd = tag;
     }
     if (!sheetsEnd.found() || prefixed(xml, sheetsEnd))

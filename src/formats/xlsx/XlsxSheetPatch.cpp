@@ -116,7 +116,9 @@ QByteArray XlsxSheetPatcher::newCell(int row, const XlsxSheetWanted& wanted, QBy
                                     : withTime                   ? QByteArray("yyyy-mm-dd hh:mm:ss")
                                                                  : QByteArray("yyyy-mm-dd")));
         }
-        content = "<v>" + QByteArray::number(serialFromDateTime(dt), 'g', 17) + "</v>";
+        // A workbook counting from 1904 starts 1462 days later.
+        const double serial = serialFromDateTime(dt) - (m_context.reader->date1904() ? 1462 : 0);
+        content = "<v>" + QByteArray::number(serial, 'g', 17) + "</v>";
     } else if (value.typeId() == QMetaType::Bool) {
         type = "b";
         content = value.toBool() ? "<v>1</v>" : "<v>0</v>";
