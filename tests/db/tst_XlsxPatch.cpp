@@ -318,6 +318,45 @@ private slots:
         QCOMPARE(rows, (QList<QVariantList>{{at(2001, 1, 2)}, {at(1999, 3, 5, 6)}}));
     }
 
+    // A column given its own width keeps what else its range set, and the rest of the range.
+    void columnWidth_data() {
+        QTest::addColumn<QByteArray>("cols"); // before sheetData
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray own = "<col min=\"2\" max=\"2\" width=\"15\" customWidth=\"1\"/>";
+        QTest::newRow("no columns laid out") << QByteArray() << "<cols>" + own + "</cols>";
+        QTest::newRow("others laid out")
+            << QByteArray("<cols><col min=\"1\" max=\"1\" width=\"9\"/><col min=\"4\" max=\"5\" "
+                          "width=\"30\"/></cols>")
+            << "<cols><col min=\"1\" max=\"1\" width=\"9\"/>" + own +
+                   "<col min=\"4\" max=\"5\" width=\"30\"/></cols>";
+        QTest::newRow("inside a range")
+            << QByteArray("<cols><col min=\"1\" max=\"3\" width=\"20\" style=\"1\"/></cols>")
+            << QByteArray("<cols><col min=\"1\" max=\"1\" width=\"20\" style=\"1\"/><col min=\"2\" "
+                          "max=\"2\" width=\"15\" style=\"1\" customWidth=\"1\"/><col min=\"3\" "
+                          "max=\"3\" width=\"20\" style=\"1\"/></cols>");
+    }
+
+    void columnWidth() {
+        QFETCH(QByteArray, cols);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+        HandMadeWorkbook made;
+        made.sheets = {{QStringLiteral("rday"), "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"}};
+        XlsxParts parts = made.parts();
+        for (auto& [name, bytes] : parts)
+            if (name.endsWith(u"sheet1.xml"))
+                bytes.replace("<sheetData>", cols + "<sheetData>");
+        QVERIFY(writeZip(book, parts));
+        XlsxPatch patch(book);
+        patch.setColumnWidth(QStringLiteral("rday"), 1, "15");
+        const QString result = dir.filePath(QStringLiteral("result.xlsx"));
+        patch.write(result);
+        const QByteArray sheet = entry(result, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY2(sheet.contains(expected + "<sheetData>"), sheet.constData());
+        QCOMPARE(XlsxReader(result).readSheet(0), (QList<QVariantList>{{1.0}}));
+    }
+
     // Writing only the rows a change lists gives the very bytes that comparing every row does,
     // with the rows between copied unread.
     void listedRowsAsEveryRow_data() {

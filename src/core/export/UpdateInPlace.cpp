@@ -19,6 +19,8 @@ namespace {
 // Steps of the whole: the chart's workbook, then the cells and packing.
 constexpr qint64 chartSteps = 1;
 constexpr qint64 allSteps = 3;
+// Column A 15 characters wide, as the workbook writer gives it.
+const QByteArray wideColumnA = "15.7109375";
 
 QVariant valueAt(const SeriesColumns& series, qsizetype i) {
     switch (series.kinds[size_t(i)]) {
@@ -112,6 +114,7 @@ void writeSeriesInPlace(const QString& path, const QString& sheetName, const Ser
         patch.removeLastChart(sheetName);
     if (!chartBook.isEmpty())
         patch.addChart(sheetName, chartBook);
+    patch.setColumnWidth(sheetName, 0, wideColumnA);
 
     const QString cancelled = exportCancelledMessage();
     ProgressSteps steps(progressStage(progress, chartSteps, allSteps - 1, allSteps),

@@ -35,6 +35,8 @@ public:
     bool hasSheet(const QString& sheet) const;
     // Adds an empty worksheet after the others.
     void addSheet(const QString& sheet, bool hidden);
+    // Gives a column of the sheet (from 0) its own width, in the units of the sheet's XML.
+    void setColumnWidth(const QString& sheet, int column, const QByteArray& width);
     // A cell style that shows its text in white, added to the workbook on demand.
     int whiteTextStyle();
     // Removes the sheet's last chart; its drawing keeps every other picture and chart.

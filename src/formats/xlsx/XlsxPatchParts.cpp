@@ -220,4 +220,57 @@ void XlsxPatch::addSheet(const QString& sheet, bool hidden) {
     m_addedSheets.append({sheet, part});
 }
 
+void XlsxPatch::setColumnWidth(const QString& sheet, int column, const QByteArray& width) {
+    const QString part = sheetPartOf(sheet);
+    QByteArray xml = partBytes(part);
+    const QByteArray n = QByteArray::number(column + 1);
+    const QByteArray own =
+        "<col min=\"" + n + "\" max=\"" + n + "\" width=\"" + width + "\" customWidth=\"1\"/>";
+    const XlsxPatchRefused refused(
+        QStringLiteral("The worksheet part \"%1\" lays out its columns in a way the program does "
+                       "not change.")
+            .arg(part));
+    XlsxXmlScan scan(xml);
+    XmlTag cols;
+    for (XmlTag tag = scan.next(part); tag.found(); tag = scan.next(part)) {
+        if (tag.name == "sheetData" && !tag.closing) {
+            if (prefixed(xml, tag))
+                throw refused;
+            xml.insert(tag.start, "<cols>" + own + "</cols>");
+            break;
+        }
+        if (tag.name == "cols" && !tag.closing) {
+            if (tag.empty)
+                throw refused;
+            cols = tag;
+        } else if (cols.found() && tag.name == "col" && !tag.closing) {
+            const QByteArrayView t = tagBytes(xml, tag);
+            const int min = xmlAttribute(t, "min").toInt();
+            const int max = xmlAttribute(t, "max").toInt();
+            if (!tag.empty || min < 1 || max < min)
+                throw refused;
+            if (min > column + 1) {
+                xml.insert(tag.start, own);
+                break;
+            }
+            if (max < column + 1)
+                continue;
+            // The column keeps the range's other settings; the rest of the range stays as it was.
+            QByteArray replaced = withXmlAttribute(withXmlAttribute(t, "min", n), "max", n);
+            replaced =
+                withXmlAttribute(withXmlAttribute(replaced, "width", width), "customWidth", "1");
+            if (min < column + 1)
+                replaced.prepend(withXmlAttribute(t, "max", QByteArray::number(column)));
+            if (max > column + 1)
+                replaced.append(withXmlAttribute(t, "min", QByteArray::number(column + 2)));
+            xml.replace(tag.start, tag.end - tag.start, replaced);
+            break;
+        } else if (cols.found() && tag.name == "cols" && tag.closing) {
+            xml.insert(tag.start, own);
+            break;
+        }
+    }
+    setPart(part, xml);
+}
+
 } // namespace rp
