@@ -13,6 +13,7 @@ const char* drawingNamespaces =
     " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"";
 const QByteArray drawingType = "application/vnd.openxmlformats-officedocument.drawing+xml";
 const QByteArray chartType = "application/vnd.openxmlformats-officedocument.drawingml.chart+xml";
+const QByteArray themeType = "application/vnd.openxmlformats-officedocument.theme+xml";
 
 // One object of a drawing: a top-level element (an anchor, or alternate content holding one),
 // and the relationship of the chart it shows, if it shows one.
@@ -83,6 +84,7 @@ qsizetype drawingPlace(const QByteArray& xml, const QString& part) {
 struct NewChart {
     QByteArray anchor;
     QByteArray chart;
+    QByteArray theme; // the colours its automatic lines and fills are drawn in
 };
 
 NewChart newChartOf(const QString& chartBook) {
@@ -98,6 +100,10 @@ NewChart newChartOf(const QString& chartBook) {
                 NewChart made;
                 made.anchor = xml.sliced(object.start, object.end - object.start);
                 made.chart = book.read(rel.target);
+                const QString workbook = QStringLiteral("xl/workbook.xml");
+                for (const XlsxPackage::Relationship& theme : book.relationships(workbook))
+                    if (typeIs(theme.type, u"theme"))
+                        made.theme = book.read(theme.target);
                 return made;
             }
     }
@@ -193,6 +199,19 @@ void XlsxPatch::addChart(const QString& sheet, const QString& chartBook) {
     const NewChart made = newChartOf(chartBook);
     const QString chartPart = freePartName("xl/charts/chart%1.xml");
     addPart(chartPart, made.chart, chartType);
+    // A workbook without a theme leaves the chart's automatic colours to the program that opens
+    // it, and some draw them in none: it gets the theme the chart was made with.
+    const QString workbook = m_reader->workbookPart();
+    bool themed = false;
+    if (partExists(XlsxPackage::relsPartOf(workbook)))
+        for (const RelsEntry& entry :
+             relsEntries(partBytes(XlsxPackage::relsPartOf(workbook)), workbook))
+            themed = themed || typeIs(entry.type, u"theme");
+    if (!themed && !made.theme.isEmpty()) {
+        const QString theme = freePartName("xl/theme/theme%1.xml");
+        addPart(theme, made.theme, themeType);
+        addRelationship(workbook, "theme", theme);
+    }
     if (drawing.isEmpty()) {
         // A sheet without drawing gets one.
         drawing = freePartName("xl/drawings/drawing%1.xml");
