@@ -81,11 +81,20 @@ def parts(path, sheet_name):
     print(json.dumps(out))
 
 
+def read_entries(path):
+    with zipfile.ZipFile(path) as zf:
+        return {name: zf.read(name) for name in zf.namelist()}
+
+
+def write_entries(path, entries):
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as out:
+        for name, data in entries.items():
+            out.writestr(name, data)
+
+
 def add_picture_last(path):
     """The picture after the charts in Sheet1's drawing: the last object is no chart."""
-    zf = zipfile.ZipFile(path)
-    entries = {name: zf.read(name) for name in zf.namelist()}
-    zf.close()
+    entries = read_entries(path)
     _, sheet_rels = rels_of(zipfile.ZipFile(path), "xl/worksheets/sheet1.xml")
     drawing = [t for t in sheet_rels.values() if "drawings/" in t][0]
     rels_name = posixpath.join(posixpath.dirname(drawing), "_rels",
@@ -113,9 +122,7 @@ def add_picture_last(path):
                               '<Default Extension="png" ContentType="image/png"/></Types>')
     entries["[Content_Types].xml"] = types.encode()
     entries["xl/media/picture1.png"] = PNG
-    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as out:
-        for name, data in entries.items():
-            out.writestr(name, data)
+    write_entries(path, entries)
 
 
 def make(path):
@@ -154,14 +161,11 @@ def make(path):
 
 def make_prefixed(path):
     make(path)
-    with zipfile.ZipFile(path) as zf:
-        entries = {name: zf.read(name) for name in zf.namelist()}
+    entries = read_entries(path)
     styles = entries["xl/styles.xml"].decode()
     styles = re.sub(r"<(/?)(?![?!])(\w+)", r"<\1x:\2", styles)
     entries["xl/styles.xml"] = styles.replace(" xmlns=", " xmlns:x=", 1).encode()
-    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as out:
-        for name, data in entries.items():
-            out.writestr(name, data)
+    write_entries(path, entries)
 
 
 def make_chartsheet(path):
