@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QProcess>
 #include <QStandardPaths>
@@ -133,6 +134,21 @@ inline QString workbookByLibreOffice(const QString& outDir, const QString& table
         return {};
     const QString out = QDir(outDir).filePath(table + QLatin1Char('.') + format);
     return QFile::exists(out) ? out : QString();
+}
+
+// Every entry of the zip, still packed, by name.
+inline QMap<QString, QByteArray> rawEntries(const QString& path) {
+    QMap<QString, QByteArray> entries;
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip))
+        return entries;
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        QuaZipFile file(&zip);
+        int method = 0, level = 0;
+        if (file.open(QIODevice::ReadOnly, &method, &level, true))
+            entries.insert(zip.getCurrentFileName(), file.readAll());
+    }
+    return entries;
 }
 
 } // namespace rp::test

@@ -34,21 +34,6 @@ QByteArray runKeepScript(const QString& what, const QString& path) {
     return python.readAllStandardOutput();
 }
 
-// Every entry of the zip, still packed, by name.
-QMap<QString, QByteArray> rawEntries(const QString& path) {
-    QMap<QString, QByteArray> entries;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip))
-        return entries;
-    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
-        QuaZipFile file(&zip);
-        int method = 0, level = 0;
-        if (file.open(QIODevice::ReadOnly, &method, &level, true))
-            entries.insert(zip.getCurrentFileName(), file.readAll());
-    }
-    return entries;
-}
-
 QByteArray entry(const QString& path, const QString& name) {
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip) || !zip.setCurrentFile(name))
@@ -308,6 +293,68 @@ private slots:
                     .contains("<dimension ref=\"A1:B4\"/>"));
         const QList<QVariantList> rows = XlsxReader(result).readSheet(0);
         QCOMPARE(rows, (QList<QVariantList>{{1.0}, {}, {QVariant(), 3.0}, {QVariant(), 4.0}}));
+    }
+
+    // A workbook counting its dates from 1904 gets its dates in that count.
+    void datesInA1904Workbook() {
+        QTemporaryDir dir;
+        const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+        HandMadeWorkbook made;
+        made.workbookPr = "date1904=\"1\"";
+        made.cellXfs = "<xf numFmtId=\"0\"/><xf numFmtId=\"14\"/>";
+        made.sheets = {
+            {QStringLiteral("rday"), "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c></row>"}};
+        QVERIFY(writeZip(book, made.parts()));
+        XlsxPatch patch(book);
+        XlsxCellBlock block;
+        block.rowCount = 2;
+        block.values = [](int row, QVariantList& values) {
+            values = {row == 1 ? at(2001, 1, 2) : at(1999, 3, 5, 6)};
+        };
+        patch.setCells(QStringLiteral("rday"), block);
+        const QString result = dir.filePath(QStringLiteral("result.xlsx"));
+        patch.write(result);
+        const QList<QVariantList> rows = XlsxReader(result).readSheet(0);
+        QCOMPARE(rows, (QList<QVariantList>{{at(2001, 1, 2)}, {at(1999, 3, 5, 6)}}));
+    }
+
+    // A column given its own width keeps what else its range set, and the rest of the range.
+    void columnWidth_data() {
+        QTest::addColumn<QByteArray>("cols"); // before sheetData
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray own = "<col min=\"2\" max=\"2\" width=\"15\" customWidth=\"1\"/>";
+        QTest::newRow("no columns laid out") << QByteArray() << "<cols>" + own + "</cols>";
+        QTest::newRow("others laid out")
+            << QByteArray("<cols><col min=\"1\" max=\"1\" width=\"9\"/><col min=\"4\" max=\"5\" "
+                          "width=\"30\"/></cols>")
+            << "<cols><col min=\"1\" max=\"1\" width=\"9\"/>" + own +
+                   "<col min=\"4\" max=\"5\" width=\"30\"/></cols>";
+        QTest::newRow("inside a range")
+            << QByteArray("<cols><col min=\"1\" max=\"3\" width=\"20\" style=\"1\"/></cols>")
+            << QByteArray("<cols><col min=\"1\" max=\"1\" width=\"20\" style=\"1\"/><col min=\"2\" "
+                          "max=\"2\" width=\"15\" style=\"1\" customWidth=\"1\"/><col min=\"3\" "
+                          "max=\"3\" width=\"20\" style=\"1\"/></cols>");
+    }
+
+    void columnWidth() {
+        QFETCH(QByteArray, cols);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString book = dir.filePath(QStringLiteral("book.xlsx"));
+        HandMadeWorkbook made;
+        made.sheets = {{QStringLiteral("rday"), "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"}};
+        XlsxParts parts = made.parts();
+        for (auto& [name, bytes] : parts)
+            if (name.endsWith(u"sheet1.xml"))
+                bytes.replace("<sheetData>", cols + "<sheetData>");
+        QVERIFY(writeZip(book, parts));
+        XlsxPatch patch(book);
+        patch.setColumnWidth(QStringLiteral("rday"), 1, "15");
+        const QString result = dir.filePath(QStringLiteral("result.xlsx"));
+        patch.write(result);
+        const QByteArray sheet = entry(result, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY2(sheet.contains(expected + "<sheetData>"), sheet.constData());
+        QCOMPARE(XlsxReader(result).readSheet(0), (QList<QVariantList>{{1.0}}));
     }
 
     // Writing only the rows a change lists gives the very bytes that comparing every row does,

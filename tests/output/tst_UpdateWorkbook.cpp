@@ -1,6 +1,7 @@
 // The update workbook round trip: UPDATE fills DBedit.xlsx, the user edits column B, and the
 // edited sheet is written back to a temporary SQLite HDB.
 #include "SpreadsheetCheck.h"
+#include "UpdateFixtures.h"
 #include "core/base/Error.h"
 #include "core/base/UserDialogs.h"
 #include "core/db/Database.h"
@@ -16,57 +17,10 @@
 #include <QtTest>
 
 using namespace rp;
+using rp::test::DailyHdb;
+using rp::test::editWithOpenpyxl;
 
 namespace {
-
-// Runs Python with openpyxl on the workbook: `edit` is Python acting on `ws`, the named sheet.
-bool editWithOpenpyxl(const QString& book, const QString& sheet, const QString& edit) {
-    QProcess python;
-    const QString script = QStringLiteral("import sys, openpyxl\n"
-                                          "wb = openpyxl.load_workbook(sys.argv[1])\n"
-                                          "ws = wb[sys.argv[2]]\n") +
-                           edit + QStringLiteral("\nwb.save(sys.argv[1])\n");
-    python.start(QLatin1String(test::systemPython), {QStringLiteral("-c"), script, book, sheet});
-    return python.waitForFinished(60000) && python.exitCode() == 0;
-}
-
-// An HDB with five daily values of parameter 1011, 1 to 5 March 1999, source 1.
-struct DailyHdb {
-    QTemporaryDir dir;
-    QString connection;
-    std::shared_ptr<Database> db;
-
-    DailyHdb() {
-        connection = QStringLiteral("Provider=SQLite;Data Source=%1")
-                         .arg(dir.filePath(QStringLiteral("hdb.sqlite")));
-        db = createHdb(connection);
-        for (int day = 1; day <= 5; ++day)
-            db->executeNative(
-                QStringLiteral("INSERT INTO rday VALUES (1011, '1999-03-0%1 00:00:00', %1, 1)")
-                    .arg(day));
-    }
-
-    // date (yyyy-MM-dd) -> "value/source", from the database.
-    QMap<QString, QString> rows() const {
-        QMap<QString, QString> out;
-        const auto rs = db->open(QStringLiteral("SELECT date_time, value, source FROM rday WHERE "
-                                                "datatype_site_id=1011 ORDER BY date_time;"),
-                                 LockType::ReadOnly);
-        for (qsizetype r = 0; r < rs->recordCount(); ++r)
-            out.insert(rs->value(r, 0).toDateTime().date().toString(Qt::ISODate),
-                       QStringLiteral("%1/%2").arg(rs->displayText(r, 1), rs->displayText(r, 2)));
-        return out;
-    }
-
-    QString seriesFile() const {
-        const QString path = dir.filePath(QStringLiteral("lastout.txt"));
-        QByteArray text = "2 1011 KERN R NR KERNVILLE\r\nDAILY DISCHARGE, CFS\r\n";
-        for (int day = 1; day <= 5; ++day)
-            text += QStringLiteral("0%1 MAR 1999 %1\r\n").arg(day).toLatin1();
-        test::writeFile(path, text);
-        return path;
-    }
-};
 
 // A sheet laid out as an update sheet, with the cells given (row, column from 0).
 QString bookWith(const QTemporaryDir& dir, const std::vector<SheetCell>& cells) {

@@ -4,7 +4,9 @@
 #include "core/base/Error.h"
 #include "core/export/SeriesSheet.h"
 #include "core/export/SpreadsheetExport.h"
+#include "core/export/UpdateInPlace.h"
 #include "core/export/UpdateWorkbook.h"
+#include "formats/xlsx/XlsxPatch.h"
 #include "formats/xlsx/XlsxWorkbookWriter.h"
 
 #include <QDir>
@@ -37,17 +39,19 @@ void ExportSession::startNewWorkbook() {
         }
     }
     m_sheets = newWorkbookSheets();
+    m_inPlace = false;
 }
 
 void ExportSession::openUpdateWorkbook() {
     const QString path = QDir(m_folder).filePath(m_updateName);
     if (!QFileInfo::exists(path))
         writeSpreadsheetWorkbook(path, updateWorkbookTemplate(), {}, true);
-    m_sheets = readWorkbookSheets(path);
+    // The user's own workbook: changed in place, never held here.
     m_path = path;
+    m_inPlace = true;
 }
 
-SpreadsheetSheet& ExportSession::nextSheet(bool update) {
+QString ExportSession::nextSheet(bool update) {
     ++m_xlfcount;
     if (!workbookStillOurs()) {
         m_xlfcount = 1;
@@ -58,7 +62,16 @@ SpreadsheetSheet& ExportSession::nextSheet(bool update) {
         else
             startNewWorkbook();
     }
-    const QString name = sheetName();
+    return sheetName();
+}
+
+SpreadsheetSheet& ExportSession::heldSheet(const QString& name) {
+    if (m_inPlace) {
+        // A table into the update workbook, or one that cannot be changed in place: the workbook
+        // is read and written whole.
+        m_sheets = readWorkbookSheets(m_path);
+        m_inPlace = false;
+    }
     for (SpreadsheetSheet& sheet : m_sheets)
         if (sheet.name.compare(name, Qt::CaseInsensitive) == 0)
             return sheet;
@@ -71,6 +84,7 @@ SpreadsheetSheet& ExportSession::nextSheet(bool update) {
 void ExportSession::keepingStateOnFailure(const std::function<void()>& exportWork) {
     const QString path = m_path;
     const int count = m_xlfcount;
+    const bool inPlace = m_inPlace;
     const QDateTime writtenAt = m_writtenAt;
     const qint64 writtenSize = m_writtenSize;
     std::vector<SpreadsheetSheet> sheets = m_sheets;
@@ -79,6 +93,7 @@ void ExportSession::keepingStateOnFailure(const std::function<void()>& exportWor
     } catch (...) {
         m_path = path;
         m_xlfcount = count;
+        m_inPlace = inPlace;
         m_writtenAt = writtenAt;
         m_writtenSize = writtenSize;
         m_sheets = std::move(sheets);
@@ -92,10 +107,22 @@ void ExportSession::exportFile(const QString& path, bool isReport, int valuesPer
     SpreadsheetSheet content = exportSheet(
         path, isReport, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
     keepingStateOnFailure([&] {
-        SpreadsheetSheet& sheet = nextSheet(false);
+        const QString name = nextSheet(false);
+        const Progress writing =
+            progressStage(progress, exportReadingSteps, exportSteps, exportSteps);
+        if (m_inPlace && content.series && content.cells.empty()) {
+            try {
+                saveSeriesInPlace(m_path, name, *content.series, writing);
+                noteWritten();
+                return;
+            } catch (const XlsxPatchRefused&) {
+                // Written whole instead, as its values.
+            }
+        }
+        SpreadsheetSheet& sheet = heldSheet(name);
         content.name = sheet.name;
         sheet = std::move(content);
-        save(progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
+        save(writing);
     });
     show();
 }
@@ -105,14 +132,26 @@ void ExportSession::exportUpdate(const QString& seriesPath, int valuesPerDay,
     SeriesColumns series = readSeriesColumns(
         seriesPath, valuesPerDay, progressStage(progress, 0, exportReadingSteps, exportSteps));
     keepingStateOnFailure([&] {
-        SpreadsheetSheet& sheet = nextSheet(true);
-        const QString name = sheet.name;
+        const QString name = nextSheet(true);
+        const Progress writing =
+            progressStage(progress, exportReadingSteps, exportSteps, exportSteps);
+        if (m_inPlace) {
+            try {
+                updateWorkbookInPlace(m_path, name, series, connection, writing);
+                noteWritten();
+                return;
+            } catch (const XlsxPatchRefused&) {
+                // A workbook whose parts cannot take the change in place: written whole instead,
+                // as its values.
+            }
+        }
+        SpreadsheetSheet& sheet = heldSheet(name);
         prepareUpdateSheet(sheet, connection);
         sheet.series = std::move(series);
         sheet.wideColumnA = true;
         // After the last use of `sheet`: the hidden sheet may be added to m_sheets.
         keepExportedValues(m_sheets, name, *sheet.series);
-        save(progressStage(progress, exportReadingSteps, exportSteps, exportSteps));
+        save(writing);
     });
     show();
 }
@@ -121,6 +160,10 @@ void ExportSession::save(const Progress& progress) {
     // The update workbook names a database: its owner alone reads it.
     const bool update = QFileInfo(m_path) == QFileInfo(QDir(m_folder).filePath(m_updateName));
     writeSpreadsheetWorkbook(m_path, m_sheets, progress, update);
+    noteWritten();
+}
+
+void ExportSession::noteWritten() {
     const QFileInfo written(m_path);
     m_writtenAt = written.lastModified();
     m_writtenSize = written.size();

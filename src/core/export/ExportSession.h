@@ -11,12 +11,13 @@
 
 namespace rp {
 
-// The spreadsheet export of a program run: one workbook in the program's folder, kept in memory
-// and written whole after each export, whose sheets successive exports fill (Sheet1, Sheet2 ...;
-// from the fourth export on a sheet is added). When the workbook's file is gone (deleted or
-// renamed) or was saved by someone else, the next export starts afresh at Sheet1, in a new
-// workbook (SAVE) or the update workbook (UPDATE): it never writes over what another program
-// saved there.
+// The spreadsheet export of a program run: one workbook in the program's folder whose sheets
+// successive exports fill (Sheet1, Sheet2 ...; from the fourth export on a sheet is added). The
+// program's own workbook is kept in memory and written whole after each export; the update
+// workbook is the user's, and an UPDATE changes it in place, keeping what it does not write. When
+// the workbook's file is gone (deleted or renamed) or was saved by someone else, the next export
+// starts afresh at Sheet1, in a new workbook (SAVE) or the update workbook (UPDATE): it never
+// writes over what another program saved there.
 class ExportSession {
 public:
     // Shows a written workbook to the user (the desktop's spreadsheet application).
@@ -46,8 +47,11 @@ public:
     const std::vector<SpreadsheetSheet>& sheets() const { return m_sheets; }
 
 private:
-    // Counts the export and finds its sheet, starting a workbook when none is in use.
-    SpreadsheetSheet& nextSheet(bool update);
+    // Counts the export and names its sheet, starting a workbook when none is in use.
+    QString nextSheet(bool update);
+    // The sheet of that name in the workbook held in memory (added when missing).
+    SpreadsheetSheet& heldSheet(const QString& name);
+    void noteWritten();
     bool workbookStillOurs() const;
     void startNewWorkbook();
     void openUpdateWorkbook();
@@ -63,6 +67,8 @@ private:
     QDateTime m_writtenAt;
     qint64 m_writtenSize = -1;
     int m_xlfcount = 0;
+    // The workbook in use is changed in place on disk; m_sheets is then empty.
+    bool m_inPlace = false;
     std::vector<SpreadsheetSheet> m_sheets;
 };
 

@@ -2,6 +2,7 @@
 
 #include "formats/xlsx/XlsxPackage.h"
 #include "formats/xlsx/XlsxPatchRanges.h"
+#include "formats/xlsx/XlsxPatchXml.h"
 #include "formats/xlsx/XlsxReader.h"
 #include "formats/xlsx/XlsxXmlScan.h"
 
@@ -19,29 +20,9 @@ constexpr qint64 copyChunk = qint64(1) << 20;
 // Changed parts are packed fast: a sheet of 100,000 rows is most of the time a change costs.
 constexpr int changedPartLevel = 1;
 
-bool typeIs(const QString& type, QStringView last) {
-    return type.endsWith(QLatin1Char('/') + last.toString(), Qt::CaseInsensitive);
-}
-
 Error cannotWrite(const QString& target, const QString& part) {
     return Error(QStringLiteral("The workbook \"%1\" cannot be written: the part \"%2\" failed.")
                      .arg(target, part));
-}
-
-// True when the element is written with a namespace prefix (x:sheetData): new elements without
-// one would land in no namespace.
-bool prefixed(const QByteArray& xml, const XmlTag& tag) {
-    const qsizetype start = tag.start + (tag.closing ? 2 : 1);
-    return xml.sliced(start, tag.name.size()) != tag.name;
-}
-
-// Sets the count attribute of the tag at `tag` in `xml` to `count`.
-void setCount(QByteArray& xml, const XmlTag& tag, qsizetype count) {
-    const QByteArrayView old = QByteArrayView(xml).sliced(tag.start, tag.end - tag.start);
-    if (xmlAttribute(old, "count").isNull())
-        return;
-    xml.replace(tag.start, tag.end - tag.start,
-                withXmlAttribute(old, "count", QByteArray::number(count)));
 }
 
 } // namespace
@@ -57,14 +38,7 @@ XlsxPatch::XlsxPatch(const QString& path)
 XlsxPatch::~XlsxPatch() = default;
 
 void XlsxPatch::setCells(const QString& sheet, const XlsxCellBlock& block) {
-    qsizetype index = -1;
-    for (qsizetype i = 0; i < m_reader->sheetNames().size() && index < 0; ++i)
-        if (m_reader->sheetNames().at(i).compare(sheet, Qt::CaseInsensitive) == 0)
-            index = i;
-    if (index < 0)
-        throw Error(
-            QStringLiteral("The workbook \"%1\" has no worksheet \"%2\".").arg(m_path, sheet));
-    const QString part = m_reader->sheetPart(index);
+    const QString part = sheetPartOf(sheet);
     for (auto& [name, blocks] : m_sheets)
         if (name == part) {
             blocks.append(block);
@@ -86,84 +60,6 @@ QByteArray XlsxPatch::partBytes(const QString& part) const {
                                    "read.")
                         .arg(m_path, part));
     return bytes;
-}
-
-int XlsxPatch::dateStyle(bool withTime) {
-    int& cached = m_dateStyles[withTime ? 1 : 0];
-    if (cached >= 0)
-        return cached;
-    const QString refused =
-        QStringLiteral("The workbook \"%1\" has no cell styles a date can be given.").arg(m_path);
-    if (m_stylesPart.isEmpty() || !m_reader->package().has(m_stylesPart))
-        throw XlsxPatchRefused(refused);
-    QByteArray xml = partBytes(m_stylesPart);
-    const QByteArray code = withTime ? "yyyy-mm-dd hh:mm:ss" : "yyyy-mm-dd";
-
-    // The number format: the workbook's own when it has this one, else a new custom one.
-    XlsxXmlScan scan(xml);
-    XmlTag sheet, numFmts, numFmtsEnd;
-    int formatId = -1;
-    int highest = 163; // custom formats are numbered from 164
-    qsizetype formats = 0;
-    for (XmlTag tag = scan.next(m_stylesPart); tag.found(); tag = scan.next(m_stylesPart)) {
-        if (prefixed(xml, tag))
-            throw XlsxPatchRefused(refused);
-        if (tag.name == "styleSheet" && !tag.closing)
-            sheet = tag;
-        else if (tag.name == "numFmts")
-            (tag.closing ? numFmtsEnd : numFmts) = tag;
-        else if (tag.name == "numFmt") {
-            const QByteArrayView t = QByteArrayView(xml).sliced(tag.start, tag.end - tag.start);
-            const int id = xmlAttribute(t, "numFmtId").toInt();
-            highest = qMax(highest, id);
-            ++formats;
-            if (xmlAttribute(t, "formatCode") == code)
-                formatId = id;
-        } else if (tag.name == "cellXfs")
-            break;
-    }
-    if (!sheet.found())
-        throw XlsxPatchRefused(refused);
-    if (formatId < 0) {
-        formatId = highest + 1;
-        const QByteArray format = "<numFmt numFmtId=\"" + QByteArray::number(formatId) +
-                                  "\" formatCode=\"" + code + "\"/>";
-        if (numFmtsEnd.found()) {
-            xml.insert(numFmtsEnd.start, format);
-            setCount(xml, numFmts, formats + 1);
-        } else if (numFmts.found()) { // <numFmts/>
-            xml.replace(numFmts.start, numFmts.end - numFmts.start,
-                        "<numFmts count=\"1\">" + format + "</numFmts>");
-        } else {
-            xml.insert(sheet.end, "<numFmts count=\"1\">" + format + "</numFmts>");
-        }
-    }
-
-    // The cell style, last of cellXfs.
-    scan = XlsxXmlScan(xml);
-    XmlTag cellXfs;
-    int styles = 0;
-    int depth = 0;
-    for (XmlTag tag = scan.next(m_stylesPart); tag.found(); tag = scan.next(m_stylesPart)) {
-        if (tag.name == "cellXfs" && !tag.closing && !tag.empty) {
-            cellXfs = tag;
-        } else if (cellXfs.found() && tag.name == "xf" && !tag.closing) {
-            if (depth == 0)
-                ++styles;
-            depth += tag.empty ? 0 : 1;
-        } else if (cellXfs.found() && tag.name == "xf" && tag.closing) {
-            --depth;
-        } else if (cellXfs.found() && tag.name == "cellXfs" && tag.closing) {
-            xml.insert(tag.start, "<xf numFmtId=\"" + QByteArray::number(formatId) +
-                                      "\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
-                                      "applyNumberFormat=\"1\"/>");
-            setCount(xml, cellXfs, styles + 1);
-            m_changed.insert(m_stylesPart.toLower(), xml);
-            cached = styles;
-            return cached;
-        }
-    }
-    throw XlsxPatchRefused(refused);
 }
 
 bool XlsxPatch::otherSheetsHaveFormulas(const QStringList& patched) const {
@@ -218,7 +114,7 @@ void XlsxPatch::dropCalculationChain() {
                 break;
             }
         }
-        m_changed.insert(relsPart.toLower(), rels);
+        setPart(relsPart, rels);
         const QString typesPart = QStringLiteral("[Content_Types].xml");
         QByteArray types = partBytes(typesPart);
         scan = XlsxXmlScan(types);
@@ -264,7 +160,7 @@ void XlsxPatch::write(const QString& target) {
         XlsxSheetContext context;
         context.reader = m_reader.get();
         context.part = part;
-        context.dateStyle = [this](bool withTime) { return dateStyle(withTime); };
+        context.dateStyle = [this](const QByteArray& format) { return dateStyle(format); };
         XlsxSheetPatchResult result = patchSheetXml(partBytes(part), blocks, context);
         patched.append(part);
         formulas = formulas || result.hasFormulas;
@@ -338,6 +234,17 @@ void XlsxPatch::writeZip(const QString& target) const {
         sink.close();
         if (sink.getZipError() != 0)
             throw cannotWrite(target, info.name);
+    }
+    for (const QString& part : m_added) {
+        QuaZipFile sink(&out);
+        const QByteArray& bytes = *m_changed.constFind(part.toLower());
+        if (!sink.open(QIODevice::WriteOnly, QuaZipNewInfo(part), nullptr, 0, Z_DEFLATED,
+                       changedPartLevel) ||
+            sink.write(bytes) != bytes.size())
+            throw cannotWrite(target, part);
+        sink.close();
+        if (sink.getZipError() != 0)
+            throw cannotWrite(target, part);
     }
     in.close();
     out.close();

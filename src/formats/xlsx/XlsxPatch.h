@@ -30,13 +30,42 @@ public:
     // Cells to write on a sheet (found without regard to case; throws rp::Error when missing).
     // The blocks' values are asked for while write() runs.
     void setCells(const QString& sheet, const XlsxCellBlock& block);
+    // True when the workbook has a worksheet of that name, read or added (without regard to
+    // case).
+    bool hasSheet(const QString& sheet) const;
+    // Adds an empty worksheet after the others.
+    void addSheet(const QString& sheet, bool hidden);
+    // Gives a column of the sheet (from 0) its own width, in the units of the sheet's XML.
+    void setColumnWidth(const QString& sheet, int column, const QByteArray& width);
+    // A cell style that shows its text in white, added to the workbook on demand.
+    int whiteTextStyle();
+    // Removes the sheet's last chart; its drawing keeps every other picture and chart.
+    void removeLastChart(const QString& sheet);
+    // Adds the chart of the first drawing of `chartBook` to the sheet, after its other pictures
+    // and charts: a workbook the program wrote with a sheet of the same name, so that the chart's
+    // ranges are right as they are. Throws rp::Error.
+    void addChart(const QString& sheet, const QString& chartBook);
     // Writes the changed workbook as the new file `target` (the original stays as it is).
     // Throws rp::Error, or XlsxPatchRefused for a change that cannot be made in place.
     void write(const QString& target);
 
 private:
     QByteArray partBytes(const QString& part) const;
-    int dateStyle(bool withTime);
+    bool partExists(const QString& part) const;
+    void setPart(const QString& part, const QByteArray& bytes);
+    // A new part: written after the copied ones, its content type declared.
+    void addPart(const QString& part, const QByteArray& bytes, const QByteArray& contentType);
+    // A part dropped with its content type and its own relationships part.
+    void removePart(const QString& part);
+    // The first part name of the pattern ("xl/charts/chart%1.xml") that no part has.
+    QString freePartName(const char* pattern) const;
+    // A relationship added to the source part's rels part (made when missing); gives its id.
+    QString addRelationship(const QString& sourcePart, const char* type, const QString& target);
+    void removeRelationship(const QString& sourcePart, const QString& id);
+    QString sheetPartOf(const QString& sheet) const;
+    // The sheet's drawing part; empty when it has none.
+    QString drawingOf(const QString& sheetPart) const;
+    int dateStyle(const QByteArray& format);
     bool otherSheetsHaveFormulas(const QStringList& patched) const;
     void markForRecalculation();
     void dropCalculationChain();
@@ -48,9 +77,12 @@ private:
     std::unique_ptr<XlsxReader> m_reader;
     QList<QPair<QString, QList<XlsxCellBlock>>> m_sheets; // part name, its blocks
     QHash<QString, QByteArray> m_changed;                 // part name -> new bytes
-    QStringList m_removed;
+    QStringList m_removed;                                // lower-case part names
+    QStringList m_added;                                  // part names, in order
+    QList<QPair<QString, QString>> m_addedSheets;         // name, part
     QString m_stylesPart;
-    int m_dateStyles[2] = {-1, -1};
+    QHash<QByteArray, int> m_dateStyles; // by number format
+    int m_whiteStyle = -1;
 };
 
 } // namespace rp

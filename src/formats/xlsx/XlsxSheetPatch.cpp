@@ -68,9 +68,9 @@ QList<XlsxSheetWanted> XlsxSheetPatcher::wantedAt(int row) {
             while (at < wanted.size() && wanted.at(at).column < column)
                 ++at;
             if (at < wanted.size() && wanted.at(at).column == column)
-                wanted[at].value = value;
+                wanted[at] = {column, value, block.dateFormat, block.style};
             else
-                wanted.insert(at, {column, value});
+                wanted.insert(at, {column, value, block.dateFormat, block.style});
         }
     }
     return wanted;
@@ -95,10 +95,12 @@ QByteArray XlsxSheetPatcher::styleAbove(int column, int row) const {
     return noted > 0 ? found->second : QByteArray();
 }
 
-QByteArray XlsxSheetPatcher::newCell(int column, int row, const QVariant& value,
-                                     QByteArrayView style) {
+QByteArray XlsxSheetPatcher::newCell(int row, const XlsxSheetWanted& wanted, QByteArrayView style) {
     m_result.changed = true;
-    QByteArray s = style.toByteArray();
+    const int column = wanted.column;
+    const QVariant& value = wanted.value;
+    QByteArray s = wanted.style >= 0 && !value.isNull() ? QByteArray::number(wanted.style)
+                                                        : style.toByteArray();
     QByteArray type;
     QByteArray content;
     if (value.isNull()) {
@@ -107,9 +109,16 @@ QByteArray XlsxSheetPatcher::newCell(int column, int row, const QVariant& value,
             return {};
     } else if (isDate(value)) {
         const QDateTime dt = xlsxDateTimeOf(value);
-        if (s.isEmpty() || !m_context.reader->isDateStyle(s.toInt()))
-            s = QByteArray::number(m_context.dateStyle(dt.time() != QTime(0, 0)));
-        content = "<v>" + QByteArray::number(serialFromDateTime(dt), 'g', 17) + "</v>";
+        if (s.isEmpty() || !m_context.reader->isDateStyle(s.toInt())) {
+            const bool withTime = dt.time() != QTime(0, 0);
+            s = QByteArray::number(
+                m_context.dateStyle(!wanted.dateFormat.isEmpty() ? wanted.dateFormat
+                                    : withTime                   ? QByteArray("yyyy-mm-dd hh:mm:ss")
+                                                                 : QByteArray("yyyy-mm-dd")));
+        }
+        // A workbook counting from 1904 starts 1462 days later.
+        const double serial = serialFromDateTime(dt) - (m_context.reader->date1904() ? 1462 : 0);
+        content = "<v>" + QByteArray::number(serial, 'g', 17) + "</v>";
     } else if (value.typeId() == QMetaType::Bool) {
         type = "b";
         content = value.toBool() ? "<v>1</v>" : "<v>0</v>";
@@ -138,6 +147,8 @@ QByteArray XlsxSheetPatcher::newCell(int column, int row, const QVariant& value,
         m_rowsGivenValues.insert(row);
         m_result.lastRow = qMax(m_result.lastRow, row);
         m_result.lastColumn = qMax(m_result.lastColumn, column + 1);
+        m_firstRow = qMin(m_firstRow, row);
+        m_firstColumn = qMin(m_firstColumn, column);
     }
     QByteArray cell = "<c r=\"" + cellName(column, row) + '"';
     if (!s.isEmpty())
@@ -150,17 +161,18 @@ QByteArray XlsxSheetPatcher::newCell(int column, int row, const QVariant& value,
 }
 
 void XlsxSheetPatcher::addRowsBefore(int row) {
-    int from = m_done + 1;
     const int to = qMin(row - 1, lastBlockRow());
+    int first = row; // rows above every block need nothing
     for (const XlsxCellBlock& block : m_blocks)
-        from = qMax(from, qMin(block.firstRow, row)); // rows above every block need nothing
+        first = qMin(first, block.firstRow);
+    const int from = qMax(m_done + 1, first);
     for (int r = from; r <= to; ++r) {
         QByteArray cells;
         for (const XlsxSheetWanted& w : wantedAt(r)) {
             if (w.value.isNull())
                 continue;
             const QByteArray style = styleAbove(w.column, r);
-            cells += newCell(w.column, r, w.value, style);
+            cells += newCell(r, w, style);
             noteStyle(w.column, r, style);
         }
         if (!cells.isEmpty())
@@ -289,7 +301,7 @@ void XlsxSheetPatcher::patchRow(const XmlTag& rowTag) {
         if (want.value.isNull())
             return;
         const QByteArray style = styleAbove(want.column, row);
-        body += newCell(want.column, row, want.value, style);
+        body += newCell(row, want, style);
         noteStyle(want.column, row, style);
         changed = added = true;
     };
@@ -299,11 +311,15 @@ void XlsxSheetPatcher::patchRow(const XmlTag& rowTag) {
         const QByteArrayView bytes =
             QByteArrayView(m_xml).sliced(cell.start, cell.end - cell.start);
         if (w < wanted.size() && wanted.at(w).column == cell.column) {
-            const QVariant& value = wanted.at(w++).value;
+            const XlsxSheetWanted& want = wanted.at(w++);
+            const QVariant& value = want.value;
             const bool emptyAlready =
                 value.isNull() && !cell.formula && cell.v.isEmpty() && !cell.hasInline;
-            if (!emptyAlready && (cell.formula || !holds(cell, value, row))) {
-                if (cell.formula && holds(cell, value, row)) {
+            // A cell the block styles is written again when its style is another.
+            const bool restyle =
+                want.style >= 0 && !value.isNull() && cell.style != QByteArray::number(want.style);
+            if (!emptyAlready && (cell.formula || restyle || !holds(cell, value, row))) {
+                if (cell.formula && !restyle && holds(cell, value, row)) {
                     body += bytes; // the formula gives the value already
                     noteStyle(cell.column, row, cell.style);
                     continue;
@@ -314,7 +330,7 @@ void XlsxSheetPatcher::patchRow(const XmlTag& rowTag) {
                                        "that other cells share.")
                             .arg(QString::fromLatin1(cellName(cell.column, row)), m_context.part));
                 m_result.formulaReplaced = m_result.formulaReplaced || cell.formula;
-                body += newCell(cell.column, row, value, cell.style);
+                body += newCell(row, want, cell.style);
                 noteStyle(cell.column, row, cell.style);
                 changed = true;
                 continue;
@@ -358,7 +374,10 @@ void XlsxSheetPatcher::finishDimension() {
     }
     const int newRow = qMax(lastRow, m_result.lastRow);
     const int newColumn = qMax(lastColumn, m_result.lastColumn - 1);
-    if (newRow == lastRow && newColumn == lastColumn)
+    const int newFirstRow = qMin(firstRow, m_firstRow);
+    const int newFirstColumn = qMin(firstColumn, m_firstColumn);
+    if (newRow == lastRow && newColumn == lastColumn && newFirstRow == firstRow &&
+        newFirstColumn == firstColumn)
         return;
     // Rows that continue the sheet's last one, not a cell further below.
     int continued = lastRow;
@@ -368,8 +387,9 @@ void XlsxSheetPatcher::finishDimension() {
         m_result.lastRowBefore = lastRow;
         m_result.lastRowAfter = continued;
     }
-    const QByteArray tag = withXmlAttribute(
-        m_dimensionTag, "ref", cellName(firstColumn, firstRow) + ':' + cellName(newColumn, newRow));
+    const QByteArray tag =
+        withXmlAttribute(m_dimensionTag, "ref",
+                         cellName(newFirstColumn, newFirstRow) + ':' + cellName(newColumn, newRow));
     m_out.replace(m_dimensionAt, m_dimensionTag.size(), tag);
 }
 

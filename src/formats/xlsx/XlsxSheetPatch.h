@@ -26,6 +26,11 @@ struct XlsxCellBlock {
     bool clearBelow = false;
     // A new cell takes the style of the nearest cell above it in its column, from this row on.
     int styleFromRow = 1;
+    // A date written into a cell without a date style is shown with this number format (empty:
+    // yyyy-mm-dd, with the time when it has one).
+    QByteArray dateFormat;
+    // When set (from 0), every cell the block gives a value takes this cell style.
+    int style = -1;
     std::function<void(int row, QVariantList& values)> values;
     // When set, only these rows (ascending) and every row from everyRowFrom on (when above 0)
     // can differ from what the sheet holds: the others are copied without being read, and
@@ -45,8 +50,9 @@ public:
 struct XlsxSheetContext {
     const XlsxReader* reader = nullptr;
     QString part;
-    // A cell style that shows dates (withTime: date and time), added to the workbook on demand.
-    std::function<int(bool withTime)> dateStyle;
+    // A cell style that shows dates with the number format `format`, added to the workbook on
+    // demand.
+    std::function<int(const QByteArray& format)> dateStyle;
 };
 
 struct XlsxSheetPatchResult {

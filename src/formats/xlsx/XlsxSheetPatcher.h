@@ -17,6 +17,8 @@ inline constexpr int maxSheetRows = 1048576;
 struct XlsxSheetWanted {
     int column = 0;
     QVariant value;
+    QByteArray dateFormat;
+    int style = -1; // the block's own cell style, when it sets one
 };
 
 struct XlsxSheetCell {
@@ -59,7 +61,7 @@ private:
     XlsxSheetCell readCell(const XmlTag& tag, int row, int& nextColumn);
     QVariant valueOf(const XlsxSheetCell& cell, int row) const;
     bool holds(const XlsxSheetCell& cell, const QVariant& wanted, int row) const;
-    QByteArray newCell(int column, int row, const QVariant& value, QByteArrayView style);
+    QByteArray newCell(int row, const XlsxSheetWanted& wanted, QByteArrayView style);
     void noteStyle(int column, int row, QByteArrayView style);
     // The style of the nearest cell above `row` in the column, from the block's styleFromRow.
     QByteArray styleAbove(int column, int row) const;
@@ -80,7 +82,9 @@ private:
     const XlsxSheetContext& m_context;
     XlsxSheetPatchResult m_result;
     QByteArray m_out;
-    int m_done = 0; // rows up to this one are written
+    int m_done = 0;                // rows up to this one are written
+    int m_firstRow = maxSheetRows; // the first row and column given a value
+    int m_firstColumn = 16384;
     qsizetype m_dimensionAt = -1;
     QByteArray m_dimensionTag;
     QHash<int, QPair<int, QByteArray>> m_styleAbove; // column -> row noted, its cell's style

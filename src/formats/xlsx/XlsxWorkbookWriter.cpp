@@ -80,19 +80,6 @@ void addCellNumberFormats(lxw_workbook* book, Formats& f,
             }
 }
 
-const char* axisDateFormat(const SeriesColumns& series) {
-    if (series.timeOfDay)
-        return "dd-mmm-yyyy hh:mm";
-    switch (series.chart.axis) {
-    case ChartAxisKind::Years:
-        return "yyyy";
-    case ChartAxisKind::Months:
-        return "mmm yyyy";
-    default:
-        return "dd-mmm-yyyy";
-    }
-}
-
 lxw_format* dateFormat(const Formats& f, const SeriesColumns& series) {
     if (series.timeOfDay)
         return f.minute;
@@ -284,7 +271,7 @@ void insertChart(lxw_workbook* book, lxw_worksheet* sheet, const QString& sheetN
     styleAxis(chart->x_axis);
     styleAxis(chart->y_axis);
     // The labels show the dates as the cells do.
-    chart_axis_set_num_format(chart->x_axis, axisDateFormat(series));
+    chart_axis_set_num_format(chart->x_axis, seriesDateFormat(series));
     chart_axis_set_position(chart->x_axis, LXW_CHART_AXIS_POSITION_ON_TICK);
     if (series.chart.axis == ChartAxisKind::Categories) {
         chart_axis_set_crossing(chart->x_axis, 1);
@@ -341,6 +328,19 @@ ChartFinish finishOf(const SeriesColumns& series) {
 }
 
 } // namespace
+
+const char* seriesDateFormat(const SeriesColumns& series) {
+    if (series.timeOfDay)
+        return "dd-mmm-yyyy hh:mm";
+    switch (series.chart.axis) {
+    case ChartAxisKind::Years:
+        return "yyyy";
+    case ChartAxisKind::Months:
+        return "mmm yyyy";
+    default:
+        return "dd-mmm-yyyy";
+    }
+}
 
 ChartPlacement seriesChartPlacement() {
     ChartPlacement place;

@@ -19,6 +19,9 @@ struct ChartPlacement {
 };
 ChartPlacement seriesChartPlacement();
 
+// The number format of a series' date cells and its chart's date labels.
+const char* seriesDateFormat(const SeriesColumns& series);
+
 // Writes the sheets as an .xlsx workbook with a line chart on every sheet that holds a series,
 // then finishes the charts (date axis, plot-area gradient, one font) in the written file. The
 // file at `path` is replaced whole; a failure, or a stop asked through `progress`, leaves the
