@@ -51,12 +51,21 @@ QString savedByLibreOffice(const QString& book, const QString& dir) {
     return QFileInfo::exists(saved) ? saved : QString();
 }
 
-QByteArray firstSheetCsv(const QString& book, const QString& dir) {
-    const QString out = dir + QStringLiteral("/csv");
-    if (!runLibreOffice(dir, {QStringLiteral("--convert-to"), QStringLiteral("csv"),
-                              QStringLiteral("--outdir"), out, book}))
+// A sheet as LibreOffice shows it, converted headless: the first, or the sheet `name` at
+// `number` (from 1).
+QByteArray sheetCsv(const QString& book, const QString& dir, int number = 0,
+                    const QString& name = {}) {
+    const QString out = dir + QStringLiteral("/csv%1").arg(number);
+    const QString filter =
+        number == 0 ? QStringLiteral("csv")
+                    : QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,"
+                                     "true,false,false,%1")
+                          .arg(number);
+    if (!runLibreOffice(
+            dir, {QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), out, book}))
         return {};
-    QFile csv(out + u'/' + QFileInfo(book).completeBaseName() + QStringLiteral(".csv"));
+    QFile csv(out + u'/' + QFileInfo(book).completeBaseName() +
+              (number == 0 ? QString() : u'-' + name) + QStringLiteral(".csv"));
     return csv.open(QIODevice::ReadOnly) ? csv.readAll().replace("\r\n", "\n") : QByteArray();
 }
 
@@ -192,6 +201,7 @@ private slots:
     void keepsTheUsersWorkbook_data();
     void keepsTheUsersWorkbook();
     void saveAfterUpdateKeepsTheWorkbook();
+    void tableAfterUpdateKeepsTheWorkbook();
     void refusedWorkbookIsWrittenWhole_data();
     void refusedWorkbookIsWrittenWhole();
     void stoppedUpdateLeavesTheWorkbook();
@@ -246,7 +256,7 @@ void tst_UpdateInPlace::keepsTheUsersWorkbook() {
     // Unchanged, the sheet applies nothing; edited, it writes the edit.
     QVERIFY(planUpdate(*hdb.db, readUpdateSheet(book, QStringLiteral("Sheet1"))).changes.empty());
     if (!QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) {
-        const QByteArray csv = firstSheetCsv(book, work.path());
+        const QByteArray csv = sheetCsv(book, work.path());
         QVERIFY2(csv.contains("2 1011 KERN R NR KERNVILLE") && csv.contains("\n03/01/1999,1,"),
                  csv.constData());
     }
@@ -259,20 +269,38 @@ void tst_UpdateInPlace::keepsTheUsersWorkbook() {
         QSKIP("LibreOffice (soffice) is not installed: the result was not opened in it");
 }
 
+// The user's workbook after an UPDATE onto its Sheet1, as a SAVE that follows finds it.
+struct UpdatedBook {
+    DailyHdb hdb;
+    const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
+    ExportSession session{hdb.dir.path(), {}};
+    QJsonObject was; // the workbook after the update
+
+    bool update() {
+        if (!bookScript({QStringLiteral("make"), book}).isEmpty())
+            return false;
+        session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
+        was = bookScript({QStringLiteral("dump"), book});
+        return !was.isEmpty();
+    }
+    // A SAVE of `file` (a table report when `isReport`) that follows: the workbook after it,
+    // empty unless it went onto Sheet2 of the same workbook.
+    QJsonObject save(const QString& file, bool isReport) {
+        session.exportFile(file, isReport, 0);
+        if (session.sheetName() != QLatin1String("Sheet2") || session.workbookPath() != book)
+            return {};
+        return bookScript({QStringLiteral("dump"), book});
+    }
+};
+
 // SAVE while the update workbook is in use: the series onto its next sheet, in place.
 void tst_UpdateInPlace::saveAfterUpdateKeepsTheWorkbook() {
     RP_REQUIRE_OPENPYXL();
-    DailyHdb hdb;
-    const QString book = hdb.dir.filePath(QStringLiteral("DBedit.xlsx"));
-    QVERIFY(bookScript({QStringLiteral("make"), book}).isEmpty());
-    ExportSession session(hdb.dir.path(), {});
-    session.exportUpdate(hdb.seriesFile(), 0, hdb.connection);
-    const QJsonObject was = bookScript({QStringLiteral("dump"), book});
-    session.exportFile(hdb.seriesFile(), false, 0);
-    QCOMPARE(session.sheetName(), QStringLiteral("Sheet2"));
-    QCOMPARE(session.workbookPath(), book);
-    const QJsonObject is = bookScript({QStringLiteral("dump"), book});
-    QVERIFY(!was.isEmpty() && !is.isEmpty());
+    UpdatedBook updated;
+    QVERIFY(updated.update());
+    const QJsonObject& was = updated.was;
+    const QJsonObject is = updated.save(updated.hdb.seriesFile(), false);
+    QVERIFY(!is.isEmpty());
     for (const char* key : {"sheets", "hidden", "names", "merged", "comments"})
         QCOMPARE(is.value(QLatin1String(key)), was.value(QLatin1String(key)));
     QJsonObject widths = was.value("widths").toObject();
@@ -292,6 +320,56 @@ void tst_UpdateInPlace::saveAfterUpdateKeepsTheWorkbook() {
     QCOMPARE(twoCharts.size(), 2);
     QCOMPARE(twoCharts.at(0), was.value("charts").toObject().value("Sheet2").toArray().at(0));
     QVERIFY(twoCharts.at(1).toArray().at(1).toString().endsWith(u"Sheet2!$B$11:$B$15"));
+}
+
+// A table report saved after an UPDATE goes onto the next sheet of the user's workbook in place:
+// its rectangle written, aligned right with the report's number formats; the rest stays.
+void tst_UpdateInPlace::tableAfterUpdateKeepsTheWorkbook() {
+    RP_REQUIRE_OPENPYXL();
+    UpdatedBook updated;
+    QVERIFY(updated.update());
+    const QString& book = updated.book;
+    const QJsonObject& was = updated.was;
+    const QMap<QString, QByteArray> before = rawEntries(book);
+
+    const QString report = updated.hdb.dir.filePath(QStringLiteral("lasttable.txt"));
+    QFile file(report);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Flow \"Jan 1999\"\r\n  1,234.50    3.5\r\n");
+    file.close();
+    const QJsonObject is = updated.save(report, true);
+    QVERIFY(!is.isEmpty());
+    for (const char* key : {"sheets", "hidden", "names", "merged", "comments", "charts"})
+        QCOMPARE(is.value(QLatin1String(key)), was.value(QLatin1String(key)));
+    const QJsonObject cells = is.value("cells").toObject();
+    QCOMPARE(cells.value("Sheet1"), was.value("cells").toObject().value("Sheet1"));
+    const QJsonObject two = cells.value("Sheet2").toObject();
+    const auto cell = [&two](const char* at) { return two.value(QLatin1String(at)).toArray(); };
+    QCOMPARE(cell("A1").at(0).toString(), QStringLiteral("Flow")); // the user's formula replaced
+    QCOMPARE(cell("B1").at(0).toString(), QStringLiteral("Jan 1999"));
+    QCOMPARE(cell("A2").at(0).toDouble(), 1234.5);
+    QCOMPARE(cell("A2").at(2).toString(), QStringLiteral("#,##0.00"));
+    QCOMPARE(cell("B2").at(0).toDouble(), 3.5);
+    QCOMPARE(cell("B2").at(2).toString(), QStringLiteral("0.0"));
+    for (const char* at : {"A1", "B1", "A2", "B2"})
+        QCOMPARE(cell(at).at(6).toString(), QStringLiteral("right"));
+    // Outside the table's rectangle the sheet is the user's.
+    QCOMPARE(two.value("C3"), was.value("cells").toObject().value("Sheet2").toObject().value("C3"));
+    if (!QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) {
+        const QByteArray csv = sheetCsv(book, updated.hdb.dir.path(), 2, QStringLiteral("Sheet2"));
+        QVERIFY2(csv.startsWith("Flow,Jan 1999,\n\"1,234.50\",3.5,\n,,7\n"),
+                 QByteArray(csv).replace("\n", "|").constData());
+    }
+
+    // Parts other than that sheet and the styles are the same bytes.
+    const QMap<QString, QByteArray> after = rawEntries(book);
+    QCOMPARE(after.keys(), before.keys());
+    const QString sheet2 = bookScript({QStringLiteral("parts"), book, QStringLiteral("Sheet2")})
+                               .value("sheet")
+                               .toString();
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        if (it.key() != sheet2 && it.key() != QLatin1String("xl/styles.xml"))
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
 }
 
 // A workbook the in-place change cannot edit is written whole, as its values, and the update is

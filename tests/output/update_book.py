@@ -206,7 +206,7 @@ def dump(path):
                 cells[cell.coordinate] = [
                     text(cell.value), cell.data_type, cell.number_format, bool(cell.font.b),
                     cell.fill.fgColor.rgb if cell.fill and cell.fill.fill_type else None,
-                    colour if isinstance(colour, str) else None]
+                    colour if isinstance(colour, str) else None, cell.alignment.horizontal]
                 if cell.comment:
                     out["comments"][sheet.title + "!" + cell.coordinate] = cell.comment.text
         out["cells"][sheet.title] = cells

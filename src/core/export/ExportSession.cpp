@@ -67,8 +67,7 @@ QString ExportSession::nextSheet(bool update) {
 
 SpreadsheetSheet& ExportSession::heldSheet(const QString& name) {
     if (m_inPlace) {
-        // A table into the update workbook, or one that cannot be changed in place: the workbook
-        // is read and written whole.
+        // A workbook that cannot be changed in place: read and written whole, as its values.
         m_sheets = readWorkbookSheets(m_path);
         m_inPlace = false;
     }
@@ -110,9 +109,12 @@ void ExportSession::exportFile(const QString& path, bool isReport, int valuesPer
         const QString name = nextSheet(false);
         const Progress writing =
             progressStage(progress, exportReadingSteps, exportSteps, exportSteps);
-        if (m_inPlace && content.series && content.cells.empty()) {
+        if (m_inPlace && (!content.series || content.cells.empty())) {
             try {
-                saveSeriesInPlace(m_path, name, *content.series, writing);
+                if (content.series)
+                    saveSeriesInPlace(m_path, name, *content.series, writing);
+                else
+                    saveTableInPlace(m_path, name, content, writing);
                 noteWritten();
                 return;
             } catch (const XlsxPatchRefused&) {

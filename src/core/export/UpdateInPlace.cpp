@@ -11,6 +11,8 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
+#include <map>
 
 namespace rp {
 
@@ -64,6 +66,22 @@ QString writeChartBook(const QTemporaryDir& scratch, const QString& sheetName,
     const QString path = scratch.filePath(QStringLiteral("chart.xlsx"));
     writeSpreadsheetWorkbook(path, {sheet}, progress);
     return path;
+}
+
+// Writes the changed workbook beside `path` and puts it in its place, readable by its owner alone
+// (F2 of the update sheet names a database); a stop asked at the end leaves the old file.
+void writePatched(XlsxPatch& patch, const QString& path, const Progress& progress,
+                  const std::function<void()>& written) {
+    SaveFile out(path);
+    if (!out.device().setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        throw Error(QStringLiteral("%1 cannot be made owner-only: %2")
+                        .arg(path, out.device().errorString()));
+    patch.write(out.temporaryPath());
+    if (written)
+        written();
+    if (progress && !progress(allSteps, allSteps))
+        throw Error(exportCancelledMessage());
+    out.commit();
 }
 
 // F2 the connection string in white, and the hidden sheet the exported values. The blocks ask
@@ -138,20 +156,75 @@ void writeSeriesInPlace(const QString& path, const QString& sheetName, const Ser
     patch.setCells(sheetName, columns);
     if (connection)
         keepConnectionAndValues(patch, sheetName, series, *connection, steps);
+    writePatched(patch, path, progress, [&steps] { steps.report(); });
+}
 
-    SaveFile out(path);
-    // Owner-only before a byte is written: F2 names a database.
-    if (!out.device().setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        throw Error(QStringLiteral("%1 cannot be made owner-only: %2")
-                        .arg(path, out.device().errorString()));
-    patch.write(out.temporaryPath());
-    steps.report();
-    if (progress && !progress(allSteps, allSteps))
-        throw Error(cancelled);
-    out.commit();
+// The number formats of a table's cells on one row, as blocks of neighbouring cells that share
+// one; they are laid over the block of the whole table, which has them in General.
+void addFormattedRuns(XlsxPatch& patch, const QString& sheetName, const SpreadsheetSheet& table,
+                      const std::map<std::pair<int, int>, QVariant>& values) {
+    auto code = table.numberFormats.begin();
+    while (code != table.numberFormats.end()) {
+        const int row = code->first.first;
+        const int column = code->first.second;
+        auto end = std::next(code);
+        int count = 1;
+        while (end != table.numberFormats.end() && end->first.first == row &&
+               end->first.second == column + count && end->second == code->second) {
+            ++end;
+            ++count;
+        }
+        XlsxCellBlock run;
+        run.firstRow = row + 1;
+        run.rowCount = 1;
+        run.firstColumn = column;
+        run.columnCount = count;
+        run.style = patch.cellStyle(code->second.toUtf8(), table.rightAligned);
+        run.values = [&values, row, column, count](int, QVariantList& cells) {
+            for (int c = column; c < column + count; ++c) {
+                const auto found = values.find({row, c});
+                cells.append(found == values.end() ? QVariant() : found->second);
+            }
+        };
+        patch.setCells(sheetName, run);
+        code = end;
+    }
 }
 
 } // namespace
+
+void saveTableInPlace(const QString& path, const QString& sheetName, const SpreadsheetSheet& table,
+                      const Progress& progress) {
+    XlsxPatch patch(path);
+    if (!patch.hasSheet(sheetName))
+        patch.addSheet(sheetName, false);
+    if (table.wideColumnA)
+        patch.setColumnWidth(sheetName, 0, wideColumnA);
+    std::map<std::pair<int, int>, QVariant> values;
+    int rows = 0;
+    int columns = 0;
+    for (const SheetCell& cell : table.cells) {
+        values[{cell.row, cell.column}] = cell.value;
+        rows = std::max(rows, cell.row + 1);
+        columns = std::max(columns, cell.column + 1);
+    }
+    if (rows > 0) {
+        // The table's rectangle: its cells written, the others in it emptied.
+        XlsxCellBlock whole;
+        whole.rowCount = rows;
+        whole.columnCount = columns;
+        whole.style = table.rightAligned ? patch.cellStyle({}, true) : -1;
+        whole.values = [&values, columns](int row, QVariantList& cells) {
+            for (int c = 0; c < columns; ++c) {
+                const auto found = values.find({row - 1, c});
+                cells.append(found == values.end() ? QVariant() : found->second);
+            }
+        };
+        patch.setCells(sheetName, whole);
+        addFormattedRuns(patch, sheetName, table, values);
+    }
+    writePatched(patch, path, progress, {});
+}
 
 void updateWorkbookInPlace(const QString& path, const QString& sheetName,
                            const SeriesColumns& series, const QString& connection,

@@ -24,4 +24,11 @@ void updateWorkbookInPlace(const QString& path, const QString& sheetName,
 void saveSeriesInPlace(const QString& path, const QString& sheetName, const SeriesColumns& series,
                        const Progress& progress = {});
 
+// A SAVE export of a table report into the workbook in use when that is the user's own: the
+// table's cells written on the sheet (added when missing), aligned right and with their number
+// formats, the other cells of its rectangle emptied; everything else stays. Throws as
+// updateWorkbookInPlace.
+void saveTableInPlace(const QString& path, const QString& sheetName, const SpreadsheetSheet& table,
+                      const Progress& progress = {});
+
 } // namespace rp

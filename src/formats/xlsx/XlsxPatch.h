@@ -39,6 +39,9 @@ public:
     void setColumnWidth(const QString& sheet, int column, const QByteArray& width);
     // A cell style that shows its text in white, added to the workbook on demand.
     int whiteTextStyle();
+    // A cell style with the number format `code` (empty: General), aligned right when asked,
+    // added to the workbook on demand.
+    int cellStyle(const QByteArray& code, bool rightAligned);
     // Removes the sheet's last chart; its drawing keeps every other picture and chart.
     void removeLastChart(const QString& sheet);
     // Adds the chart of the first drawing of `chartBook` to the sheet, after its other pictures
@@ -81,7 +84,7 @@ private:
     QStringList m_added;                                  // part names, in order
     QList<QPair<QString, QString>> m_addedSheets;         // name, part
     QString m_stylesPart;
-    QHash<QByteArray, int> m_dateStyles; // by number format
+    QHash<QByteArray, int> m_dateStyles; // by number format and alignment
     int m_whiteStyle = -1;
 };
 

@@ -19,7 +19,8 @@ int appendCellStyle(QByteArray& xml, const QString& part, const QByteArray& xf) 
         if (tag.name == "cellXfs" && !tag.closing && !tag.empty) {
             cellXfs = tag;
         } else if (cellXfs.found() && tag.name == "xf" && !tag.closing) {
-            if (depth == 0 && tagBytes(xml, tag) == xf)
+            // The whole element: a style with an alignment has it inside.
+            if (depth == 0 && QByteArrayView(xml).sliced(tag.start).startsWith(xf))
                 return styles;
             if (depth == 0)
                 ++styles;
@@ -38,11 +39,16 @@ int appendCellStyle(QByteArray& xml, const QString& part, const QByteArray& xf) 
 } // namespace
 
 int XlsxPatch::dateStyle(const QByteArray& code) {
-    const auto cached = m_dateStyles.constFind(code);
+    return cellStyle(code, false);
+}
+
+int XlsxPatch::cellStyle(const QByteArray& code, bool rightAligned) {
+    const QByteArray key = rightAligned ? code + "\nright" : code;
+    const auto cached = m_dateStyles.constFind(key);
     if (cached != m_dateStyles.constEnd())
         return *cached;
     const QString refused =
-        QStringLiteral("The workbook \"%1\" has no cell styles a date can be given.").arg(m_path);
+        QStringLiteral("The workbook \"%1\" has no cell styles a cell can be given.").arg(m_path);
     if (m_stylesPart.isEmpty() || !m_reader->package().has(m_stylesPart))
         throw XlsxPatchRefused(refused);
     QByteArray xml = partBytes(m_stylesPart);
@@ -72,7 +78,9 @@ int XlsxPatch::dateStyle(const QByteArray& code) {
     }
     if (!sheet.found())
         throw XlsxPatchRefused(refused);
-    if (formatId < 0) {
+    if (code.isEmpty()) {
+        formatId = 0; // General
+    } else if (formatId < 0) {
         formatId = highest + 1;
         const QByteArray format = "<numFmt numFmtId=\"" + QByteArray::number(formatId) +
                                   "\" formatCode=\"" + code + "\"/>";
@@ -86,14 +94,16 @@ int XlsxPatch::dateStyle(const QByteArray& code) {
             xml.insert(sheet.end, "<numFmts count=\"1\">" + format + "</numFmts>");
         }
     }
-    const int style = appendCellStyle(xml, m_stylesPart,
-                                      "<xf numFmtId=\"" + QByteArray::number(formatId) +
-                                          "\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
-                                          "applyNumberFormat=\"1\"/>");
+    QByteArray xf = "<xf numFmtId=\"" + QByteArray::number(formatId) +
+                    "\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"";
+    if (formatId != 0)
+        xf += " applyNumberFormat=\"1\"";
+    xf += rightAligned ? " applyAlignment=\"1\"><alignment horizontal=\"right\"/></xf>" : "/>";
+    const int style = appendCellStyle(xml, m_stylesPart, xf);
     if (style < 0)
         throw XlsxPatchRefused(refused);
     setPart(m_stylesPart, xml);
-    m_dateStyles.insert(code, style);
+    m_dateStyles.insert(key, style);
     return style;
 }
 
