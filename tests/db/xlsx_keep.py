@@ -72,6 +72,19 @@ def text(value):
     return value
 
 
+def note_comment(out, sheet, cell):
+    if cell.comment:
+        out["comments"][sheet.title + "!" + cell.coordinate] = cell.comment.text
+
+
+def note_layout(out, sheet, cells):
+    """A sheet's cells, merged ranges and custom column widths into a dump."""
+    out["cells"][sheet.title] = cells
+    out["merged"][sheet.title] = sorted(str(r) for r in sheet.merged_cells.ranges)
+    out["widths"][sheet.title] = {k: d.width for k, d in sheet.column_dimensions.items()
+                                  if d.customWidth}
+
+
 def dump(path):
     book = openpyxl.load_workbook(path)
     out = {"sheets": book.sheetnames, "cells": {}, "names": {}, "merged": {}, "widths": {},
@@ -88,12 +101,8 @@ def dump(path):
                 cells[cell.coordinate] = [text(cell.value), cell.data_type, cell.number_format,
                                           bool(cell.font.b), cell.fill.fgColor.rgb
                                           if cell.fill and cell.fill.fill_type else None]
-                if cell.comment:
-                    out["comments"][sheet.title + "!" + cell.coordinate] = cell.comment.text
-        out["cells"][sheet.title] = cells
-        out["merged"][sheet.title] = sorted(str(r) for r in sheet.merged_cells.ranges)
-        out["widths"][sheet.title] = {k: d.width for k, d in sheet.column_dimensions.items()
-                                      if d.customWidth}
+                note_comment(out, sheet, cell)
+        note_layout(out, sheet, cells)
         out["conditional"][sheet.title] = sorted(str(r.sqref)
                                                  for r in sheet.conditional_formatting)
         out["charts"][sheet.title] = len(sheet._charts)

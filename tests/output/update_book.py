@@ -27,7 +27,8 @@ from openpyxl.comments import Comment
 from openpyxl.styles import Font, PatternFill
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "db"))
-from xlsx_keep import add_name, text  # noqa: E402  (the in-place change tests' own helpers)
+# The in-place change tests' own helpers.
+from xlsx_keep import add_name, note_comment, note_layout, text  # noqa: E402
 
 PNG = base64.b64decode(
     "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==")
@@ -207,12 +208,8 @@ def dump(path):
                     text(cell.value), cell.data_type, cell.number_format, bool(cell.font.b),
                     cell.fill.fgColor.rgb if cell.fill and cell.fill.fill_type else None,
                     colour if isinstance(colour, str) else None, cell.alignment.horizontal]
-                if cell.comment:
-                    out["comments"][sheet.title + "!" + cell.coordinate] = cell.comment.text
-        out["cells"][sheet.title] = cells
-        out["merged"][sheet.title] = sorted(str(r) for r in sheet.merged_cells.ranges)
-        out["widths"][sheet.title] = {k: d.width for k, d in sheet.column_dimensions.items()
-                                      if d.customWidth}
+                note_comment(out, sheet, cell)
+        note_layout(out, sheet, cells)
         out["charts"][sheet.title] = [
             [title_of(c), c.series[0].val.numRef.f if c.series else None] for c in sheet._charts]
     print(json.dumps(out, default=str))
