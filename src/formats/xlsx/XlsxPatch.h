@@ -68,6 +68,8 @@ private:
     QString sheetPartOf(const QString& sheet) const;
     // The sheet's drawing part; empty when it has none.
     QString drawingOf(const QString& sheetPart) const;
+    // The styles part's bytes; XlsxPatchRefused(refused) when the workbook has none.
+    QByteArray stylesBytes(const QString& refused) const;
     int dateStyle(const QByteArray& format);
     bool otherSheetsHaveFormulas(const QStringList& patched) const;
     void markForRecalculation();
@@ -84,7 +86,7 @@ private:
     QStringList m_added;                                  // part names, in order
     QList<QPair<QString, QString>> m_addedSheets;         // name, part
     QString m_stylesPart;
-    QHash<QByteArray, int> m_dateStyles; // by number format and alignment
+    QHash<QByteArray, int> m_cellStyles; // by number format and alignment
     int m_whiteStyle = -1;
 };
 

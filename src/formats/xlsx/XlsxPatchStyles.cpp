@@ -38,20 +38,24 @@ int appendCellStyle(QByteArray& xml, const QString& part, const QByteArray& xf) 
 
 } // namespace
 
+QByteArray XlsxPatch::stylesBytes(const QString& refused) const {
+    if (m_stylesPart.isEmpty() || !m_reader->package().has(m_stylesPart))
+        throw XlsxPatchRefused(refused);
+    return partBytes(m_stylesPart);
+}
+
 int XlsxPatch::dateStyle(const QByteArray& code) {
     return cellStyle(code, false);
 }
 
 int XlsxPatch::cellStyle(const QByteArray& code, bool rightAligned) {
     const QByteArray key = rightAligned ? code + "\nright" : code;
-    const auto cached = m_dateStyles.constFind(key);
-    if (cached != m_dateStyles.constEnd())
+    const auto cached = m_cellStyles.constFind(key);
+    if (cached != m_cellStyles.constEnd())
         return *cached;
     const QString refused =
         QStringLiteral("The workbook \"%1\" has no cell styles a cell can be given.").arg(m_path);
-    if (m_stylesPart.isEmpty() || !m_reader->package().has(m_stylesPart))
-        throw XlsxPatchRefused(refused);
-    QByteArray xml = partBytes(m_stylesPart);
+    QByteArray xml = stylesBytes(refused);
 
     // The number format: the workbook's own when it has this one, else a new custom one.
     XlsxXmlScan scan(xml);
@@ -103,7 +107,7 @@ int XlsxPatch::cellStyle(const QByteArray& code, bool rightAligned) {
     if (style < 0)
         throw XlsxPatchRefused(refused);
     setPart(m_stylesPart, xml);
-    m_dateStyles.insert(key, style);
+    m_cellStyles.insert(key, style);
     return style;
 }
 
@@ -112,9 +116,7 @@ int XlsxPatch::whiteTextStyle() {
         return m_whiteStyle;
     const QString refused =
         QStringLiteral("The workbook \"%1\" has no fonts a cell can be given.").arg(m_path);
-    if (m_stylesPart.isEmpty() || !m_reader->package().has(m_stylesPart))
-        throw XlsxPatchRefused(refused);
-    QByteArray xml = partBytes(m_stylesPart);
+    QByteArray xml = stylesBytes(refused);
     // The workbook's first font in white: the text looks as the workbook's other text does.
     XlsxXmlScan scan(xml);
     XmlTag fonts;
